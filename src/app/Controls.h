@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/Categories.h"
+
+#include <array>
+#include <functional>
+
+namespace pelorin {
+
+class INameList;
+class ITextControl;
+class IPanel;
+class IDrawingSurface;
+class ITimer;
+class IMessageBox;
+class IInputBox;
+class IFileDialog;
+class IClipboard;
+class IShell;
+class IClock;
+class IRandom;
+class ISettingsStore;
+class ISpreadsheet;
+
+// The controls of one category's tab page that the commands read and change.
+struct CategoryControls
+{
+    INameList* candidates = nullptr; // List1
+    INameList* results = nullptr; // List5
+    INameList* history = nullptr; // List4
+    ITextControl* candidateCounter = nullptr; // Label2
+    ITextControl* presetCount = nullptr; // Text3
+    ITextControl* drawnCount = nullptr; // Text6
+};
+
+// The draw window and what lies behind it.
+struct DrawWindowControls
+{
+    IPanel* window = nullptr; // Picture1
+    IPanel* backdrop = nullptr; // Picture6 as backdrop
+    ITextControl* presetBox = nullptr; // Text7(0)
+    ITextControl* drawnBox = nullptr; // Text7(1)
+    ITextControl* nameBox = nullptr; // Text1
+    ITextControl* startStop = nullptr; // Command1 caption
+    ITextControl* speedBox = nullptr; // Combo1
+    INameList* currentDraw = nullptr; // List2
+    IDrawingSurface* surface = nullptr;
+    ITimer* timer = nullptr; // Timer1
+    std::function<void()> focusStartStop;
+    // Enables or disables every tab page and bottom-bar control.
+    std::function<void(bool)> setBackgroundEnabled;
+};
+
+// The manual entry panel.
+struct EntryPanelControls
+{
+    IPanel* panel = nullptr; // Picture6
+    IPanel* heading = nullptr; // Label12(0)
+    IPanel* hint = nullptr; // Label12(1)
+    IPanel* textArea = nullptr; // Text8
+    IPanel* confirm = nullptr; // Command10
+    IPanel* close = nullptr; // Command18
+    ITextControl* headingCaption = nullptr;
+    ITextControl* text = nullptr; // Text8 content, line breaks as CR LF
+};
+
+// The outside world, as seen by the commands.
+struct Services
+{
+    IMessageBox* messageBox = nullptr;
+    IInputBox* inputBox = nullptr;
+    IFileDialog* fileDialog = nullptr;
+    IClipboard* clipboard = nullptr;
+    IShell* shell = nullptr;
+    IClock* clock = nullptr;
+    IRandom* random = nullptr;
+    ISettingsStore* settings = nullptr;
+    ISpreadsheet* spreadsheet = nullptr;
+    QString programFolder; // folder of the executable; templates and default import folder
+};
+
+struct Controls
+{
+    std::array<CategoryControls, CategoryCount> categories;
+    DrawWindowControls draw;
+    EntryPanelControls entry;
+};
+
+} // namespace pelorin

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/IShell.h"
+
+#include <QStringList>
+
+namespace pelorin::test {
+
+class FakeShell : public IShell
+{
+public:
+    void open(const QString& target) override { opened.append(target); }
+    QStringList opened;
+};
+
+} // namespace pelorin::test

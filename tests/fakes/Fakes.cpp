@@ -1,0 +1,11 @@
+// The fakes are header-only; this file gives their library something to build.
+#include "fakes/FakeClipboard.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeFileDialog.h"
+#include "fakes/FakeInputBox.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FakeTimer.h"
+#include "fakes/MemoryControls.h"
+#include "fakes/RecordingSurface.h"
+#include "fakes/ScriptedRandom.h"
