@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+namespace pelorin {
+
+class INameList;
+class IRandom;
+
+// A uniform integer from lower to upper inclusive.
+int RandomBetween(int lower, int upper, IRandom& random);
+
+// Removes the element at r; the later elements move down by one, their order unchanged. Always true.
+bool RemoveAtIndex(std::vector<int>& array, int r);
+
+// Puts the items into a random order: n-1 picks, each uniform over the positions not yet placed (in
+// ascending order), the last position last. Picks 2 then 0 turn A, B, C into C, A, B.
+QStringList shuffledItems(const QStringList& items, IRandom& random);
+
+// Shuffles the list in place; false (and nothing changed) for fewer than two items. No item is selected after.
+bool ShuffleList(INameList& list, IRandom& random);
+
+} // namespace pelorin
