@@ -16,3 +16,8 @@ if(PELORIN_SANITIZE)
     target_compile_options(pelorin_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(pelorin_common INTERFACE -fsanitize=address,undefined)
 endif()
+if(PELORIN_BUILD_FUZZ)
+    # Instrument every library for coverage-guided fuzzing, with ASan and UBSan watching.
+    target_compile_options(pelorin_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+    target_link_options(pelorin_common INTERFACE -fsanitize=address,undefined)
+endif()
