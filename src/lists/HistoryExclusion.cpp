@@ -1,6 +1,11 @@
 #include "lists/HistoryExclusion.h"
 
 #include "app/AppContext.h"
+#include "app/AppText.h"
+#include "lists/Exclusion.h"
+#include "platform/IMessageBox.h"
+#include "platform/INameList.h"
+#include "platform/ITextControl.h"
 
 namespace pelorin {
 
@@ -9,6 +14,25 @@ HistoryExclusion::HistoryExclusion(AppContext& context)
 {
 }
 
-void HistoryExclusion::removeDrawnNames(Category) {}
+void HistoryExclusion::removeDrawnNames(Category i)
+{
+    CategoryControls& page = m_context.category(i);
+    IMessageBox& messageBox = *m_context.services.messageBox;
+    if (page.candidates->count() == 0) {
+        messageBox.information(QStringLiteral("还没有导入摇号对象名单（上面列表框内没有名单）。"),
+                               text::windowCaption());
+        return;
+    }
+    if (page.history->count() == 0) {
+        messageBox.information(QStringLiteral("还没有导入历史摇出对象名单。"), text::windowCaption());
+        return;
+    }
+
+    const QStringList candidates = page.candidates->items();
+    const QStringList kept = excludeHistory(candidates, page.history->items());
+    if (kept.size() != candidates.size())
+        page.candidates->setItems(kept);
+    page.candidateCounter->setText(QString::number(page.candidates->count()));
+}
 
 } // namespace pelorin

@@ -2,9 +2,20 @@
 
 #include "app/Categories.h"
 
+#include <QString>
+
 namespace pelorin {
 
 struct AppContext;
+
+// Lists count and index their items with 16-bit signed numbers.
+constexpr int MaxListNames = 32767;
+
+// Shown instead of adding names to a list that would then hold more than MaxListNames.
+inline QString listFullMessage()
+{
+    return QStringLiteral("名单数量不能超过32767个。");
+}
 
 // The small editing buttons of a tab page: delete, clear, shuffle, hand back.
 class ListCommands
@@ -22,6 +33,9 @@ public:
     void deleteSelectedHistory(Category i); // 删选项
 
 private:
+    // False, after telling the user, when the candidates cannot take that many more names.
+    bool roomForCandidates(Category i, int added);
+
     AppContext& m_context;
 };
 

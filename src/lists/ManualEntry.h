@@ -2,6 +2,9 @@
 
 #include "app/Categories.h"
 
+#include <QString>
+#include <cstdint>
+
 namespace pelorin {
 
 struct AppContext;
@@ -18,6 +21,8 @@ public:
     void close(); // 关闭输入窗口
 
 private:
+    void open(Category i, std::int16_t target, const QString& captionPrefix);
+
     AppContext& m_context;
 };
 
