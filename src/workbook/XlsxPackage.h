@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/Expected.h"
+#include "workbook/ZipArchive.h"
+
+#include <QString>
+#include <vector>
+
+namespace pelorin::workbook::xlsx {
+
+struct SheetRef
+{
+    QString name;
+    QString part; // stored entry name
+};
+
+// Where the parts of a workbook package are, as stored in the archive; empty names for absent parts.
+struct PackageLayout
+{
+    QString workbookPart;
+    QString workbookRelsPart;
+    QString sharedStringsPart;
+    QString stylesPart;
+    std::vector<SheetRef> worksheets; // worksheets only, in workbook order; chart sheets are skipped
+    bool date1904 = false;
+};
+
+// Follows the package and workbook relationships to the workbook's parts.
+Expected<PackageLayout> locateParts(ZipArchive& zip);
+
+// Reads and parses one part, with the archive's limits.
+QString readPart(ZipArchive& zip, const QString& name, QByteArray& data);
+
+} // namespace pelorin::workbook::xlsx

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+#include <pugixml.hpp>
+#include <vector>
+
+namespace pelorin::workbook::xlsx {
+
+// Element and attribute names without their namespace prefix, so transitional and strict
+// packages read alike.
+const char* localName(const char* qualified);
+bool isNamed(const pugi::xml_node& node, const char* local);
+pugi::xml_node child(const pugi::xml_node& node, const char* local);
+// An attribute by local name; "r:id" and "id" are told apart by wantPrefix.
+pugi::xml_attribute attribute(const pugi::xml_node& node, const char* local, bool wantPrefix = false);
+
+// Parses a part; a document type declaration is refused, since packages never need one and it is the
+// door to entity tricks. Returns an empty text on success, otherwise the reason.
+QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& partName);
+
+QString text(const char* utf8);
+
+// Undoes the _xHHHH_ escapes of spreadsheet text.
+QString decodeEscapes(const QString& text);
+// Escapes what XML cannot hold (control characters, lone surrogates, non-characters) and a literal
+// "_xHHHH_" that a reader would otherwise take for an escape.
+QString encodeEscapes(const QString& text);
+
+struct Relationship
+{
+    QString id;
+    QString type;
+    QString target; // the part name it points to, resolved, without a leading "/"
+    bool external = false;
+};
+
+// The relationships part that belongs to a part: "xl/workbook.xml" -> "xl/_rels/workbook.xml.rels".
+QString relsPartName(const QString& partName);
+// Resolves a relationship target against the part that holds it; absolute targets start at the root.
+QString resolveTarget(const QString& sourcePart, const QString& target);
+std::vector<Relationship> readRelationships(const pugi::xml_document& doc, const QString& sourcePart);
+// True when the relationship type ends in this name (".../officeDocument", ".../worksheet").
+bool typeIs(const QString& type, QLatin1String name);
+
+} // namespace pelorin::workbook::xlsx

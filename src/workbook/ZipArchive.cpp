@@ -1,0 +1,128 @@
+#include "workbook/ZipArchive.h"
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipnewinfo.h>
+
+#include <QDateTime>
+
+namespace pelorin::workbook {
+
+namespace {
+
+QString normalised(QString name)
+{
+    if (name.startsWith(u'/'))
+        name.remove(0, 1);
+    return name.toLower();
+}
+
+} // namespace
+
+ZipArchive::ZipArchive(const QByteArray& bytes, ZipLimits limits)
+    : m_bytes(bytes)
+    , m_limits(limits)
+{
+    m_buffer.setBuffer(&m_bytes);
+    m_zip = std::make_unique<QuaZip>(&m_buffer);
+    if (!m_zip->open(QuaZip::mdUnzip)) {
+        m_error = QStringLiteral("文件不是有效的压缩包，无法作为Excel工作簿读取。");
+        return;
+    }
+    if (m_zip->getEntriesCount() > m_limits.maxEntries) {
+        m_error = QStringLiteral("工作簿包含的部件过多（超过%1个），已拒绝读取。").arg(m_limits.maxEntries);
+        return;
+    }
+    for (bool more = m_zip->goToFirstFile(); more; more = m_zip->goToNextFile()) {
+        if (m_names.size() >= m_limits.maxEntries) {
+            m_error = QStringLiteral("工作簿包含的部件过多（超过%1个），已拒绝读取。").arg(m_limits.maxEntries);
+            return;
+        }
+        m_names.append(m_zip->getCurrentFileName());
+    }
+    if (m_zip->getZipError() != 0) {
+        m_error = QStringLiteral("工作簿的压缩目录已损坏。");
+        return;
+    }
+    m_open = true;
+}
+
+ZipArchive::~ZipArchive() = default;
+
+std::optional<QString> ZipArchive::find(const QString& partName) const
+{
+    const QString wanted = normalised(partName);
+    for (const QString& name : m_names) {
+        if (normalised(name) == wanted)
+            return name;
+    }
+    return std::nullopt;
+}
+
+std::optional<QByteArray> ZipArchive::read(const QString& name)
+{
+    if (!m_open)
+        return std::nullopt;
+    if (!m_zip->setCurrentFile(name, QuaZip::csSensitive)) {
+        m_error = QStringLiteral("工作簿中缺少部件“%1”。").arg(name);
+        return std::nullopt;
+    }
+    QuaZipFile file(m_zip.get());
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("无法解压工作簿部件“%1”（文件已损坏或已加密）。").arg(name);
+        return std::nullopt;
+    }
+    QByteArray data;
+    char chunk[65536];
+    for (;;) {
+        const qint64 n = file.read(chunk, sizeof chunk);
+        if (n < 0) {
+            m_error = QStringLiteral("解压工作簿部件“%1”时出错，文件已损坏。").arg(name);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        m_totalRead += n;
+        if (data.size() + n > m_limits.maxEntryBytes || m_totalRead > m_limits.maxTotalBytes) {
+            m_error = QStringLiteral("工作簿解压后过大（部件“%1”超过限制），疑似压缩炸弹，已拒绝读取。").arg(name);
+            return std::nullopt;
+        }
+        data.append(chunk, n);
+    }
+    file.close();
+    if (file.getZipError() != 0) {
+        m_error = QStringLiteral("工作簿部件“%1”校验失败，文件已损坏。").arg(name);
+        return std::nullopt;
+    }
+    return data;
+}
+
+std::optional<QByteArray> writeZip(const std::vector<ZipEntry>& entries)
+{
+    QByteArray out;
+    QBuffer buffer(&out);
+    QuaZip zip(&buffer);
+    zip.setUtf8Enabled(true);
+    if (!zip.open(QuaZip::mdCreate))
+        return std::nullopt;
+    // A fixed time stamp keeps the same content producing the same bytes.
+    const QDateTime stamp(QDate(2000, 1, 1), QTime(0, 0));
+    for (const ZipEntry& entry : entries) {
+        QuaZipNewInfo info(entry.name);
+        info.dateTime = stamp;
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, 6))
+            return std::nullopt;
+        if (file.write(entry.data) != entry.data.size())
+            return std::nullopt;
+        file.close();
+        if (file.getZipError() != 0)
+            return std::nullopt;
+    }
+    zip.close();
+    if (zip.getZipError() != 0)
+        return std::nullopt;
+    return out;
+}
+
+} // namespace pelorin::workbook

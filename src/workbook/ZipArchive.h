@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QuaZip;
+
+namespace pelorin::workbook {
+
+// Caps that keep a hostile or damaged package from exhausting memory: inflated bytes are
+// counted while they stream, so a declared size is never trusted.
+struct ZipLimits
+{
+    qint64 maxEntryBytes = 128LL * 1024 * 1024;
+    qint64 maxTotalBytes = 256LL * 1024 * 1024;
+    int maxEntries = 10000;
+};
+
+// Read access to the parts of a zip package held in memory.
+class ZipArchive
+{
+public:
+    explicit ZipArchive(const QByteArray& bytes, ZipLimits limits = {});
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+
+    bool isOpen() const { return m_open; }
+    // Why the package could not be opened or the last part not read.
+    const QString& error() const { return m_error; }
+    // Entry names in the order they are stored.
+    const QStringList& names() const { return m_names; }
+    // The stored name of a part, compared without case; a leading "/" is ignored.
+    std::optional<QString> find(const QString& partName) const;
+    // The inflated bytes of one entry; nullopt with error() set when it fails or passes a limit.
+    std::optional<QByteArray> read(const QString& name);
+
+private:
+    QByteArray m_bytes;
+    QBuffer m_buffer;
+    std::unique_ptr<QuaZip> m_zip;
+    ZipLimits m_limits;
+    QStringList m_names;
+    QString m_error;
+    qint64 m_totalRead = 0;
+    bool m_open = false;
+};
+
+struct ZipEntry
+{
+    QString name;
+    QByteArray data;
+};
+
+// A new zip package holding these entries in this order.
+std::optional<QByteArray> writeZip(const std::vector<ZipEntry>& entries);
+
+} // namespace pelorin::workbook
