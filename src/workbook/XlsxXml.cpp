@@ -36,10 +36,10 @@ pugi::xml_attribute attribute(const pugi::xml_node& node, const char* local, boo
     return {};
 }
 
-QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& partName)
+QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& partName, unsigned extraOptions)
 {
     // Whitespace-only text is kept where it is the whole content: a cell may hold just spaces.
-    const unsigned options = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
+    const unsigned options = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single | extraOptions;
     const pugi::xml_parse_result result = doc.load_buffer(data.constData(), static_cast<size_t>(data.size()), options);
     if (!result)
         return QStringLiteral("工作簿部件“%1”不是有效的XML（%2）。").arg(partName, text(result.description()));

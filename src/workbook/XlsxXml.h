@@ -18,7 +18,7 @@ pugi::xml_attribute attribute(const pugi::xml_node& node, const char* local, boo
 
 // Parses a part; a document type declaration is refused, since packages never need one and it is the
 // door to entity tricks. Returns an empty text on success, otherwise the reason.
-QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& partName);
+QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& partName, unsigned extraOptions = 0);
 
 QString text(const char* utf8);
 

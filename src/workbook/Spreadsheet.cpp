@@ -1,0 +1,56 @@
+#include "workbook/Spreadsheet.h"
+
+#include "workbook/WorkbookDocument.h"
+#include "workbook/XlsReader.h"
+#include "workbook/XlsxReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace pelorin::workbook {
+
+std::unique_ptr<IWorkbookDocument> Spreadsheet::open(const QString& path, QString* error)
+{
+    const auto fail = [error](const QString& reason) -> std::unique_ptr<IWorkbookDocument> {
+        if (error)
+            *error = reason;
+        return nullptr;
+    };
+    const QString shown = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return fail(QStringLiteral("找不到工作簿文件“%1”。").arg(shown));
+    if (info.isDir())
+        return fail(QStringLiteral("“%1”是一个文件夹，不是Excel工作簿。").arg(shown));
+    if (info.size() > kMaxFileBytes) {
+        return fail(QStringLiteral("工作簿“%1”太大（%2 MB），最多只能打开%3 MB的文件。")
+                        .arg(shown)
+                        .arg(info.size() / (1024 * 1024))
+                        .arg(kMaxFileBytes / (1024 * 1024)));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("无法读取工作簿“%1”：%2").arg(shown, file.errorString()));
+    // Read at most one byte past the cap, in case the file grew after it was measured.
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes)
+        return fail(
+            QStringLiteral("工作簿“%1”太大，最多只能打开%2 MB的文件。").arg(shown).arg(kMaxFileBytes / (1024 * 1024)));
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("无法读取工作簿“%1”：%2").arg(shown, file.errorString()));
+
+    // The content decides the format; a renamed file opens all the same.
+    const Format format = detectFormat(bytes);
+    if (format == Format::Unknown)
+        return fail(QStringLiteral("“%1”不是Excel工作簿。").arg(shown));
+    Expected<WorkbookData> data = format == Format::Xls ? readXls(bytes, true) : readXlsx(bytes, true);
+    if (!data)
+        return fail(QStringLiteral("“%1”不是Excel工作簿，或文件已损坏：%2").arg(shown, data.error()));
+    std::unique_ptr<Sheet> sheet;
+    if (!data->sheets.empty())
+        sheet = std::make_unique<Sheet>(std::move(data->sheets.front()));
+    return std::make_unique<WorkbookDocument>(bytes, format, std::move(sheet));
+}
+
+} // namespace pelorin::workbook
