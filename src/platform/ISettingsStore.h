@@ -20,9 +20,10 @@ public:
         QByteArray data;
     };
     virtual std::optional<Value> value(const QString& root, const QString& keyPath, const QString& name) const = 0;
+    virtual bool hasKey(const QString& root, const QString& keyPath) const = 0;
     // Creates the key and every missing level above it; false when that is impossible.
     virtual bool createKey(const QString& root, const QString& keyPath) = 0;
-    // Stores a value under an existing or new key; false when the store refuses it.
+    // Stores a value under an existing key; false when the key is missing or the store refuses the value.
     virtual bool setValue(const QString& root, const QString& keyPath, const QString& name, const Value& value) = 0;
 };
 

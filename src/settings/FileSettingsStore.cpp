@@ -1,0 +1,148 @@
+#include "settings/FileSettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace pelorin {
+
+namespace {
+
+constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
+const QString TypeField = QStringLiteral("type");
+const QString DataField = QStringLiteral("data");
+
+// "SOFTWARE\\PLRNpath" -> { "SOFTWARE", "PLRNpath" }; empty levels are dropped.
+QStringList levelsOf(const QString& keyPath)
+{
+    return keyPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+}
+
+// The member of object whose name equals name without regard to case, or name itself when none does.
+QString spellingIn(const QJsonObject& object, const QString& name)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it.key();
+    }
+    return name;
+}
+
+// The values of a key, nullopt when the key is missing.
+std::optional<QJsonObject> keyIn(const QJsonObject& document, const QString& root, const QString& keyPath)
+{
+    const QStringList levels = levelsOf(keyPath);
+    if (levels.isEmpty())
+        return std::nullopt;
+    const QJsonObject keys = document.value(root).toObject();
+    const QJsonValue entry = keys.value(spellingIn(keys, levels.join(QLatin1Char('\\'))));
+    if (!entry.isObject())
+        return std::nullopt;
+    return entry.toObject();
+}
+
+} // namespace
+
+FileSettingsStore::FileSettingsStore(QString path)
+    : m_path(std::move(path))
+{
+}
+
+QString FileSettingsStore::defaultPath()
+{
+    const QString fromEnvironment = qEnvironmentVariable("PELORIN_SETTINGS");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/settings.json");
+}
+
+bool FileSettingsStore::hasKey(const QString& root, const QString& keyPath) const
+{
+    return keyIn(load(), root, keyPath).has_value();
+}
+
+std::optional<ISettingsStore::Value> FileSettingsStore::value(const QString& root, const QString& keyPath,
+                                                              const QString& name) const
+{
+    const auto key = keyIn(load(), root, keyPath);
+    if (!key)
+        return std::nullopt;
+    const QJsonObject& values = *key;
+    const QJsonValue entry = values.value(spellingIn(values, name));
+    if (!entry.isObject())
+        return std::nullopt;
+    const QJsonObject stored = entry.toObject();
+    const QJsonValue data = stored.value(DataField);
+    if (!data.isString())
+        return std::nullopt;
+    return Value { stored.value(TypeField).toInt(), QByteArray::fromHex(data.toString().toLatin1()) };
+}
+
+bool FileSettingsStore::createKey(const QString& root, const QString& keyPath)
+{
+    const QStringList levels = levelsOf(keyPath);
+    if (levels.isEmpty())
+        return false;
+    QJsonObject document = load();
+    QJsonObject keys = document.value(root).toObject();
+    bool changed = false;
+    for (qsizetype depth = 1; depth <= levels.size(); ++depth) {
+        const QString key = levels.first(depth).join(QLatin1Char('\\'));
+        const QString spelling = spellingIn(keys, key);
+        if (!keys.value(spelling).isObject()) {
+            keys.insert(spelling, QJsonObject());
+            changed = true;
+        }
+    }
+    if (!changed)
+        return true;
+    document.insert(root, keys);
+    return save(document);
+}
+
+bool FileSettingsStore::setValue(const QString& root, const QString& keyPath, const QString& name, const Value& value)
+{
+    const QStringList levels = levelsOf(keyPath);
+    if (levels.isEmpty())
+        return false;
+    QJsonObject document = load();
+    QJsonObject keys = document.value(root).toObject();
+    const QString keySpelling = spellingIn(keys, levels.join(QLatin1Char('\\')));
+    const QJsonValue keyEntry = keys.value(keySpelling);
+    if (!keyEntry.isObject())
+        return false;
+    QJsonObject values = keyEntry.toObject();
+    QJsonObject stored;
+    stored.insert(TypeField, value.type);
+    stored.insert(DataField, QString::fromLatin1(value.data.toHex()));
+    values.insert(spellingIn(values, name), stored);
+    keys.insert(keySpelling, values);
+    document.insert(root, keys);
+    return save(document);
+}
+
+QJsonObject FileSettingsStore::load() const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxFileSize)
+        return {};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
+    return document.isObject() ? document.object() : QJsonObject();
+}
+
+bool FileSettingsStore::save(const QJsonObject& document) const
+{
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
+        return false;
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    return file.commit();
+}
+
+} // namespace pelorin
