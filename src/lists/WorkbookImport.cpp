@@ -1,15 +1,155 @@
 #include "lists/WorkbookImport.h"
 
 #include "app/AppContext.h"
+#include "app/AppText.h"
+#include "lists/ImportPaths.h"
+#include "platform/IClock.h"
+#include "platform/IFileDialog.h"
+#include "platform/IMessageBox.h"
+#include "platform/INameList.h"
+#include "platform/ISpreadsheet.h"
+#include "platform/ITextControl.h"
+#include "settings/RegistrySettings.h"
+#include "workbook/WorkbookData.h"
+
+#include <QFile>
 
 namespace pelorin {
+
+namespace {
+
+const QString CandidateKeyRead = QStringLiteral("Software\\PLRNpath");
+const QString CandidateKeyWritten = QStringLiteral("SOFTWARE\\PLRNpath");
+const QString HistoryKeyRead = QStringLiteral("Software\\PLRNpath2");
+const QString HistoryKeyWritten = QStringLiteral("SOFTWARE\\PLRNpath2");
+const QString FolderValue = QStringLiteral("path");
+
+// The extension a workbook's content calls for, for file names that do not show one.
+QString extensionByContent(const QString& path)
+{
+    QFile file(path);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(8) : QByteArray();
+    // The export template is an .xls workbook, so that is also the choice when the content tells nothing.
+    return workbook::detectFormat(head) == workbook::Format::Xlsx ? QStringLiteral("xlsx") : QStringLiteral("xls");
+}
+
+} // namespace
 
 WorkbookImport::WorkbookImport(AppContext& context)
     : m_context(context)
 {
 }
 
-void WorkbookImport::importCandidates(Category) {}
-void WorkbookImport::importHistory(Category) {}
+void WorkbookImport::importCandidates(Category i)
+{
+    const auto chosen = choose(CandidateKeyRead);
+    if (!chosen)
+        return;
+
+    AppState& state = m_context.state;
+    state.CurCategory = static_cast<std::int16_t>(i);
+    state.SourceFolder = chosen->folder;
+    state.SourceFileTail = importpaths::tailOf(chosen->path, chosen->folder);
+    state.ImportStamp = importpaths::stampOf(m_context.services.clock->now());
+    QString extension = importpaths::extensionOf(state.SourceFileTail);
+    if (!state.SourceFileTail.contains(QLatin1Char('.')))
+        extension = extensionByContent(chosen->path);
+    state.ExportPath = importpaths::exportPathOf(state.SourceFolder, state.SourceFileTail, categoryName(i),
+                                                 state.ImportStamp, extension);
+    state.HasImportedCandidates = true;
+
+    const auto names = readNames(*chosen);
+    if (!names)
+        return;
+    CategoryControls& controls = m_context.category(i);
+    controls.candidates->setItems(*names);
+    controls.candidateCounter->setText(QString::number(names->size()));
+    rememberFolder(CandidateKeyWritten, chosen->folder);
+}
+
+void WorkbookImport::importHistory(Category i)
+{
+    const auto chosen = choose(HistoryKeyRead);
+    if (!chosen)
+        return;
+    m_context.state.CurCategory = static_cast<std::int16_t>(i);
+
+    const auto names = readNames(*chosen);
+    if (!names)
+        return;
+    m_context.category(i).history->setItems(*names);
+    rememberFolder(HistoryKeyWritten, chosen->folder);
+}
+
+std::optional<WorkbookImport::Chosen> WorkbookImport::choose(const QString& keyPath)
+{
+    QString folder = rememberedFolder(keyPath);
+    if (folder.isEmpty())
+        folder = m_context.services.programFolder;
+
+    const QStringList filters { QStringLiteral("Excel文件(*.xls *.xlsx)"), QStringLiteral("Excel文件(*.xls)"),
+                                QStringLiteral("(*.xlsx)") };
+    const ChosenFile file
+        = m_context.services.fileDialog->openFile(QStringLiteral("打开Excel多表所在的文件夹："), filters, folder);
+    const QString path = importpaths::trimSpaces(file.path);
+    if (path.isEmpty())
+        return std::nullopt;
+    return Chosen { path, importpaths::folderOf(path, file.fileName), file.fileName };
+}
+
+std::optional<QStringList> WorkbookImport::readNames(const Chosen& chosen)
+{
+    const Services& services = m_context.services;
+    if (!services.spreadsheet || !services.spreadsheet->isAvailable()) {
+        services.messageBox->plain(QStringLiteral("打开链接Excel软件出错。"),
+                                   QStringLiteral("打开链接Excel软件出错："));
+        return std::nullopt;
+    }
+
+    const auto refuse = [&](const QString& reason) -> std::optional<QStringList> {
+        services.messageBox->information(QStringLiteral("无法读取Excel文件：") + chosen.fileName + QLatin1Char('\n')
+                                             + reason,
+                                         text::windowCaption());
+        return std::nullopt;
+    };
+
+    QString error;
+    const auto document = services.spreadsheet->open(chosen.path, &error);
+    if (!document)
+        return refuse(error.isEmpty() ? QStringLiteral("文件无法打开。") : error);
+    const ISheet* sheet = document->firstSheet();
+    if (!sheet)
+        return refuse(QStringLiteral("工作簿中没有工作表。"));
+
+    QStringList names;
+    for (int row = FirstRow; row <= LastRow; ++row) {
+        QString name = sheet->cellText(QLatin1Char('B') + QString::number(row));
+        if (name.isEmpty())
+            break;
+        if (names.size() == MaxNames)
+            return refuse(QStringLiteral("名单超过 %1 个，无法导入。").arg(MaxNames));
+        names.append(std::move(name));
+    }
+    return names;
+}
+
+QString WorkbookImport::rememberedFolder(const QString& keyPath)
+{
+    const Services& services = m_context.services;
+    if (!services.settings)
+        return {};
+    RegistrySettings settings(*services.settings, *services.messageBox);
+    return importpaths::trimSpaces(settings.ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, keyPath, FolderValue));
+}
+
+void WorkbookImport::rememberFolder(const QString& keyPath, const QString& folder)
+{
+    const Services& services = m_context.services;
+    if (!services.settings)
+        return;
+    // A folder that cannot be remembered only means the next dialog opens elsewhere; nobody is told.
+    RegistrySettings settings(*services.settings, *services.messageBox);
+    settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, keyPath, FolderValue, folder, REG_SZ);
+}
 
 } // namespace pelorin

@@ -2,6 +2,10 @@
 
 #include "app/Categories.h"
 
+#include <QString>
+#include <QStringList>
+#include <optional>
+
 namespace pelorin {
 
 struct AppContext;
@@ -15,7 +19,25 @@ public:
     void importCandidates(Category i); // 提供…名单
     void importHistory(Category i); // 导入历史摇中名单
 
+    static constexpr int FirstRow = 2;
+    static constexpr int LastRow = 100000;
+    static constexpr int MaxNames = 32767;
+
 private:
+    struct Chosen
+    {
+        QString path;
+        QString folder;
+        QString fileName;
+    };
+
+    // Shows the file dialog in the folder remembered under keyPath; nullopt when cancelled.
+    std::optional<Chosen> choose(const QString& keyPath);
+    // The names of column B, or nullopt after telling the user why the workbook could not be read.
+    std::optional<QStringList> readNames(const Chosen& chosen);
+    QString rememberedFolder(const QString& keyPath);
+    void rememberFolder(const QString& keyPath, const QString& folder);
+
     AppContext& m_context;
 };
 
