@@ -1,16 +1,112 @@
 #include "draw/DrawWindowController.h"
 
 #include "app/AppContext.h"
+#include "app/AppText.h"
+#include "app/Layout.h"
+#include "app/NumberConversion.h"
+#include "platform/IMessageBox.h"
+#include "platform/INameList.h"
+#include "platform/IPanel.h"
+#include "platform/ITextControl.h"
 
 namespace pelorin {
 
 DrawWindowController::DrawWindowController(AppContext& context)
     : m_context(context)
+    , m_engine(context)
 {
 }
 
-void DrawWindowController::open(Category) {}
-void DrawWindowController::close() {}
-void DrawWindowController::startStop() {}
+bool DrawWindowController::passesChecks(Category i)
+{
+    IMessageBox& messages = *m_context.services.messageBox;
+    CategoryControls& page = m_context.category(i);
+    if (page.candidates->count() < 1) {
+        messages.information(QStringLiteral("当前还没有导入将要摇号名单。"), text::windowCaption());
+        return false;
+    }
+    const QString presetText = page.presetCount->text();
+    const QString drawnText = page.drawnCount->text();
+    const QString presetMissing = QStringLiteral("预设摇号数据框内不能为空，必须为0以上数字。");
+    const QString drawnMissing = QStringLiteral("已摇号数据统计框内不能为空，必须为0以上数字。");
+    if (presetText.trimmed().isEmpty()) {
+        messages.information(presetMissing, text::windowCaption());
+        return false;
+    }
+    if (drawnText.trimmed().isEmpty()) {
+        messages.information(drawnMissing, text::windowCaption());
+        return false;
+    }
+    // A count that is no number is refused with the same words as an empty one.
+    const std::optional<std::int16_t> preset = toNumber(presetText);
+    if (!preset) {
+        messages.information(presetMissing, text::windowCaption());
+        return false;
+    }
+    const std::optional<std::int16_t> drawn = toNumber(drawnText);
+    if (!drawn) {
+        messages.information(drawnMissing, text::windowCaption());
+        return false;
+    }
+    if (*drawn >= *preset) {
+        if (!messages.question(QStringLiteral("当前预设数量已摇出。\n\n确定是否需要对本项进行重新摇号？"),
+                               text::windowCaption()))
+            return false;
+        page.candidates->appendItems(page.results->items());
+        page.results->clear();
+        page.drawnCount->setText(QString::number(page.results->count()));
+        page.candidateCounter->setText(QString::number(page.candidates->count()));
+    }
+    return true;
+}
+
+void DrawWindowController::open(Category i)
+{
+    if (!passesChecks(i))
+        return;
+    DrawWindowControls& draw = m_context.controls.draw;
+    CategoryControls& page = m_context.category(i);
+    m_context.state.CurCategory = static_cast<std::int16_t>(i);
+
+    draw.backdrop->setBounds(QRect(0, 0, layout::WindowWidth, layout::WindowHeight));
+    draw.window->setBounds(QRect((layout::WindowWidth - layout::DrawWindowWidth) / 2,
+                                 (layout::WindowHeight - layout::DrawWindowHeight) / 2 - layout::DrawWindowOffset,
+                                 layout::DrawWindowWidth, layout::DrawWindowHeight));
+    draw.backdrop->setVisible(true);
+    draw.window->setVisible(true);
+    if (draw.setBackgroundEnabled)
+        draw.setBackgroundEnabled(false);
+
+    draw.nameBox->setText(QString());
+    draw.presetBox->setText(page.presetCount->text());
+    draw.drawnBox->setText(page.drawnCount->text());
+    startStop();
+    if (draw.focusStartStop)
+        draw.focusStartStop();
+}
+
+void DrawWindowController::close()
+{
+    DrawWindowControls& draw = m_context.controls.draw;
+    m_engine.halt();
+    draw.window->setVisible(false);
+    QRect bounds = draw.window->bounds();
+    bounds.setWidth(layout::DrawWindowWidth);
+    draw.window->setBounds(bounds);
+    draw.currentDraw->clear();
+    draw.backdrop->setVisible(false);
+    if (draw.setBackgroundEnabled)
+        draw.setBackgroundEnabled(true);
+}
+
+void DrawWindowController::startStop()
+{
+    if (!m_context.state.IsRolling) {
+        m_engine.start();
+        return;
+    }
+    if (m_engine.stop() == DrawEngine::StopOutcome::Finished)
+        close();
+}
 
 } // namespace pelorin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Categories.h"
+#include "draw/DrawEngine.h"
 
 namespace pelorin {
 
@@ -16,8 +17,13 @@ public:
     void close(); // 关闭摇窗
     void startStop(); // 开始摇号 / 停止
 
+    DrawEngine& engine() { return m_engine; }
+
 private:
+    bool passesChecks(Category i);
+
     AppContext& m_context;
+    DrawEngine m_engine;
 };
 
 } // namespace pelorin

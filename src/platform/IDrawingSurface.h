@@ -41,6 +41,11 @@ public:
     virtual void setClipRect(const QRect& rect) = 0;
     virtual int textWidth(const QString& text) const = 0;
     virtual int textHeight(const QString& text) const = 0;
+
+    // Keeps a copy of everything drawn so far, so that later drawing can be taken back in one step.
+    virtual void saveBackground() = 0;
+    // Replaces the whole surface with the copy kept by saveBackground(); clears it when there is none.
+    virtual void restoreBackground() = 0;
 };
 
 } // namespace pelorin

@@ -13,7 +13,8 @@ class RecordingSurface : public IDrawingSurface
 public:
     struct Call
     {
-        QString op; // "clear", "line", "circle", "text", "clip", "fill", "fillColour", "textColour", "align"
+        QString op; // "clear", "line", "circle", "text", "clip", "fill", "fillColour", "textColour", "align",
+                    // "save", "restore"
         QPointF a;
         QPointF b;
         double radius = 0;
@@ -83,6 +84,8 @@ public:
     void setClipRect(const QRect& rect) override { clip = rect; }
     int textWidth(const QString& text) const override { return 8 * static_cast<int>(text.size()); }
     int textHeight(const QString&) const override { return 12; }
+    void saveBackground() override { calls.append(make(QStringLiteral("save"))); }
+    void restoreBackground() override { calls.append(make(QStringLiteral("restore"))); }
 
     QList<Call> callsOf(const QString& op) const
     {

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "draw/DrawWindowController.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/FakeTimer.h"
+#include "fakes/MemoryControls.h"
+#include "fakes/RecordingSurface.h"
+#include "fakes/ScriptedRandom.h"
+
+#include <QList>
+#include <QStringList>
+#include <array>
+#include <initializer_list>
+
+namespace pelorin::test {
+
+// A list of names written as plain literals.
+inline QStringList names(std::initializer_list<const char*> texts)
+{
+    QStringList list;
+    for (const char* text : texts)
+        list.append(QString::fromUtf8(text));
+    return list;
+}
+
+// A panel that logs when it is shown, hidden or moved.
+class LoggingPanel : public MemoryPanel
+{
+public:
+    LoggingPanel(QString name, QStringList& log)
+        : m_name(std::move(name))
+        , m_log(log)
+    {
+    }
+    void setVisible(bool visible) override
+    {
+        m_log.append(m_name + (visible ? u'+' : u'-'));
+        MemoryPanel::setVisible(visible);
+    }
+    void setBounds(const QRect& twips) override
+    {
+        boundsSet.append(twips);
+        MemoryPanel::setBounds(twips);
+    }
+    QList<QRect> boundsSet;
+
+private:
+    QString m_name;
+    QStringList& m_log;
+};
+
+// The category pages and the draw window in memory, wired as the main window wires the real ones.
+// With no scripted picks the shuffle keeps the list's order, so sector k holds the k-th name.
+struct DrawFixture
+{
+    struct Page
+    {
+        MemoryNameList candidates;
+        MemoryNameList results;
+        MemoryNameList history;
+        MemoryTextControl candidateCounter { QStringLiteral("XXXX") };
+        MemoryTextControl presetCount { QStringLiteral("1") };
+        MemoryTextControl drawnCount { QStringLiteral("0") };
+    };
+
+    DrawFixture()
+    {
+        for (int i = 0; i < CategoryCount; ++i) {
+            Page& p = pages[static_cast<std::size_t>(i)];
+            context.category(i)
+                = { &p.candidates, &p.results, &p.history, &p.candidateCounter, &p.presetCount, &p.drawnCount };
+        }
+        DrawWindowControls& d = context.controls.draw;
+        d.window = &window;
+        d.backdrop = &backdrop;
+        d.presetBox = &presetBox;
+        d.drawnBox = &drawnBox;
+        d.nameBox = &nameBox;
+        d.startStop = &startStop;
+        d.speedBox = &speedBox;
+        d.currentDraw = &currentDraw;
+        d.surface = &surface;
+        d.timer = &timer;
+        d.focusStartStop = [this] {
+            log.append(context.state.IsRolling ? QStringLiteral("focus(rolling)") : QStringLiteral("focus"));
+        };
+        d.setBackgroundEnabled = [this](bool on) { log.append(on ? QStringLiteral("bg+") : QStringLiteral("bg-")); };
+        context.services.messageBox = &messages;
+        context.services.random = &random;
+    }
+
+    Page& page(int i) { return pages[static_cast<std::size_t>(i)]; }
+
+    // Fills category i with the names "c1" .. "cN".
+    void fill(int i, int count)
+    {
+        QStringList names;
+        for (int k = 1; k <= count; ++k)
+            names.append(QStringLiteral("c%1").arg(k));
+        page(i).candidates.setItems(names);
+        page(i).candidateCounter.setText(QString::number(count));
+    }
+
+    // Ticks until the pointer stands at angle; false when it does not get there within one lap.
+    bool rollTo(int angle)
+    {
+        for (int n = 0; n < 400; ++n) {
+            timer.fire();
+            if (context.state.PointerAngle == angle)
+                return true;
+        }
+        return false;
+    }
+
+    // One whole draw: turn to the angle, then press the start/stop button.
+    void drawAt(int angle)
+    {
+        rollTo(angle);
+        controller.startStop();
+    }
+
+    QStringList log;
+    LoggingPanel window { QStringLiteral("window"), log };
+    LoggingPanel backdrop { QStringLiteral("backdrop"), log };
+    MemoryTextControl presetBox;
+    MemoryTextControl drawnBox;
+    MemoryTextControl nameBox;
+    MemoryTextControl startStop { QStringLiteral("开始摇号") };
+    MemoryTextControl speedBox { QStringLiteral("15") };
+    MemoryNameList currentDraw;
+    RecordingSurface surface;
+    FakeTimer timer;
+
+    std::array<Page, CategoryCount> pages;
+    FakeMessageBox messages;
+    ScriptedRandom random;
+    AppContext context;
+    DrawWindowController controller { context };
+};
+
+} // namespace pelorin::test
