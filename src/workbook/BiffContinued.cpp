@@ -1,0 +1,127 @@
+#include "workbook/BiffContinued.h"
+
+#include "workbook/BiffRecords.h"
+
+namespace pelorin::workbook {
+
+ContinuedReader::ContinuedReader(QByteArrayView first, BiffStream& stream)
+{
+    m_segments.push_back(first);
+    BiffRecord next;
+    while (stream.peek(next) && next.type == biff::Continue) {
+        stream.next(next);
+        m_segments.push_back(next.body);
+    }
+}
+
+ContinuedReader::ContinuedReader(std::vector<QByteArrayView> segments)
+    : m_segments(std::move(segments))
+{
+}
+
+bool ContinuedReader::advanceIfEmpty()
+{
+    while (m_ok && m_segment < m_segments.size() && m_offset >= m_segments[m_segment].size()) {
+        ++m_segment;
+        m_offset = 0;
+    }
+    if (m_segment >= m_segments.size())
+        m_ok = false;
+    return m_ok;
+}
+
+quint8 ContinuedReader::u8()
+{
+    if (!advanceIfEmpty())
+        return 0;
+    return quint8(m_segments[m_segment][m_offset++]);
+}
+
+quint16 ContinuedReader::u16()
+{
+    const quint16 lo = u8();
+    return quint16(lo | (u8() << 8));
+}
+
+quint32 ContinuedReader::u32()
+{
+    const quint32 lo = u16();
+    return lo | (quint32(u16()) << 16);
+}
+
+void ContinuedReader::skip(qsizetype n)
+{
+    while (n > 0 && advanceIfEmpty()) {
+        const qsizetype step = std::min(n, m_segments[m_segment].size() - m_offset);
+        m_offset += step;
+        n -= step;
+    }
+}
+
+QByteArray ContinuedReader::bytes(qsizetype n)
+{
+    QByteArray out;
+    while (n > 0 && advanceIfEmpty()) {
+        const qsizetype step = std::min(n, m_segments[m_segment].size() - m_offset);
+        out.append(m_segments[m_segment].sliced(m_offset, step));
+        m_offset += step;
+        n -= step;
+    }
+    return out;
+}
+
+QString ContinuedReader::characters(quint32 count, bool twoBytes)
+{
+    QString text;
+    while (count > 0 && m_ok) {
+        if (m_segment < m_segments.size() && m_offset >= m_segments[m_segment].size()) {
+            // The string goes on in the next CONTINUE record, which starts with its own flags byte.
+            ++m_segment;
+            m_offset = 0;
+            if (m_segment >= m_segments.size()) {
+                m_ok = false;
+                break;
+            }
+            twoBytes = (u8() & 0x01) != 0;
+            continue;
+        }
+        if (m_segment >= m_segments.size()) {
+            m_ok = false;
+            break;
+        }
+        const QByteArrayView seg = m_segments[m_segment];
+        const qsizetype width = twoBytes ? 2 : 1;
+        const qsizetype fit = std::min<qsizetype>(count, (seg.size() - m_offset) / width);
+        if (fit == 0) {
+            m_ok = false; // half a character before the boundary
+            break;
+        }
+        const qsizetype old = text.size();
+        text.resize(old + fit);
+        QChar* out = text.data() + old;
+        const auto* in = reinterpret_cast<const uchar*>(seg.data() + m_offset);
+        for (qsizetype i = 0; i < fit; ++i)
+            out[i] = twoBytes ? QChar(char16_t(in[2 * i] | (in[2 * i + 1] << 8))) : QChar(char16_t(in[i]));
+        m_offset += fit * width;
+        count -= quint32(fit);
+    }
+    return text;
+}
+
+QString ContinuedReader::unicodeString()
+{
+    const quint16 count = u16();
+    const quint8 flags = u8();
+    quint16 runs = 0;
+    quint32 extra = 0;
+    if (flags & 0x08)
+        runs = u16();
+    if (flags & 0x04)
+        extra = u32();
+    QString text = characters(count, flags & 0x01);
+    skip(qsizetype(runs) * 4);
+    skip(extra);
+    return text;
+}
+
+} // namespace pelorin::workbook

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <vector>
+
+namespace pelorin::workbook {
+
+// Record types of the BIFF8 workbook stream used by the reader and the writer.
+namespace biff {
+enum : quint16
+{
+    Formula = 0x0006,
+    Eof = 0x000A,
+    Index = 0x020B,
+    CalcMode = 0x000D,
+    DateMode = 0x0022,
+    FilePass = 0x002F,
+    Continue = 0x003C,
+    Window1 = 0x003D,
+    CodePage = 0x0042,
+    DefColWidth = 0x0055,
+    ColInfo = 0x007D,
+    BoundSheet = 0x0085,
+    MulRk = 0x00BD,
+    MulBlank = 0x00BE,
+    RString = 0x00D6,
+    DbCell = 0x00D7,
+    Xf = 0x00E0,
+    Sst = 0x00FC,
+    LabelSst = 0x00FD,
+    ExtSst = 0x00FF,
+    Dimensions = 0x0200,
+    Blank = 0x0201,
+    Number = 0x0203,
+    Label = 0x0204,
+    BoolErr = 0x0205,
+    String = 0x0207,
+    Row = 0x0208,
+    Array = 0x0221,
+    DefaultRowHeight = 0x0225,
+    Font = 0x0031,
+    Table = 0x0236,
+    Window2 = 0x023E,
+    Rk = 0x027E,
+    Style = 0x0293,
+    Format = 0x041E,
+    SharedFormula = 0x04BC,
+    Bof = 0x0809,
+};
+constexpr qsizetype MaxRecordBody = 8224;
+} // namespace biff
+
+// Reads little-endian numbers from a byte range; reading past its end gives zeros and clears ok().
+class ByteReader
+{
+public:
+    explicit ByteReader(QByteArrayView bytes, qsizetype pos = 0)
+        : m_bytes(bytes)
+        , m_pos(pos)
+    {
+    }
+    quint8 u8();
+    quint16 u16();
+    quint32 u32();
+    double f64();
+    void skip(qsizetype n);
+    bool ok() const { return m_ok; }
+    qsizetype pos() const { return m_pos; }
+    qsizetype remaining() const { return m_ok ? m_bytes.size() - m_pos : 0; }
+
+private:
+    bool take(qsizetype n);
+    QByteArrayView m_bytes;
+    qsizetype m_pos;
+    bool m_ok = true;
+};
+
+struct BiffRecord
+{
+    quint16 type = 0;
+    qsizetype offset = 0; // where the record's header starts in the stream
+    QByteArrayView body;
+    qsizetype end() const { return offset + 4 + body.size(); }
+};
+
+// Walks the records of a workbook stream from a position on.
+class BiffStream
+{
+public:
+    explicit BiffStream(QByteArrayView stream, qsizetype pos = 0)
+        : m_stream(stream)
+        , m_pos(pos)
+    {
+    }
+    // The next record; false at the end of the stream or when a record runs past it (then truncated() is true).
+    bool next(BiffRecord& record);
+    // The record after the current one, without moving on.
+    bool peek(BiffRecord& record) const;
+    bool truncated() const { return m_truncated; }
+    qsizetype pos() const { return m_pos; }
+
+private:
+    QByteArrayView m_stream;
+    qsizetype m_pos;
+    bool m_truncated = false;
+};
+
+// Appends records to a workbook stream.
+class BiffWriter
+{
+public:
+    void record(quint16 type, QByteArrayView body);
+    qsizetype size() const { return m_bytes.size(); }
+    QByteArray& bytes() { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+// Builds a record body field by field.
+class BodyBuilder
+{
+public:
+    BodyBuilder& u8(quint8 v);
+    BodyBuilder& u16(quint16 v);
+    BodyBuilder& u32(quint32 v);
+    BodyBuilder& f64(double v);
+    BodyBuilder& bytes(QByteArrayView v);
+    // A string with a 16-bit length, a flags byte and its characters, one byte each when they all fit.
+    BodyBuilder& unicodeString(const QString& text);
+    // The same with an 8-bit length (sheet names).
+    BodyBuilder& shortUnicodeString(const QString& text);
+    const QByteArray& data() const { return m_data; }
+
+private:
+    void characters(const QString& text);
+    QByteArray m_data;
+};
+
+// True when every character fits in one byte, so the string can be stored compressed.
+bool fitsLatin1(QStringView text);
+
+// Sheet substream offsets of a BOF record body: the version field says which BIFF generation wrote the stream.
+bool isBiff8Bof(QByteArrayView body);
+
+} // namespace pelorin::workbook
