@@ -1,0 +1,152 @@
+#include "app/AppContext.h"
+#include "app/AppText.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeFileDialog.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/MemoryControls.h"
+#include "lists/WorkbookImport.h"
+#include "settings/FileSettingsStore.h"
+#include "workbook/Spreadsheet.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+// Writes the workbooks with the independent writers: xlwt for .xls, openpyxl for .xlsx.
+const char* const MakeWorkbooks = R"PY(
+import sys, os, xlwt, openpyxl
+folder = sys.argv[1]
+rows = ["名称", "甲公司", " 乙 公司 ", "甲公司", "", "丁公司"]
+
+book = xlwt.Workbook(encoding="utf-8")
+sheet = book.add_sheet("名单")
+for r, text in enumerate(rows):
+    sheet.write(r, 0, r)
+    if text:
+        sheet.write(r, 1, text)
+book.add_sheet("其它").write(1, 1, "不读")
+book.save(os.path.join(folder, "企业.xls"))
+
+book = openpyxl.Workbook()
+sheet = book.active
+for r, text in enumerate(rows, start=1):
+    sheet.cell(row=r, column=1, value=r)
+    if text:
+        sheet.cell(row=r, column=2, value=text)
+book.create_sheet("其它")["B2"] = "不读"
+book.save(os.path.join(folder, "成员.xlsx"))
+book.save(os.path.join(folder, "成员名单"))
+
+with open(os.path.join(folder, "坏.xls"), "w", encoding="utf-8") as f:
+    f.write("名称\n甲公司\n")
+)PY";
+
+struct Rig
+{
+    explicit Rig(const QString& folder)
+    {
+        context.category(3) = { &candidates, &results, &history, &counter, &preset, &drawn };
+        Services& services = context.services;
+        services.messageBox = &box;
+        services.fileDialog = &dialog;
+        services.clock = &clock;
+        services.spreadsheet = &spreadsheet;
+        services.settings = &store;
+        services.programFolder = folder;
+    }
+
+    MemoryNameList candidates, results, history;
+    MemoryTextControl counter { QStringLiteral("XXXX") }, preset { QStringLiteral("1") }, drawn { QStringLiteral("0") };
+    AppContext context;
+    FakeMessageBox box;
+    FakeFileDialog dialog;
+    FakeClock clock;
+    workbook::Spreadsheet spreadsheet;
+    QTemporaryDir settingsDir;
+    FileSettingsStore store { settingsDir.filePath(QStringLiteral("settings.json")) };
+    WorkbookImport import { context };
+};
+
+} // namespace
+
+class TestImportFiles : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     { QStringLiteral("-c"), QString::fromUtf8(MakeWorkbooks), m_dir.path() });
+        if (!python.waitForFinished(60000) || python.exitCode() != 0)
+            QSKIP(qPrintable(QStringLiteral("python3 with xlwt and openpyxl is needed: ")
+                             + QString::fromUtf8(python.readAllStandardError())));
+    }
+
+    void readsColumnB_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("xls") << QStringLiteral("企业.xls") << QStringLiteral("xls");
+        QTest::newRow("xlsx") << QStringLiteral("成员.xlsx") << QStringLiteral("xlsx");
+        QTest::newRow("xlsx without extension") << QStringLiteral("成员名单") << QStringLiteral("xlsx");
+    }
+    void readsColumnB()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, extension);
+        Rig rig(m_dir.path());
+        rig.dialog.chooseNext(m_dir.filePath(fileName));
+        rig.import.importCandidates(3);
+
+        QCOMPARE(rig.box.texts(), QStringList());
+        QCOMPARE(rig.candidates.items(),
+                 QStringList({ QStringLiteral("甲公司"), QStringLiteral(" 乙 公司 "), QStringLiteral("甲公司") }));
+        QCOMPARE(rig.counter.text(), QStringLiteral("3"));
+        QCOMPARE(rig.context.state.SourceFolder, m_dir.path());
+        const QString stem = fileName.left(fileName.lastIndexOf(QLatin1Char('.')));
+        QCOMPARE(rig.context.state.ExportPath,
+                 m_dir.filePath(stem + QStringLiteral("_摇号导出（重点企业）名单_20240305140709.") + extension));
+
+        rig.dialog.chooseNext(m_dir.filePath(fileName));
+        rig.import.importHistory(3);
+        QCOMPARE(rig.history.items(), rig.candidates.items());
+    }
+
+    void refusesWhatIsNotAWorkbook_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("text file") << QStringLiteral("坏.xls");
+        QTest::newRow("missing") << QStringLiteral("不存在.xlsx");
+    }
+    void refusesWhatIsNotAWorkbook()
+    {
+        QFETCH(QString, fileName);
+        Rig rig(m_dir.path());
+        rig.candidates.setItems({ QStringLiteral("原有") });
+        rig.dialog.chooseNext(m_dir.filePath(fileName));
+        rig.import.importCandidates(3);
+
+        QCOMPARE(rig.box.shown.size(), 1);
+        QVERIFY2(rig.box.shown[0].text.startsWith(QStringLiteral("无法读取Excel文件：") + fileName + QLatin1Char('\n')),
+                 qPrintable(rig.box.shown[0].text));
+        QVERIFY(rig.box.shown[0].text.size() > QStringLiteral("无法读取Excel文件：\n").size() + fileName.size());
+        QCOMPARE(rig.box.shown[0].title, text::windowCaption());
+        QCOMPARE(rig.candidates.items(), QStringList { QStringLiteral("原有") });
+        QCOMPARE(rig.counter.text(), QStringLiteral("XXXX"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestImportFiles)
+#include "test_import_files.moc"
