@@ -7,8 +7,7 @@
 namespace pelorin {
 
 // A value or the reason there is none, in words for the user.
-template <typename T>
-class Expected
+template <typename T> class Expected
 {
 public:
     Expected(T value)

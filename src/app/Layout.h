@@ -13,7 +13,13 @@ constexpr int DrawWindowHeight = 7000;
 constexpr int DrawWindowWideWidth = 10365;
 constexpr int DrawWindowOffset = 500;
 
-constexpr int px(double twips) { return static_cast<int>(twips / TwipsPerPixel + (twips >= 0 ? 0.5 : -0.5)); }
-inline QRect pxRect(int left, int top, int width, int height) { return QRect(px(left), px(top), px(width), px(height)); }
+constexpr int px(double twips)
+{
+    return static_cast<int>(twips / TwipsPerPixel + (twips >= 0 ? 0.5 : -0.5));
+}
+inline QRect pxRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
 
 } // namespace pelorin::layout

@@ -16,7 +16,15 @@ public:
     using FontHandle = int; // 0 is no font
 
     // Text alignment flags, combined with OR.
-    enum TextAlign { AlignTop = 0, AlignLeft = 0, AlignRight = 2, AlignCenter = 6, AlignBottom = 8, AlignBaseline = 24 };
+    enum TextAlign
+    {
+        AlignTop = 0,
+        AlignLeft = 0,
+        AlignRight = 2,
+        AlignCenter = 6,
+        AlignBottom = 8,
+        AlignBaseline = 24
+    };
 
     virtual ~IDrawingSurface() = default;
 

@@ -8,9 +8,23 @@ namespace pelorin {
 class IMessageBox
 {
 public:
-    enum class Icon { None, Information, Question };
-    enum class Buttons { Ok, YesNo };
-    enum class Answer { Ok, Yes, No };
+    enum class Icon
+    {
+        None,
+        Information,
+        Question
+    };
+    enum class Buttons
+    {
+        Ok,
+        YesNo
+    };
+    enum class Answer
+    {
+        Ok,
+        Yes,
+        No
+    };
 
     virtual ~IMessageBox() = default;
 

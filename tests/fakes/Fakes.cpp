@@ -1,6 +1,7 @@
 // The fakes are header-only; this file gives their library something to build.
 #include "fakes/FakeClipboard.h"
 #include "fakes/FakeClock.h"
+#include "fakes/FakeDesktop.h"
 #include "fakes/FakeFileDialog.h"
 #include "fakes/FakeInputBox.h"
 #include "fakes/FakeMessageBox.h"

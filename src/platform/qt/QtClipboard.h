@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/IClipboard.h"
+
+namespace pelorin {
+
+class QtClipboard : public IClipboard
+{
+public:
+    void clear() override;
+    void setText(const QString& text) override;
+    QString text() const override;
+};
+
+} // namespace pelorin

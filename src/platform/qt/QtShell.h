@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/IShell.h"
+
+namespace pelorin {
+
+// Hands web addresses and files to the desktop's default programs.
+class QtShell : public IShell
+{
+public:
+    void open(const QString& target) override;
+};
+
+} // namespace pelorin

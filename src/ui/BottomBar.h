@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFrame>
+
+class QPushButton;
+
+namespace pelorin {
+
+// The button bar along the bottom of the main window.
+class BottomBar : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit BottomBar(QWidget* parent = nullptr);
+
+    QPushButton* exportAll; // Command15
+    QPushButton* templateDownload; // Command16
+    QPushButton* updateDownload; // Command19
+    QPushButton* onlineEdition; // Command25
+    QPushButton* exit; // Command2
+};
+
+} // namespace pelorin

@@ -1,0 +1,156 @@
+#include "ui/CategoryPage.h"
+
+#include "ui/Fonts.h"
+#include "ui/Placement.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace pelorin {
+
+namespace {
+
+// Tab page controls are placed relative to the tab control; its page starts below the tab bar.
+constexpr int PageTopTwips = 345;
+constexpr int PageLeftTwips = 30;
+
+void at(QWidget* w, int left, int top, int width, int height)
+{
+    ui::place(w, left - PageLeftTwips, top - PageTopTwips, width, height);
+}
+
+void atAutoSized(QWidget* w, int left, int top)
+{
+    ui::placeAutoSized(w, left - PageLeftTwips, top - PageTopTwips);
+}
+
+QString qs(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+CategoryPage::CategoryPage(Category category, QWidget* parent)
+    : QWidget(parent)
+    , m_category(category)
+{
+    const CategoryInfo& info = CategoryTable.at(static_cast<std::size_t>(category));
+    const QString suffix = QStringLiteral("_%1").arg(category);
+    const QColor red(255, 0, 0);
+    const QColor blue(0, 0, 255);
+
+    auto button = [&](const QString& name, const QString& caption, const QString& tip, int l, int t, int w, int h) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name + suffix);
+        b->setToolTip(tip);
+        b->setAccessibleName(caption);
+        if (!tip.isEmpty())
+            b->setAccessibleDescription(tip);
+        b->setAutoDefault(true);
+        at(b, l, t, w, h);
+        return b;
+    };
+    auto label = [&](const QString& name, const QString& caption, const QFont& font, int l, int t) {
+        auto* lb = new QLabel(caption, this);
+        lb->setObjectName(name + suffix);
+        lb->setFont(font);
+        lb->setAccessibleName(caption);
+        atAutoSized(lb, l, t);
+        return lb;
+    };
+    auto list = [&](const QString& name, const QString& role, int l, int t, int w, int h) {
+        auto* lw = new QListWidget(this);
+        lw->setObjectName(name + suffix);
+        lw->setAccessibleName(role);
+        lw->setUniformItemSizes(true);
+        at(lw, l, t, w, h);
+        return lw;
+    };
+    const QFont normal = fonts::song(9);
+    const QFont boldMid = fonts::song(10.5, true);
+
+    importCandidates = button(QStringLiteral("Command3"), qs(info.importCaption), {}, 240, 720, 1455, 375);
+    candidateCounter = label(QStringLiteral("Label2"), QStringLiteral("XXXX"), normal, 1800, 840);
+    candidateCounter->setAccessibleName(QStringLiteral("候选名单数量"));
+    ui::setTextColour(candidateCounter, blue);
+    candidateCounter->resize(layout::px(1200), candidateCounter->height());
+    candidates = list(QStringLiteral("List1"), QStringLiteral("候选名单"), 240, 1080, 2775, 6360);
+    clearCandidates = button(QStringLiteral("Command27"), QStringLiteral("清空"), {}, 240, 7560, 615, 375);
+    deleteCandidate
+        = button(QStringLiteral("Command4"), QStringLiteral("删选"), QStringLiteral("删除选中项"), 840, 7560, 615, 375);
+    enterCandidates = button(QStringLiteral("Command9"), QStringLiteral("手工录入"),
+                             QStringLiteral("手工录入或者复制名单"), 1440, 7560, 855, 375);
+    shuffleCandidates = button(QStringLiteral("Command26"), QStringLiteral("重排序"), QStringLiteral("打乱排序"), 2280,
+                               7560, 735, 375);
+
+    importHistory = button(QStringLiteral("Command5"), QStringLiteral("导入历史摇中名单"), {}, 3240, 720, 1575, 375);
+    enterHistory = button(QStringLiteral("Command23"), QStringLiteral("手工录入"), QStringLiteral("手工录入"), 4800,
+                          720, 975, 375);
+    history = list(QStringLiteral("List4"), QStringLiteral("历史摇中名单"), 3240, 1080, 2535, 2400);
+    ui::setTextColour(history, blue);
+    excludeHistory = button(QStringLiteral("Command6"), QStringLiteral("去已摇"), QStringLiteral("去除历史摇中名单"),
+                            3240, 3480, 975, 375);
+    deleteHistory = button(QStringLiteral("Command17"), QStringLiteral("删选项"), QStringLiteral("删除选中项"), 4200,
+                           3480, 855, 375);
+    clearHistory = button(QStringLiteral("Command7"), QStringLiteral("清空"), {}, 5040, 3480, 735, 375);
+
+    presetLabel = label(QStringLiteral("Label4"), QStringLiteral("摇取"), boldMid, 3720, 4200);
+    presetCount = new QLineEdit(QStringLiteral("1"), this);
+    presetCount->setObjectName(QStringLiteral("Text3") + suffix);
+    presetCount->setAccessibleName(QStringLiteral("预设摇取个数"));
+    presetCount->setFont(fonts::song(12, true));
+    ui::setTextColour(presetCount, red);
+    presetCount->installEventFilter(this);
+    at(presetCount, 4200, 4080, 735, 360);
+    presetUnit = label(QStringLiteral("Label5"), qs(info.unitCaption), boldMid, 5040, 4200);
+
+    drawButton = new QToolButton(this);
+    drawButton->setObjectName(QStringLiteral("Picture5") + suffix);
+    drawButton->setAccessibleName(QStringLiteral("摇号"));
+    drawButton->setToolTip(QStringLiteral("摇号"));
+    drawButton->setIcon(QIcon(QStringLiteral(":/images/draw-button.svg")));
+    drawButton->setAutoRaise(true);
+    drawButton->setCursor(Qt::PointingHandCursor);
+    at(drawButton, 3720, 4560, 1500, 465);
+    drawButton->setIconSize(drawButton->size() - QSize(4, 2));
+
+    resultsHeading = label(QStringLiteral("Label6"), QStringLiteral("摇出结果："), boldMid, 3240, 5280);
+    drawnLabel = label(QStringLiteral("Label8"), qs(info.drawnCaption), normal, 3240, 5715);
+    drawnCount = new QLineEdit(QStringLiteral("0"), this);
+    drawnCount->setObjectName(QStringLiteral("Text6") + suffix);
+    drawnCount->setAccessibleName(QStringLiteral("已摇取个数"));
+    drawnCount->setFont(boldMid);
+    ui::setTextColour(drawnCount, red);
+    at(drawnCount, 4440, 5640, 615, 315);
+    drawnUnit = label(QStringLiteral("Label11"), qs(info.unitCaption), normal, 5040, 5715);
+    results = list(QStringLiteral("List5"), QStringLiteral("摇出结果名单"), 3240, 6000, 2535, 1500);
+    ui::setTextColour(results, red);
+
+    withdrawResults = button(QStringLiteral("Command21"), QStringLiteral("撤"), QStringLiteral("撤回已摇出的名单"),
+                             3240, 7560, 495, 375);
+    returnResult
+        = button(QStringLiteral("Command20"), QStringLiteral("删"), QStringLiteral("删除选中项"), 3720, 7560, 495, 375);
+    clearResults
+        = button(QStringLiteral("Command8"), QStringLiteral("清"), QStringLiteral("清空列表"), 4200, 7560, 495, 375);
+    copyResults = button(QStringLiteral("Command24"), QStringLiteral("复制"), {}, 4680, 7560, 495, 375);
+    exportResults = button(QStringLiteral("Command13"), QStringLiteral("导出"), {}, 5160, 7560, 615, 375);
+}
+
+bool CategoryPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == presetCount && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit presetEnterPressed();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace pelorin

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/Categories.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+
+namespace pelorin {
+
+// The controls of one category's tab page, placed as the design has them.
+class CategoryPage : public QWidget
+{
+    Q_OBJECT
+public:
+    CategoryPage(Category category, QWidget* parent = nullptr);
+
+    Category category() const { return m_category; }
+
+    QPushButton* importCandidates; // Command3
+    QLabel* candidateCounter; // Label2
+    QListWidget* candidates; // List1
+    QPushButton* clearCandidates; // Command27
+    QPushButton* deleteCandidate; // Command4
+    QPushButton* enterCandidates; // Command9
+    QPushButton* shuffleCandidates; // Command26
+    QPushButton* importHistory; // Command5
+    QPushButton* enterHistory; // Command23
+    QListWidget* history; // List4
+    QPushButton* excludeHistory; // Command6
+    QPushButton* deleteHistory; // Command17
+    QPushButton* clearHistory; // Command7
+    QLabel* presetLabel; // Label4
+    QLineEdit* presetCount; // Text3
+    QLabel* presetUnit; // Label5
+    QToolButton* drawButton; // Picture5
+    QLabel* resultsHeading; // Label6
+    QLabel* drawnLabel; // Label8
+    QLineEdit* drawnCount; // Text6
+    QLabel* drawnUnit; // Label11
+    QListWidget* results; // List5
+    QPushButton* withdrawResults; // Command21
+    QPushButton* returnResult; // Command20
+    QPushButton* clearResults; // Command8
+    QPushButton* copyResults; // Command24
+    QPushButton* exportResults; // Command13
+
+signals:
+    // Enter pressed in the preset count field, with or without Shift, Ctrl or Alt.
+    void presetEnterPressed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Category m_category;
+};
+
+} // namespace pelorin

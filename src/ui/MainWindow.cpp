@@ -1,0 +1,274 @@
+#include "ui/MainWindow.h"
+
+#include "app/AppText.h"
+#include "app/Commands.h"
+#include "app/Layout.h"
+#include "platform/IClock.h"
+#include "platform/SystemRandom.h"
+#include "platform/qt/ListWidgetNameList.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtDrawingSurface.h"
+#include "platform/qt/QtFileDialog.h"
+#include "platform/qt/QtInputBox.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtShell.h"
+#include "platform/qt/QtTimer.h"
+#include "platform/qt/WidgetPanel.h"
+#include "platform/qt/WidgetText.h"
+#include "ui/BottomBar.h"
+#include "ui/CategoryPage.h"
+#include "ui/DrawWindowPanel.h"
+#include "ui/EntryPanel.h"
+#include "ui/Fonts.h"
+#include "ui/Placement.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QToolButton>
+
+// Resources compiled into a static library must be registered by hand.
+static void initResources()
+{
+    Q_INIT_RESOURCE(pelorin);
+}
+
+namespace pelorin {
+
+template <typename T, typename... Args> T* MainWindow::keep(Args&&... args)
+{
+    auto owned = std::make_shared<T>(std::forward<Args>(args)...);
+    m_owned.push_back(owned);
+    return owned.get();
+}
+
+MainWindow::MainWindow(Services services, ITimer* rollTimer, QWidget* parent)
+    : QWidget(parent)
+    , m_exit([] { QCoreApplication::exit(0); })
+{
+    initResources();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(text::windowCaption());
+    setFont(fonts::song(9));
+    // The window keeps its design size: nothing the user does can resize it.
+    setFixedSize(layout::px(layout::WindowWidth), layout::px(layout::WindowHeight));
+
+    buildHeadings();
+    buildTabs();
+    m_bottomBar = new BottomBar(this);
+    ui::place(m_bottomBar, 120, 9480, 12495, 615);
+    buildPanels();
+
+    fillServices(services, rollTimer);
+    m_context.services = services;
+    bindControls();
+    m_commands = std::make_unique<Commands>(m_context);
+    connectCommands();
+}
+
+MainWindow::~MainWindow()
+{
+    // The roll timer may still tick into the commands while the widgets go.
+    if (m_context.controls.draw.timer)
+        m_context.controls.draw.timer->setEnabled(false);
+}
+
+void MainWindow::buildHeadings()
+{
+    const QString headings[] = { QStringLiteral("人员参与随机摇号："), QStringLiteral("企业参与随机摇号：") };
+    const QString icons[] = { QStringLiteral(":/images/people.svg"), QStringLiteral(":/images/enterprise.svg") };
+    const int labelLeft[] = { 600, 7200 };
+    const int iconLeft[] = { 240, 6720 };
+    for (int i = 0; i < 2; ++i) {
+        auto* heading = new QLabel(headings[i], this);
+        heading->setObjectName(QStringLiteral("Label3_%1").arg(i));
+        heading->setAccessibleName(headings[i]);
+        heading->setFont(fonts::song(12, true));
+        ui::placeAutoSized(heading, labelLeft[i], 600);
+        auto* icon = new QLabel(this);
+        icon->setObjectName(QStringLiteral("Picture3_%1").arg(i));
+        icon->setAccessibleName(i == 0 ? QStringLiteral("人员图标") : QStringLiteral("企业图标"));
+        icon->setPixmap(QIcon(icons[i]).pixmap(24, 24));
+        ui::place(icon, iconLeft[i], 480, 360, 360);
+    }
+}
+
+void MainWindow::buildTabs()
+{
+    m_tabs1 = new QTabWidget(this);
+    m_tabs1->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs1->setAccessibleName(QStringLiteral("人员参与随机摇号"));
+    ui::place(m_tabs1, 120, 1080, 6015, 8175);
+    m_tabs2 = new QTabWidget(this);
+    m_tabs2->setObjectName(QStringLiteral("SSTab2"));
+    m_tabs2->setAccessibleName(QStringLiteral("企业参与随机摇号"));
+    ui::place(m_tabs2, 6600, 1080, 6015, 8175);
+
+    // Tabs in their fixed order: categories 0, 1, 2, 6 on the first control, 3, 4, 5 on the second.
+    for (Category i : { 0, 1, 2, 6, 3, 4, 5 }) {
+        const CategoryInfo& info = CategoryTable.at(static_cast<std::size_t>(i));
+        QTabWidget* tabs = info.tabControl == 1 ? m_tabs1 : m_tabs2;
+        auto* page = new CategoryPage(i, tabs);
+        page->setObjectName(QStringLiteral("Page_%1").arg(i));
+        tabs->addTab(page, QString::fromUtf8(info.tabCaption));
+        m_pages.at(static_cast<std::size_t>(i)) = page;
+    }
+    m_tabs1->setCurrentIndex(3);
+    m_tabs2->setCurrentIndex(0);
+}
+
+void MainWindow::buildPanels()
+{
+    m_entryPanel = new EntryPanel(this);
+    m_entryPanel->hide();
+    for (QWidget* w : { static_cast<QWidget*>(m_entryPanel->heading), static_cast<QWidget*>(m_entryPanel->text),
+                        static_cast<QWidget*>(m_entryPanel->hint), static_cast<QWidget*>(m_entryPanel->confirm),
+                        static_cast<QWidget*>(m_entryPanel->close) })
+        w->hide();
+    m_drawWindow = new DrawWindowPanel(this);
+    m_drawWindow->hide();
+}
+
+void MainWindow::fillServices(Services& services, ITimer* rollTimer)
+{
+    if (!services.messageBox)
+        services.messageBox = keep<QtMessageBox>(this);
+    if (!services.inputBox)
+        services.inputBox = keep<QtInputBox>(this);
+    if (!services.fileDialog)
+        services.fileDialog = keep<QtFileDialog>(this);
+    if (!services.clipboard)
+        services.clipboard = keep<QtClipboard>();
+    if (!services.shell)
+        services.shell = keep<QtShell>();
+    if (!services.clock)
+        services.clock = keep<SystemClock>();
+    if (!services.random)
+        services.random = keep<SystemRandom>();
+    if (services.programFolder.isEmpty())
+        services.programFolder = QCoreApplication::applicationDirPath();
+    m_context.controls.draw.timer = rollTimer ? rollTimer : keep<QtTimer>();
+}
+
+void MainWindow::bindControls()
+{
+    Controls& c = m_context.controls;
+    for (Category i = 0; i < CategoryCount; ++i) {
+        CategoryPage* p = page(i);
+        CategoryControls& cc = c.categories.at(static_cast<std::size_t>(i));
+        cc.candidates = keep<ListWidgetNameList>(p->candidates);
+        cc.results = keep<ListWidgetNameList>(p->results);
+        cc.history = keep<ListWidgetNameList>(p->history);
+        cc.candidateCounter = keep<WidgetText>(WidgetText::of(p->candidateCounter));
+        cc.presetCount = keep<WidgetText>(WidgetText::of(p->presetCount));
+        cc.drawnCount = keep<WidgetText>(WidgetText::of(p->drawnCount));
+    }
+
+    DrawWindowControls& d = c.draw;
+    d.window = keep<WidgetPanel>(m_drawWindow, QRect(0, 0, layout::DrawWindowWidth, layout::DrawWindowHeight));
+    d.backdrop = keep<WidgetPanel>(m_entryPanel, QRect(0, 0, layout::WindowWidth, layout::WindowHeight));
+    d.presetBox = keep<WidgetText>(WidgetText::of(m_drawWindow->presetBox));
+    d.drawnBox = keep<WidgetText>(WidgetText::of(m_drawWindow->drawnBox));
+    d.nameBox = keep<WidgetText>(WidgetText::of(m_drawWindow->nameBox));
+    d.startStop = keep<WidgetText>(WidgetText::of(m_drawWindow->startStop));
+    d.speedBox = keep<WidgetText>(WidgetText::of(m_drawWindow->speedBox));
+    d.currentDraw = keep<ListWidgetNameList>(m_drawWindow->currentDraw);
+    d.surface = m_drawWindow->surface();
+    d.timer->setInterval(10);
+    d.focusStartStop = [this] { m_drawWindow->startStop->setFocus(Qt::OtherFocusReason); };
+    d.setBackgroundEnabled = [this](bool enabled) { setBackgroundEnabled(enabled); };
+
+    EntryPanelControls& e = c.entry;
+    e.panel = d.backdrop;
+    e.heading = keep<WidgetPanel>(m_entryPanel->heading, QRect(0, 0, 9000, 255));
+    e.textArea = keep<WidgetPanel>(m_entryPanel->text, QRect(0, 0, 6615, 8000));
+    e.hint = keep<WidgetPanel>(m_entryPanel->hint, QRect(0, 0, 6615, 480));
+    e.confirm = keep<WidgetPanel>(m_entryPanel->confirm, QRect(0, 0, 1455, 495));
+    e.close = keep<WidgetPanel>(m_entryPanel->close, QRect(0, 0, 1455, 495));
+    e.headingCaption = keep<WidgetText>(WidgetText::of(m_entryPanel->heading));
+    e.text = keep<WidgetText>(WidgetText::of(m_entryPanel->text));
+
+    // The speed box's design text, read before the items were added.
+    m_context.state.RollSpeed = 15;
+}
+
+void MainWindow::connectCommands()
+{
+    Commands& cmd = *m_commands;
+    for (Category i = 0; i < CategoryCount; ++i) {
+        CategoryPage* p = page(i);
+        connect(p->importCandidates, &QPushButton::clicked, this, [&cmd, i] { cmd.import.importCandidates(i); });
+        connect(p->importHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.import.importHistory(i); });
+        connect(p->clearCandidates, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.clearCandidates(i); });
+        connect(p->deleteCandidate, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.deleteSelectedCandidate(i); });
+        connect(p->shuffleCandidates, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.shuffleCandidates(i); });
+        connect(p->enterCandidates, &QPushButton::clicked, this, [&cmd, i] { cmd.entry.openForCandidates(i); });
+        connect(p->enterHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.entry.openForHistory(i); });
+        connect(p->excludeHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.exclusion.removeDrawnNames(i); });
+        connect(p->deleteHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.deleteSelectedHistory(i); });
+        connect(p->clearHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.clearHistory(i); });
+        connect(p->drawButton, &QToolButton::clicked, this, [&cmd, i] { cmd.draw.open(i); });
+        connect(p, &CategoryPage::presetEnterPressed, this, [&cmd, i] { cmd.draw.open(i); });
+        connect(p->withdrawResults, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.withdrawResults(i); });
+        connect(p->returnResult, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.returnSelectedResult(i); });
+        connect(p->clearResults, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.clearResults(i); });
+        connect(p->copyResults, &QPushButton::clicked, this, [&cmd, i] { cmd.clipboard.copyResults(i); });
+        connect(p->exportResults, &QPushButton::clicked, this, [&cmd, i] { cmd.exporter.exportCategory(i); });
+    }
+    connect(m_drawWindow->startStop, &QPushButton::clicked, this, [&cmd] { cmd.draw.startStop(); });
+    connect(m_drawWindow->close, &QPushButton::clicked, this, [&cmd] { cmd.draw.close(); });
+    connect(m_entryPanel->confirm, &QPushButton::clicked, this, [&cmd] { cmd.entry.commit(); });
+    connect(m_entryPanel->close, &QPushButton::clicked, this, [&cmd] { cmd.entry.close(); });
+
+    connect(m_bottomBar->exportAll, &QPushButton::clicked, this, [&cmd] { cmd.exporter.exportAll(); });
+    connect(m_bottomBar->templateDownload, &QPushButton::clicked, this,
+            [&cmd] { cmd.exporter.openTemplateDownload(); });
+    connect(m_bottomBar->updateDownload, &QPushButton::clicked, this,
+            [this] { m_context.services.shell->open(links::updateDownload()); });
+    connect(m_bottomBar->onlineEdition, &QPushButton::clicked, this,
+            [this] { m_context.services.shell->open(links::onlineEdition()); });
+    connect(m_bottomBar->exit, &QPushButton::clicked, this, [this] {
+        if (m_commands->confirmExit()) {
+            m_exiting = true;
+            m_exit();
+        }
+    });
+}
+
+void MainWindow::setBackgroundEnabled(bool enabled)
+{
+    for (QWidget* w :
+         { static_cast<QWidget*>(m_tabs1), static_cast<QWidget*>(m_tabs2), static_cast<QWidget*>(m_bottomBar) })
+        w->setEnabled(enabled);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The design size is the outer size, frame and caption included: shrink the client area by the frame.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize outer(layout::px(layout::WindowWidth), layout::px(layout::WindowHeight));
+    if (frame.width() > 0 && frame.height() > 0 && size() + frame != outer)
+        setFixedSize(outer - frame);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_exiting || m_commands->confirmExit()) {
+        m_exiting = true;
+        event->accept();
+        m_exit();
+        return;
+    }
+    event->ignore();
+}
+
+} // namespace pelorin

@@ -1,0 +1,210 @@
+#include "app/AppText.h"
+#include "fakes/FakeDesktop.h"
+#include "ui/CategoryPage.h"
+#include "ui/DrawWindowPanel.h"
+#include "ui/EntryPanel.h"
+#include "ui/MainWindow.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        window.reset();
+        desk = std::make_unique<FakeDesktop>();
+        window = std::make_unique<MainWindow>(desk->services(), &desk->timer);
+        exits = 0;
+        window->setExitHandler([this] { ++exits; });
+    }
+
+    void captionAndFixedSize()
+    {
+        QCOMPARE(window->windowTitle(), QStringLiteral("Pelorinv1.0_PC版"));
+        QCOMPARE(window->size(), QSize(860, 716));
+        window->show();
+        window->resize(1200, 900);
+        QCOMPARE(window->size(), QSize(860, 716));
+        window->setWindowState(Qt::WindowMaximized);
+        QCOMPARE(window->size(), QSize(860, 716));
+    }
+
+    void pageButtonsCarryTheirCaptionsAndTips_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("tip");
+        const QList<QStringList> table = {
+            { "Command27", "清空", "" },
+            { "Command4", "删选", "删除选中项" },
+            { "Command9", "手工录入", "手工录入或者复制名单" },
+            { "Command26", "重排序", "打乱排序" },
+            { "Command5", "导入历史摇中名单", "" },
+            { "Command23", "手工录入", "手工录入" },
+            { "Command6", "去已摇", "去除历史摇中名单" },
+            { "Command17", "删选项", "删除选中项" },
+            { "Command7", "清空", "" },
+            { "Command21", "撤", "撤回已摇出的名单" },
+            { "Command20", "删", "删除选中项" },
+            { "Command8", "清", "清空列表" },
+            { "Command24", "复制", "" },
+            { "Command13", "导出", "" },
+        };
+        for (int i = 0; i < CategoryCount; ++i)
+            for (const QStringList& row : table)
+                QTest::addRow("%s_%d", qPrintable(row[0]), i)
+                    << QStringLiteral("%1_%2").arg(row[0]).arg(i) << row[1] << row[2];
+    }
+    void pageButtonsCarryTheirCaptionsAndTips()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, caption);
+        QFETCH(QString, tip);
+        auto* button = window->findChild<QAbstractButton*>(control);
+        QVERIFY2(button, qPrintable(control));
+        QCOMPARE(button->text(), caption);
+        QCOMPARE(button->toolTip(), tip);
+        QCOMPARE(button->accessibleName(), caption);
+    }
+
+    void categoriesSitOnTheirTabs()
+    {
+        const QStringList tabs1 = { "摇组长", "摇副组长", "摇成员", "通用随机摇号" };
+        const QStringList tabs2 = { "摇重点企业单位", "摇一般企业单位", "摇其它企业单位" };
+        const QList<int> categories1 = { 0, 1, 2, 6 };
+        for (int t = 0; t < 4; ++t) {
+            QCOMPARE(window->inspectorTabs()->tabText(t), tabs1[t]);
+            QCOMPARE(window->inspectorTabs()->widget(t), window->page(categories1[t]));
+        }
+        for (int t = 0; t < 3; ++t) {
+            QCOMPARE(window->enterpriseTabs()->tabText(t), tabs2[t]);
+            QCOMPARE(window->enterpriseTabs()->widget(t), window->page(3 + t));
+        }
+        QCOMPARE(window->inspectorTabs()->currentWidget(), window->page(6));
+        QCOMPARE(window->enterpriseTabs()->currentWidget(), window->page(3));
+    }
+
+    void perCategoryCaptions()
+    {
+        const QStringList imports = { "提供组长名单", "提供副组长名单", "提供成员名单", "提供重点企业",
+                                      "提供一般企业", "提供其它企业",   "提供摇号名单" };
+        const QStringList drawn
+            = { "摇中组长", "摇中副组长", "摇中成员", "摇中重点企业", "摇中一般企业", "摇中其它企业", "摇中其它企业" };
+        const QStringList units = { "人", "人", "人", "个", "个", "个", "个" };
+        for (int i = 0; i < CategoryCount; ++i) {
+            CategoryPage* p = window->page(i);
+            QCOMPARE(p->importCandidates->text(), imports[i]);
+            QCOMPARE(p->drawnLabel->text(), drawn[i]);
+            QCOMPARE(p->presetUnit->text(), units[i]);
+            QCOMPARE(p->drawnUnit->text(), units[i]);
+            QCOMPARE(p->presetLabel->text(), QStringLiteral("摇取"));
+            QCOMPARE(p->resultsHeading->text(), QStringLiteral("摇出结果："));
+        }
+    }
+
+    void startsEmptyWithInitialCounters()
+    {
+        for (int i = 0; i < CategoryCount; ++i) {
+            CategoryPage* p = window->page(i);
+            QCOMPARE(p->candidateCounter->text(), QStringLiteral("XXXX"));
+            QCOMPARE(p->presetCount->text(), QStringLiteral("1"));
+            QCOMPARE(p->drawnCount->text(), QStringLiteral("0"));
+            QCOMPARE(p->candidates->count() + p->results->count() + p->history->count(), 0);
+        }
+        window->show();
+        QVERIFY(!window->drawWindow()->isVisible());
+        QVERIFY(!window->entryPanel()->isVisible());
+        QCOMPARE(window->drawWindow()->speedBox->currentText(), QStringLiteral("15"));
+        const AppState& s = window->context().state;
+        QCOMPARE(s.CurCategory, 0);
+        QCOMPARE(s.EntryTarget, 1);
+        QCOMPARE(s.RollSpeed, 15);
+        QVERIFY(!s.IsRolling);
+        QCOMPARE(s.WheelCenterY, 220.0f);
+        QCOMPARE(s.WheelRadius, 2500.0f);
+    }
+
+    void everyControlHasAnAccessibleName()
+    {
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            const bool control
+                = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QListWidget*>(w);
+            if (control && !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        }
+    }
+
+    void exitAnsweredNoChangesNothing()
+    {
+        window->page(3)->candidates->addItem(QStringLiteral("张三"));
+        desk->messageBox.answerNext(IMessageBox::Answer::No);
+        QTest::mouseClick(window->findChild<QAbstractButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+        QCOMPARE(exits, 0);
+        QCOMPARE(desk->messageBox.lastText(), QStringLiteral("退出并关闭当前程序吗"));
+        QCOMPARE(desk->messageBox.shown.last().title, QStringLiteral("退出并关闭当前程序提示："));
+        QCOMPARE(desk->messageBox.shown.last().icon, IMessageBox::Icon::Question);
+
+        window->show();
+        desk->messageBox.answerNext(IMessageBox::Answer::No);
+        QVERIFY(!window->close());
+        QVERIFY(window->isVisible());
+        QCOMPARE(exits, 0);
+        QCOMPARE(window->page(3)->candidates->count(), 1);
+    }
+
+    void exitAnsweredYesEnds()
+    {
+        desk->messageBox.answerNext(IMessageBox::Answer::Yes);
+        QTest::mouseClick(window->findChild<QAbstractButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+        QCOMPARE(exits, 1);
+
+        init();
+        window->show();
+        desk->messageBox.answerNext(IMessageBox::Answer::Yes);
+        QVERIFY(window->close());
+        QCOMPARE(exits, 1);
+    }
+
+    void linkButtonsOpenTheirAddresses()
+    {
+        QTest::mouseClick(window->findChild<QAbstractButton*>(QStringLiteral("Command19")), Qt::LeftButton);
+        QTest::mouseClick(window->findChild<QAbstractButton*>(QStringLiteral("Command25")), Qt::LeftButton);
+        QCOMPARE(desk->shell.opened.size(), 2);
+        QVERIFY(desk->shell.opened.at(0).startsWith(QLatin1String("https://")));
+        QVERIFY(desk->shell.opened.at(0) != desk->shell.opened.at(1));
+    }
+
+    void nothingOverlapsOnAPage()
+    {
+        // Sibling controls of a page must not cover each other (labels beside fields included); the design
+        // lets some touch by one pixel.
+        for (int i = 0; i < CategoryCount; ++i) {
+            const QList<QWidget*> children = window->page(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            for (int a = 0; a < children.size(); ++a)
+                for (int b = a + 1; b < children.size(); ++b)
+                    QVERIFY2(!children[a]->geometry().adjusted(1, 1, -1, -1).intersects(children[b]->geometry()),
+                             qPrintable(children[a]->objectName() + QLatin1String(" / ") + children[b]->objectName()));
+        }
+    }
+
+private:
+    std::unique_ptr<FakeDesktop> desk;
+    std::unique_ptr<MainWindow> window;
+    int exits = 0;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_mainwindow.moc"

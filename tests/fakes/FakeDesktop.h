@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/Controls.h"
+#include "fakes/FakeClipboard.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeFileDialog.h"
+#include "fakes/FakeInputBox.h"
+#include "fakes/FakeMessageBox.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FakeTimer.h"
+#include "fakes/ScriptedRandom.h"
+
+namespace pelorin::test {
+
+// Every outside service as a fake, for driving the real main window: MainWindow w(desk.services(), &desk.timer).
+struct FakeDesktop
+{
+    FakeMessageBox messageBox;
+    FakeInputBox inputBox;
+    FakeFileDialog fileDialog;
+    FakeClipboard clipboard;
+    FakeShell shell;
+    FakeClock clock;
+    ScriptedRandom random;
+    FakeTimer timer;
+
+    Services services()
+    {
+        Services s;
+        s.messageBox = &messageBox;
+        s.inputBox = &inputBox;
+        s.fileDialog = &fileDialog;
+        s.clipboard = &clipboard;
+        s.shell = &shell;
+        s.clock = &clock;
+        s.random = &random;
+        return s;
+    }
+};
+
+} // namespace pelorin::test

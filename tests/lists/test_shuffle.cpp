@@ -1,0 +1,130 @@
+#include "fakes/MemoryControls.h"
+#include "fakes/ScriptedRandom.h"
+#include "lists/Shuffle.h"
+#include "platform/SystemRandom.h"
+
+#include <QTest>
+#include <algorithm>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+class ShuffleTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scriptedPicksGiveTheDocumentedOrders_data()
+    {
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QList<int>>("picks");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("two, pick 0 keeps") << QStringList { "A", "B" } << QList<int> { 0 } << QStringList { "A", "B" };
+        QTest::newRow("two, pick 1 swaps") << QStringList { "A", "B" } << QList<int> { 1 } << QStringList { "B", "A" };
+        QTest::newRow("three, 2 then 0") << QStringList { "A", "B", "C" } << QList<int> { 2, 0 }
+                                         << QStringList { "C", "A", "B" };
+        QTest::newRow("positions taken in ascending order")
+            << QStringList { "A", "B", "C", "D", "E" } << QList<int> { 1, 1, 1, 1 }
+            << QStringList { "B", "C", "D", "E", "A" };
+        QTest::newRow("last picks") << QStringList { "A", "B", "C", "D" } << QList<int> { 3, 2, 1 }
+                                    << QStringList { "D", "C", "B", "A" };
+    }
+    void scriptedPicksGiveTheDocumentedOrders()
+    {
+        QFETCH(QStringList, items);
+        QFETCH(QList<int>, picks);
+        QFETCH(QStringList, expected);
+        ScriptedRandom random;
+        for (int p : picks)
+            random.picks.enqueue(p);
+        MemoryNameList list;
+        list.setItems(items);
+        QVERIFY(ShuffleList(list, random));
+        QCOMPARE(list.items(), expected);
+        // Each pick ranges over all positions not yet placed.
+        QCOMPARE(random.ranges.size(), items.size() - 1);
+        for (int k = 0; k < random.ranges.size(); ++k)
+            QCOMPARE(random.ranges[k], qMakePair(0, int(items.size()) - 1 - k));
+    }
+
+    void fewerThanTwoItemsAreLeftAlone()
+    {
+        ScriptedRandom random;
+        MemoryNameList list;
+        QVERIFY(!ShuffleList(list, random));
+        list.append(QStringLiteral("A"));
+        list.setSelectedIndex(0);
+        QVERIFY(!ShuffleList(list, random));
+        QCOMPARE(list.items(), QStringList { "A" });
+        QVERIFY(random.ranges.isEmpty());
+    }
+
+    void resultIsAPermutationWithNothingSelected()
+    {
+        SystemRandom random(7);
+        MemoryNameList list;
+        const QStringList items = { "张三", "李四", "张三", "", "王_五", "李四", "张三" };
+        list.setItems(items);
+        list.setSelectedIndex(2);
+        for (int round = 0; round < 50; ++round) {
+            QVERIFY(ShuffleList(list, random));
+            QStringList a = list.items(), b = items;
+            std::sort(a.begin(), a.end());
+            std::sort(b.begin(), b.end());
+            QCOMPARE(a, b);
+            QCOMPARE(list.selectedIndex(), -1);
+        }
+    }
+
+    void everyPositionIsEquallyLikely()
+    {
+        // Chi-square over item x position for five items; fixed seed, so the outcome is fixed.
+        constexpr int n = 5;
+        constexpr int runs = 100000;
+        SystemRandom random(20241207);
+        QStringList items;
+        for (int i = 0; i < n; ++i)
+            items.append(QString::number(i));
+        int counts[n][n] = {};
+        for (int r = 0; r < runs; ++r) {
+            const QStringList out = shuffledItems(items, random);
+            for (int pos = 0; pos < n; ++pos)
+                ++counts[out[pos].toInt()][pos];
+        }
+        const double expected = double(runs) / n;
+        double chi = 0;
+        for (auto& row : counts)
+            for (int c : row)
+                chi += (c - expected) * (c - expected) / expected;
+        // Each position's column is a multinomial over n items (n - 1 degrees of freedom), so the sum over
+        // the n positions has n(n - 1) = 20: the 0.999 quantile of chi-square with 20 is 45.31.
+        QVERIFY2(chi < 45.31, qPrintable(QString::number(chi)));
+    }
+
+    void picksAreNotRepeatedBetweenShuffles()
+    {
+        // A generator re-seeded from the clock gives the same order for shuffles within one tick.
+        SystemRandom random;
+        QStringList items;
+        for (int i = 0; i < 20; ++i)
+            items.append(QString::number(i));
+        QSet<QString> orders;
+        for (int r = 0; r < 20; ++r)
+            orders.insert(shuffledItems(items, random).join(QLatin1Char(',')));
+        QCOMPARE(orders.size(), 20);
+    }
+
+    void largestListStaysAPermutation()
+    {
+        SystemRandom random(1);
+        QStringList items;
+        for (int i = 0; i < 32767; ++i)
+            items.append(QString::number(i));
+        const QStringList out = shuffledItems(items, random);
+        QCOMPARE(out.size(), items.size());
+        QSet<QString> distinct(out.cbegin(), out.cend());
+        QCOMPARE(distinct.size(), items.size());
+    }
+};
+
+QTEST_GUILESS_MAIN(ShuffleTest)
+#include "test_shuffle.moc"
