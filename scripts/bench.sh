@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the benchmark programs in Release mode and runs them all (or those named: ./scripts/bench.sh bench_shuffle).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh --test
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELORIN_BUILD_TESTS=OFF -DPELORIN_BUILD_BENCH=ON >/dev/null
+cmake --build build-bench -j "$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+programs=("$@")
+if [ ${#programs[@]} -eq 0 ]; then
+    mapfile -t programs < <(cd build-bench/bench && ls bench_* | grep -v '\.' )
+fi
+for p in "${programs[@]}"; do
+    echo "== $p"
+    "./build-bench/bench/$p"
+done
