@@ -24,6 +24,13 @@ const QString HistoryKeyRead = QStringLiteral("Software\\PLRNpath2");
 const QString HistoryKeyWritten = QStringLiteral("SOFTWARE\\PLRNpath2");
 const QString FolderValue = QStringLiteral("path");
 
+// The export can only save under the extension of a workbook format.
+bool isWorkbookExtension(const QString& extension)
+{
+    return extension.compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0
+        || extension.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0;
+}
+
 // The extension a workbook's content calls for, for file names that do not show one.
 QString extensionByContent(const QString& path)
 {
@@ -52,7 +59,7 @@ void WorkbookImport::importCandidates(Category i)
     state.SourceFileTail = importpaths::tailOf(chosen->path, chosen->folder);
     state.ImportStamp = importpaths::stampOf(m_context.services.clock->now());
     QString extension = importpaths::extensionOf(state.SourceFileTail);
-    if (!state.SourceFileTail.contains(QLatin1Char('.')))
+    if (!isWorkbookExtension(extension))
         extension = extensionByContent(chosen->path);
     state.ExportPath = importpaths::exportPathOf(state.SourceFolder, state.SourceFileTail, categoryName(i),
                                                  state.ImportStamp, extension);

@@ -274,18 +274,25 @@ private slots:
 
     void nameWithoutDotTakesFormatsExtension_data()
     {
+        QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("head");
         QTest::addColumn<QString>("extension");
-        QTest::newRow("zip package") << QByteArray("PK\x03\x04\x14\0\0\0", 8) << QStringLiteral("xlsx");
-        QTest::newRow("compound file") << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << QStringLiteral("xls");
-        QTest::newRow("neither") << QByteArray("名称\n甲\n") << QStringLiteral("xls");
+        const QByteArray zip("PK\x03\x04\x14\0\0\0", 8);
+        const QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+        QTest::newRow("zip package") << QStringLiteral("企业名单") << zip << QStringLiteral("xlsx");
+        QTest::newRow("compound file") << QStringLiteral("企业名单") << compound << QStringLiteral("xls");
+        QTest::newRow("neither") << QStringLiteral("企业名单") << QByteArray("名称\n甲\n") << QStringLiteral("xls");
+        QTest::newRow("ends in a dot") << QStringLiteral("企业名单.") << zip << QStringLiteral("xlsx");
+        QTest::newRow("other extension") << QStringLiteral("企业名单.dat") << zip << QStringLiteral("xlsx");
+        QTest::newRow("workbook extension kept") << QStringLiteral("企业名单.XLS") << zip << QStringLiteral("XLS");
     }
     void nameWithoutDotTakesFormatsExtension()
     {
+        QFETCH(QString, fileName);
         QFETCH(QByteArray, head);
         QFETCH(QString, extension);
         Rig rig;
-        const QString path = rig.dir.filePath(QStringLiteral("企业名单"));
+        const QString path = rig.dir.filePath(fileName);
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(head);
