@@ -139,7 +139,7 @@ private:
                 // rows inserted before them keep their meaning.
                 ++last;
                 row.remove_attribute("r");
-                row.append_attribute("r").set_value(last + 1);
+                row.prepend_attribute("r").set_value(last + 1);
             }
             m_rows.try_emplace(last, RowEntry { row, {}, false });
         }
@@ -173,7 +173,7 @@ private:
                 } else {
                     ++column;
                     cell.remove_attribute("r");
-                    cell.append_attribute("r").set_value(toA1({ key.first, column }).toLatin1().constData());
+                    cell.prepend_attribute("r").set_value(toA1({ key.first, column }).toLatin1().constData());
                 }
                 row.cells.try_emplace(column, cell);
             }

@@ -1,0 +1,312 @@
+#include "workbook/CellAddress.h"
+#include "workbook/XlsxReader.h"
+#include "workbook/xlsx/XlsxTestTools.h"
+
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace pelorin::workbook;
+using namespace xlsxtest;
+using pelorin::Expected;
+
+using Texts = QMap<QString, QString>;
+
+namespace {
+
+Texts textsOf(const SheetData& sheet)
+{
+    Texts texts;
+    for (const auto& [key, text] : sheet.cells)
+        texts.insert(toA1(key), text);
+    return texts;
+}
+
+const QByteArray kRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+
+} // namespace
+
+// Slot bodies follow the class: moc cannot read some raw string literals they use.
+class TestXlsxReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cellValues_data();
+    void cellValues();
+    void firstWorksheetThroughRelationships_data();
+    void firstWorksheetThroughRelationships();
+    void refusesHostileOrBrokenInput_data();
+    void refusesHostileOrBrokenInput();
+    void zipBombIsRefusedWithoutExhaustingMemory();
+    void tooManyEntriesAreRefused();
+    void agreesWithOpenpyxl();
+};
+
+void TestXlsxReader::cellValues_data()
+{
+    QTest::addColumn<QByteArray>("package");
+    QTest::addColumn<Texts>("expected");
+
+    QTest::newRow("shared strings: runs joined, phonetic runs skipped, empty item keeps its index")
+        << simplePackage(R"(<row r="2"><c r="B2" t="s"><v>0</v></c><c r="C2" t="s"><v>1</v></c>)"
+                         R"(<c r="D2" t="s"><v>2</v></c><c r="E2" t="s"><v>9</v></c></row>)",
+                         R"(<si><r><t>東京</t></r><r><rPr><b/></rPr><t xml:space="preserve"> 都</t></r>)"
+                         R"(<rPh sb="0" eb="2"><t>トウキョウ</t></rPh></si><si/><si><t>第三</t></si>)")
+        << Texts { { QStringLiteral("B2"), QStringLiteral("東京 都") },
+                   { QStringLiteral("D2"), QStringLiteral("第三") } };
+    QTest::newRow("inline strings, plain and with runs, spaces kept")
+        << simplePackage(R"(<row r="1"><c r="A1" t="inlineStr"><is><t xml:space="preserve">  a b  </t></is></c>)"
+                         R"(<c r="B1" t="inlineStr"><is><r><t>x</t></r><r><t>y</t></r></is></c>)"
+                         R"(<c r="C1" t="inlineStr"><is><t>   </t></is></c></row>)")
+        << Texts { { QStringLiteral("A1"), QStringLiteral("  a b  ") },
+                   { QStringLiteral("B1"), QStringLiteral("xy") },
+                   { QStringLiteral("C1"), QStringLiteral("   ") } };
+    QTest::newRow("rows and cells without references follow the previous ones")
+        << simplePackage(R"(<row><c t="inlineStr"><is><t>a</t></is></c><c t="inlineStr"><is><t>b</t></is></c></row>)"
+                         R"(<row r="4"><c r="C4"><v>1</v></c><c><v>2</v></c></row><row><c><v>3</v></c></row>)")
+        << Texts { { QStringLiteral("A1"), QStringLiteral("a") },
+                   { QStringLiteral("B1"), QStringLiteral("b") },
+                   { QStringLiteral("C4"), QStringLiteral("1") },
+                   { QStringLiteral("D4"), QStringLiteral("2") },
+                   { QStringLiteral("A5"), QStringLiteral("3") } };
+    QTest::newRow("numbers, booleans, errors, formula strings, ISO dates")
+        << simplePackage(
+               R"(<row r="1"><c r="A1"><v>12</v></c><c r="B1"><v>12.50</v></c><c r="C1"><v>0.1</v></c>)"
+               R"(<c r="D1"><v>1E+20</v></c><c r="E1"><v>-3</v></c><c r="F1"><v>0.30000000000000004</v></c>)"
+               R"(<c r="G1" t="b"><v>1</v></c><c r="H1" t="b"><v>0</v></c><c r="I1" t="e"><v>#N/A</v></c>)"
+               R"(<c r="J1" t="str"><f>A1&amp;"x"</f><v>12x</v></c><c r="K1" t="d"><v>2024-03-05T00:00:00</v></c>)"
+               R"(<c r="L1" t="d"><v>2024-03-05T14:07:00</v></c><c r="M1"><f>1/0</f></c>)"
+               R"(<c r="N1"><v>123456789012345678</v></c></row>)")
+        << Texts { { QStringLiteral("A1"), QStringLiteral("12") },
+                   { QStringLiteral("B1"), QStringLiteral("12.5") },
+                   { QStringLiteral("C1"), QStringLiteral("0.1") },
+                   { QStringLiteral("D1"), QStringLiteral("1E+20") },
+                   { QStringLiteral("E1"), QStringLiteral("-3") },
+                   { QStringLiteral("F1"), QStringLiteral("0.3") },
+                   { QStringLiteral("G1"), QStringLiteral("TRUE") },
+                   { QStringLiteral("H1"), QStringLiteral("FALSE") },
+                   { QStringLiteral("I1"), QStringLiteral("#N/A") },
+                   { QStringLiteral("J1"), QStringLiteral("12x") },
+                   { QStringLiteral("K1"), QStringLiteral("2024/3/5") },
+                   { QStringLiteral("L1"), QStringLiteral("2024/3/5 14:07") },
+                   { QStringLiteral("N1"), QStringLiteral("1.23456789012346E+17") } };
+    QTest::newRow("escapes decoded, an escaped underscore stays literal") << simplePackage(
+        R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="inlineStr"><is><t>a_x000D__x000A_b</t></is></c></row>)",
+        R"(<si><t>_x005F_x0041_ and _x0041_ and _x12_</t></si>)")
+                                                                          << Texts { { QStringLiteral("A1"),
+                                                                                       QStringLiteral(
+                                                                                           "_x0041_ and A and _x12_") },
+                                                                                     { QStringLiteral("B1"),
+                                                                                       QStringLiteral("a\r\nb") } };
+    const QByteArray styles
+        = R"(<numFmts count="2"><numFmt numFmtId="164" formatCode="yyyy&quot;年&quot;m&quot;月&quot;"/>)"
+          R"(<numFmt numFmtId="165" formatCode="&quot;d&quot;0.00;[Red]0"/></numFmts>)"
+          R"(<cellXfs count="4"><xf numFmtId="0"/><xf numFmtId="14"/><xf numFmtId="164"/><xf numFmtId="165"/></cellXfs>)";
+    QTest::newRow("date formats from built-in and custom codes; quoted letters are not dates")
+        << simplePackage(
+               R"(<row r="1"><c r="A1" s="1"><v>45356</v></c><c r="B1" s="2"><v>45356.5</v></c>)"
+               R"(<c r="C1" s="3"><v>45356</v></c><c r="D1" s="0"><v>45356</v></c><c r="E1" s="99"><v>1</v></c></row>)",
+               {}, styles)
+        << Texts { { QStringLiteral("A1"), QStringLiteral("2024/3/5") },
+                   { QStringLiteral("B1"), QStringLiteral("2024/3/5 12:00") },
+                   { QStringLiteral("C1"), QStringLiteral("45356") },
+                   { QStringLiteral("D1"), QStringLiteral("45356") },
+                   { QStringLiteral("E1"), QStringLiteral("1") } };
+    QTest::newRow("1904 date system") << simplePackage(
+        R"(<row r="1"><c r="A1" s="1"><v>0</v></c><c r="B1" s="1"><v>43894</v></c></row>)", {},
+        R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs>)", R"(<workbookPr date1904="1"/>)")
+                                      << Texts { { QStringLiteral("A1"), QStringLiteral("1904/1/1") },
+                                                 { QStringLiteral("B1"), QStringLiteral("2024/3/5") } };
+    QTest::newRow("shared string index out of range and garbage numbers do not crash") << simplePackage(
+        R"(<row r="1"><c r="A1" t="s"><v>5</v></c><c r="B1" t="s"><v>-1</v></c><c r="C1"><v>abc</v></c></row>)",
+        R"(<si><t>only</t></si>)") << Texts { { QStringLiteral("C1"), QStringLiteral("abc") } };
+}
+
+void TestXlsxReader::cellValues()
+{
+    QFETCH(QByteArray, package);
+    QFETCH(Texts, expected);
+    const Expected<WorkbookData> data = readXlsx(package, true);
+    QVERIFY2(data.ok(), qPrintable(data.error()));
+    QCOMPARE(data->sheets.size(), size_t(1));
+    QCOMPARE(textsOf(data->sheets.front()), expected);
+}
+
+void TestXlsxReader::firstWorksheetThroughRelationships_data()
+{
+    QTest::addColumn<QByteArray>("package");
+    QTest::addColumn<QString>("firstName");
+    QTest::addColumn<QString>("firstA1");
+
+    const auto sheet = [](const char* text) {
+        return QByteArray(R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)"
+                          R"(<row r="1"><c r="A1" t="inlineStr"><is><t>)")
+            + text + "</t></is></c></row></sheetData></worksheet>";
+    };
+    // The chart sheet comes first, the part of the first worksheet is sheet7.xml under an absolute, upper-case
+    // target, and sheet1.xml belongs to the second worksheet.
+    const QByteArray rels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                            R"(<Relationship Id="rIdC" Type=")"
+        + kRelNs + R"(chartsheet" Target="chartsheets/sheet1.xml"/><Relationship Id="rIdA" Type=")" + kRelNs
+        + R"(worksheet" Target="/XL/Worksheets/Sheet7.xml"/><Relationship Id="rIdB" Type=")" + kRelNs
+        + R"(worksheet" Target="worksheets/sheet1.xml"/></Relationships>)";
+    const QByteArray workbook
+        = R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r=")" + kRelNs
+        + R"("><sheets><sheet name="Chart" sheetId="3" r:id="rIdC"/><sheet name="First" sheetId="9" r:id="rIdA"/>)"
+          R"(<sheet name="Second" sheetId="1" r:id="rIdB"/></sheets></workbook>)";
+    QTest::newRow("chart sheet first, absolute target, case-insensitive part names")
+        << zip({ { QStringLiteral("[Content_Types].xml"), contentTypes() },
+                 { QStringLiteral("_rels/.rels"), rootRels("/xl/workbook.xml") },
+                 { QStringLiteral("xl/workbook.xml"), workbook },
+                 { QStringLiteral("xl/_rels/workbook.xml.rels"), rels },
+                 { QStringLiteral("xl/chartsheets/sheet1.xml"), "<chartsheet/>" },
+                 { QStringLiteral("xl/worksheets/sheet1.xml"), sheet("second") },
+                 { QStringLiteral("xl/worksheets/sheet7.xml"), sheet("first") } })
+        << QStringLiteral("First") << QStringLiteral("first");
+
+    // Strict OOXML: other namespaces, and prefixed element names.
+    const QByteArray strictRel = "http://purl.oclc.org/ooxml/officeDocument/relationships/";
+    QTest::newRow("strict namespaces with prefixes") << zip(
+        { { QStringLiteral("[Content_Types].xml"), contentTypes() },
+          { QStringLiteral("_rels/.rels"),
+            R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="r1" Type=")"
+                + strictRel + R"(officeDocument" Target="xl/book.xml"/></Relationships>)" },
+          { QStringLiteral("xl/book.xml"),
+            R"(<x:workbook xmlns:x="http://purl.oclc.org/ooxml/spreadsheetml/main" xmlns:rel=")" + strictRel
+                + R"("><x:sheets><x:sheet name="Strict" sheetId="1" rel:id="s1"/></x:sheets></x:workbook>)" },
+          { QStringLiteral("xl/_rels/book.xml.rels"),
+            R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="s1" Type=")"
+                + strictRel + R"(worksheet" Target="data/one.xml"/></Relationships>)" },
+          { QStringLiteral("xl/data/one.xml"),
+            R"(<x:worksheet xmlns:x="http://purl.oclc.org/ooxml/spreadsheetml/main"><x:sheetData><x:row r="1">)"
+            R"(<x:c r="A1" t="inlineStr"><x:is><x:t>strict</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>)" } })
+                                                     << QStringLiteral("Strict") << QStringLiteral("strict");
+}
+
+void TestXlsxReader::firstWorksheetThroughRelationships()
+{
+    QFETCH(QByteArray, package);
+    QFETCH(QString, firstName);
+    QFETCH(QString, firstA1);
+    const Expected<WorkbookData> data = readXlsx(package, true);
+    QVERIFY2(data.ok(), qPrintable(data.error()));
+    QCOMPARE(data->sheets.size(), size_t(1));
+    QCOMPARE(data->sheets.front().name, firstName);
+    QCOMPARE(data->sheets.front().cells.at({ 0, 0 }), firstA1);
+}
+
+void TestXlsxReader::refusesHostileOrBrokenInput_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("errorPart");
+
+    QTest::newRow("DOCTYPE with entities")
+        << simplePackage(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>&b;</t></is></c></row>)", {}, {}, {},
+                         R"(<?xml version="1.0"?><!DOCTYPE worksheet [<!ENTITY a "aaaa"><!ENTITY b "&a;&a;&a;">]>)")
+        << QStringLiteral("DOCTYPE");
+    QTest::newRow("not a zip") << QByteArray("PK\x03\x04 not really a zip at all", 28) << QStringLiteral("压缩包");
+    QTest::newRow("zip without a workbook")
+        << zip({ { QStringLiteral("readme.txt"), "hello" } }) << QStringLiteral("不是Excel工作簿");
+    QTest::newRow("worksheet part missing") << zip(
+        { { QStringLiteral("_rels/.rels"), rootRels() },
+          { QStringLiteral("xl/workbook.xml"),
+            R"(<workbook xmlns:r="r"><sheets><sheet name="Gone" sheetId="1" r:id="rId1"/></sheets></workbook>)" },
+          { QStringLiteral("xl/_rels/workbook.xml.rels"),
+            R"(<Relationships><Relationship Id="rId1" Type=")" + kRelNs
+                + R"(worksheet" Target="nowhere.xml"/></Relationships>)" } })
+                                            << QStringLiteral("Gone");
+    QTest::newRow("malformed XML") << simplePackage("<row><c>") << QStringLiteral("XML");
+
+    QByteArray truncated = simplePackage(R"(<row r="1"><c r="A1"><v>1</v></c></row>)");
+    truncated.chop(truncated.size() / 2);
+    QTest::newRow("truncated package") << truncated << QString();
+}
+
+void TestXlsxReader::refusesHostileOrBrokenInput()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, errorPart);
+    const Expected<WorkbookData> data = readXlsx(bytes, true);
+    QVERIFY(!data.ok());
+    QVERIFY(!data.error().isEmpty());
+    QVERIFY2(data.error().contains(errorPart), qPrintable(data.error()));
+}
+
+void TestXlsxReader::zipBombIsRefusedWithoutExhaustingMemory()
+{
+    // 300 MB of spaces inside the worksheet compress to a few hundred kilobytes.
+    QByteArray out;
+    QBuffer buffer(&out);
+    QuaZip archive(&buffer);
+    archive.open(QuaZip::mdCreate);
+    const auto add = [&archive](const QString& name, const QByteArray& data, int repeat) {
+        QuaZipFile file(&archive);
+        file.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0, Z_DEFLATED, 9);
+        for (int i = 0; i < repeat; ++i)
+            file.write(data);
+        file.close();
+    };
+    const QByteArray base = simplePackage({});
+    add(QStringLiteral("_rels/.rels"), rootRels(), 1);
+    add(QStringLiteral("xl/workbook.xml"),
+        R"(<workbook xmlns:r="r"><sheets><sheet name="S" sheetId="1" r:id="rId1"/></sheets></workbook>)", 1);
+    add(QStringLiteral("xl/_rels/workbook.xml.rels"),
+        R"(<Relationships><Relationship Id="rId1" Type=")" + kRelNs
+            + R"(worksheet" Target="worksheets/sheet1.xml"/></Relationships>)",
+        1);
+    add(QStringLiteral("xl/worksheets/sheet1.xml"), QByteArray(1024 * 1024, ' '), 300);
+    archive.close();
+    QVERIFY(out.size() < 2 * 1024 * 1024);
+
+    const Expected<WorkbookData> data = readXlsx(out, true);
+    QVERIFY(!data.ok());
+    QVERIFY2(data.error().contains(QStringLiteral("过大")), qPrintable(data.error()));
+}
+
+void TestXlsxReader::tooManyEntriesAreRefused()
+{
+    Parts parts { { QStringLiteral("_rels/.rels"), rootRels() } };
+    for (int i = 0; i < 10001; ++i)
+        parts.append({ QStringLiteral("x/%1").arg(i), QByteArray() });
+    const Expected<WorkbookData> data = readXlsx(zip(parts), true);
+    QVERIFY(!data.ok());
+    QVERIFY2(data.error().contains(QStringLiteral("过多")), qPrintable(data.error()));
+}
+
+// A workbook written by openpyxl reads the same through us as through openpyxl, sheet by sheet.
+void TestXlsxReader::agreesWithOpenpyxl()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fixture.xlsx"));
+    QString error;
+    const auto made = runTool({ QStringLiteral("fixture"), path }, &error);
+    if (!made)
+        QSKIP("python3 with openpyxl is not installed");
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const auto reference = dump(path, &error);
+    QVERIFY2(reference && !reference->isEmpty(), qPrintable(error));
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const Expected<WorkbookData> all = readXlsx(bytes, false);
+    QVERIFY2(all.ok(), qPrintable(all.error()));
+    QCOMPARE(all->sheets.size(), size_t(reference->size()));
+    for (qsizetype i = 0; i < reference->size(); ++i) {
+        const QJsonObject sheet = reference->at(i).toObject();
+        QCOMPARE(all->sheets[i].name, sheet.value(QStringLiteral("name")).toString());
+        Texts expected;
+        const QJsonObject cells = sheet.value(QStringLiteral("cells")).toObject();
+        for (auto it = cells.begin(); it != cells.end(); ++it)
+            expected.insert(it.key(), it.value().toString());
+        QCOMPARE(textsOf(all->sheets[i]), expected);
+    }
+    const Expected<WorkbookData> first = readXlsx(bytes, true);
+    QVERIFY(first.ok());
+    QCOMPARE(first->sheets.size(), size_t(1));
+    QCOMPARE(first->sheets.front().name, QStringLiteral("名单"));
+}
+
+QTEST_GUILESS_MAIN(TestXlsxReader)
+#include "test_xlsx_reader.moc"
