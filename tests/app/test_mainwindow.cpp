@@ -34,12 +34,15 @@ private slots:
     void captionAndFixedSize()
     {
         QCOMPARE(window->windowTitle(), QStringLiteral("Pelorinv1.0_PC版"));
-        QCOMPARE(window->size(), QSize(860, 716));
         window->show();
+        const QSize outer(860, 716); // frame and caption included
+        QCOMPARE(window->frameGeometry().size(), outer);
+        const QSize client = window->size();
         window->resize(1200, 900);
-        QCOMPARE(window->size(), QSize(860, 716));
+        QCOMPARE(window->size(), client);
         window->setWindowState(Qt::WindowMaximized);
-        QCOMPARE(window->size(), QSize(860, 716));
+        QCOMPARE(window->size(), client);
+        QCOMPARE(window->frameGeometry().size(), outer);
     }
 
     void pageButtonsCarryTheirCaptionsAndTips_data()
