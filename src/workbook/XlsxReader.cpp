@@ -198,7 +198,8 @@ QString readSheet(ZipArchive& zip, const SheetRef& ref, const ReadContext& conte
             if (!isNamed(cell, "c"))
                 continue;
             CellKey key;
-            if (parseReference(attribute(cell, "r").value(), key))
+            // A reference naming another row is as good as none; the cell follows the previous one.
+            if (parseReference(attribute(cell, "r").value(), key) && key.first == rowIndex)
                 columnIndex = key.second;
             else
                 key = { rowIndex, ++columnIndex };

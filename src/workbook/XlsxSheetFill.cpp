@@ -141,8 +141,20 @@ private:
                 row.remove_attribute("r");
                 row.prepend_attribute("r").set_value(last + 1);
             }
-            m_rows.try_emplace(last, RowEntry { row, {}, false });
+            const auto [it, added] = m_rows.try_emplace(last, RowEntry { row, {}, false });
+            if (!added) {
+                // A repeated row number: its cells join the first row of that number.
+                while (pugi::xml_node cell = row.first_child())
+                    it->second.node.append_move(cell);
+                m_duplicates.push_back(row);
+            }
         }
+        for (const pugi::xml_node& row : m_duplicates)
+            m_sheetData.remove_child(row);
+        m_duplicates.clear();
+        // Rows out of order are put in order, so that rows inserted later land in the right place.
+        for (auto& [r, entry] : m_rows)
+            m_sheetData.append_move(entry.node);
     }
 
     RowEntry& rowFor(int r)
@@ -175,8 +187,14 @@ private:
                     cell.remove_attribute("r");
                     cell.prepend_attribute("r").set_value(toA1({ key.first, column }).toLatin1().constData());
                 }
-                row.cells.try_emplace(column, cell);
+                if (!row.cells.try_emplace(column, cell).second)
+                    m_duplicates.push_back(cell);
             }
+            for (const pugi::xml_node& cell : m_duplicates)
+                row.node.remove_child(cell);
+            m_duplicates.clear();
+            for (auto& [column, cell] : row.cells)
+                row.node.append_move(cell);
             row.indexed = true;
         }
         if (const auto it = row.cells.find(key.second); it != row.cells.end())
@@ -195,6 +213,7 @@ private:
     std::string m_prefix;
     std::map<int, RowEntry> m_rows;
     std::set<int> m_lostSharedFormulas;
+    std::vector<pugi::xml_node> m_duplicates;
 };
 
 using Attributes = std::vector<std::pair<std::string, std::string>>;
