@@ -10,6 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace pelorin::workbook;
+    using pelorin::Expected;
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const CellEdits edits { { { 0, 0 }, QStringLiteral("重点企业名单：") },
                             { { 0, 1 }, QStringLiteral(" 甲\x01_x0041_ ") },

@@ -31,7 +31,12 @@ QString dateText(double serial, bool date1904)
     if (!std::isfinite(serial) || serial < 0 || serial > 2958465.0)
         return numberText(serial);
     double days = std::floor(serial);
-    const double fraction = serial - days;
+    long long minutes = std::llround((serial - days) * 24 * 60);
+    if (minutes >= 24 * 60) {
+        // A time that rounds up to midnight belongs to the next day.
+        days += 1;
+        minutes = 0;
+    }
     QDate date;
     if (date1904) {
         date = QDate(1904, 1, 1).addDays(static_cast<qint64>(days));
@@ -44,8 +49,7 @@ QString dateText(double serial, bool date1904)
         date = QDate(1899, 12, 30).addDays(static_cast<qint64>(days));
     }
     QString text = QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day());
-    const long long minutes = std::llround(fraction * 24 * 60);
-    if (minutes > 0 && minutes < 24 * 60)
+    if (minutes > 0)
         text += QStringLiteral(" %1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
     return text;
 }

@@ -103,16 +103,15 @@ void TestXlsxReader::cellValues_data()
         = R"(<numFmts count="2"><numFmt numFmtId="164" formatCode="yyyy&quot;年&quot;m&quot;月&quot;"/>)"
           R"(<numFmt numFmtId="165" formatCode="&quot;d&quot;0.00;[Red]0"/></numFmts>)"
           R"(<cellXfs count="4"><xf numFmtId="0"/><xf numFmtId="14"/><xf numFmtId="164"/><xf numFmtId="165"/></cellXfs>)";
-    QTest::newRow("date formats from built-in and custom codes; quoted letters are not dates")
-        << simplePackage(
-               R"(<row r="1"><c r="A1" s="1"><v>45356</v></c><c r="B1" s="2"><v>45356.5</v></c>)"
-               R"(<c r="C1" s="3"><v>45356</v></c><c r="D1" s="0"><v>45356</v></c><c r="E1" s="99"><v>1</v></c></row>)",
-               {}, styles)
-        << Texts { { QStringLiteral("A1"), QStringLiteral("2024/3/5") },
-                   { QStringLiteral("B1"), QStringLiteral("2024/3/5 12:00") },
-                   { QStringLiteral("C1"), QStringLiteral("45356") },
-                   { QStringLiteral("D1"), QStringLiteral("45356") },
-                   { QStringLiteral("E1"), QStringLiteral("1") } };
+    QTest::newRow("date formats from built-in and custom codes; quoted letters are not dates") << simplePackage(
+        R"(<row r="1"><c r="A1" s="1"><v>45356</v></c><c r="B1" s="2"><v>45356.5</v></c>)"
+        R"(<c r="C1" s="3"><v>45356</v></c><c r="D1" s="0"><v>45356</v></c><c r="E1" s="99"><v>1</v></c><c r="F1" s="1"><v>45356.9999999</v></c></row>)",
+        {}, styles) << Texts { { QStringLiteral("A1"), QStringLiteral("2024/3/5") },
+                               { QStringLiteral("B1"), QStringLiteral("2024/3/5 12:00") },
+                               { QStringLiteral("C1"), QStringLiteral("45356") },
+                               { QStringLiteral("D1"), QStringLiteral("45356") },
+                               { QStringLiteral("E1"), QStringLiteral("1") },
+                               { QStringLiteral("F1"), QStringLiteral("2024/3/6") } };
     QTest::newRow("1904 date system") << simplePackage(
         R"(<row r="1"><c r="A1" s="1"><v>0</v></c><c r="B1" s="1"><v>43894</v></c></row>)", {},
         R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs>)", R"(<workbookPr date1904="1"/>)")
