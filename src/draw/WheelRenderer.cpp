@@ -27,6 +27,7 @@ void WheelRenderer::DrawWheel(IDrawingSurface& surface, const Geometry& g, int c
     surface.setFillSolid(false);
     surface.circle(centre, g.radius / TwipsPerPixel, RimColour);
     font = std::make_shared<APIFont>();
+    surface.beginBatch();
     for (int i = 1; i <= count; ++i) {
         const double angle = spokeAngle(i, count);
         const QPointF rim = rimPoint(g, angle);
@@ -37,6 +38,7 @@ void WheelRenderer::DrawWheel(IDrawingSurface& surface, const Geometry& g, int c
         font->SelectOrg(surface);
     }
     drawHub(surface, g);
+    surface.endBatch();
     surface.saveBackground();
 }
 

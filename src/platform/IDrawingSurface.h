@@ -54,6 +54,11 @@ public:
     virtual void saveBackground() = 0;
     // Replaces the whole surface with the copy kept by saveBackground(); clears it when there is none.
     virtual void restoreBackground() = 0;
+
+    // Brackets a long run of drawing calls that nobody looks at before endBatch(), so a surface may keep
+    // its drawing tools open between them. Only a hint: without it every call still draws.
+    virtual void beginBatch() { }
+    virtual void endBatch() { }
 };
 
 } // namespace pelorin

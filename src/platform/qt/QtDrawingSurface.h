@@ -4,8 +4,10 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace pelorin {
 
@@ -30,10 +32,12 @@ public:
     void setClipRect(const QRect& rect) override { m_clip = rect; }
     int textWidth(const QString& text) const override;
     int textHeight(const QString& text) const override;
-    void saveBackground() override { m_saved = m_image; }
+    void saveBackground() override;
     void restoreBackground() override;
+    void beginBatch() override;
+    void endBatch() override;
 
-    const QImage& image() const { return m_image; }
+    const QImage& image() const;
     // Called after every change, so a widget can repaint.
     void setOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
     // The QFont a font record turns into here, with the rotation it asks for in degrees (clockwise on screen).
@@ -61,6 +65,13 @@ private:
     FontHandle m_nextHandle = 2;
     std::function<void()> m_onChanged;
     QImage m_saved;
+    class Painting;
+    bool m_batching = false;
+    bool m_changedInBatch = false;
+    mutable std::optional<QPainter> m_painter; // open only during a batch
+    std::optional<LogicalFont> m_lastRecord; // upright
+    QFont m_lastFont;
+    bool plotLine(QPointF from, QPointF to, Colour colour);
 };
 
 } // namespace pelorin
