@@ -1,16 +1,214 @@
 #include "output/WorkbookExport.h"
 
 #include "app/AppContext.h"
+#include "app/AppText.h"
+#include "lists/ImportPaths.h"
+#include "output/ExportNames.h"
+#include "platform/IClock.h"
+#include "platform/IFileDialog.h"
+#include "platform/IInputBox.h"
+#include "platform/IMessageBox.h"
+#include "platform/INameList.h"
+#include "platform/IShell.h"
+#include "platform/ISpreadsheet.h"
+#include "settings/RegistrySettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#ifndef PELORIN_DATA_DIR
+#define PELORIN_DATA_DIR ""
+#endif
 
 namespace pelorin {
+
+namespace {
+
+const QString SaveTitle = QStringLiteral("保存摇号结果：");
+const QStringList SaveFilters = { QStringLiteral("Excel工作簿(*.xlsx)"), QStringLiteral("Excel 97-2003工作簿(*.xls)") };
+
+QString nativeName(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
 
 WorkbookExport::WorkbookExport(AppContext& context)
     : m_context(context)
 {
 }
 
-void WorkbookExport::exportCategory(Category) {}
-void WorkbookExport::exportAll() {}
-void WorkbookExport::openTemplateDownload() {}
+QStringList WorkbookExport::templateFolders() const
+{
+    QStringList folders { m_context.services.programFolder };
+    const QString installed = QString::fromUtf8(PELORIN_DATA_DIR);
+    if (!installed.isEmpty())
+        folders.append(installed);
+    return folders;
+}
+
+void WorkbookExport::exportCategory(Category i)
+{
+    const INameList& results = *m_context.category(i).results;
+    if (results.count() == 0) {
+        m_context.services.messageBox->information(QStringLiteral("当前还没有摇取结果名单。"), text::windowCaption());
+        return;
+    }
+    const auto path = categoryPath(i);
+    if (!path)
+        return;
+    Cells cells { { QStringLiteral("A1"), exportnames::headingOf(categoryName(i)) } };
+    for (int k = 0; k < results.count(); ++k)
+        cells.emplace_back(QStringLiteral("B%1").arg(k + 1), results.textAt(k));
+    write(*path, cells);
+}
+
+void WorkbookExport::exportAll()
+{
+    bool any = false;
+    for (Category j = 0; j < CategoryCount; ++j)
+        any = any || m_context.category(j).results->count() > 0;
+    if (!any) {
+        m_context.services.messageBox->information(QStringLiteral("当前还没有任何一项摇取结果可供导出。"),
+                                                   text::windowCaption());
+        return;
+    }
+    const auto path = allPath();
+    if (!path)
+        return;
+    Cells cells;
+    int row = 1;
+    for (Category j = 0; j < CategoryCount; ++j) {
+        const INameList& results = *m_context.category(j).results;
+        if (results.count() == 0)
+            continue;
+        cells.emplace_back(QStringLiteral("A%1").arg(row), exportnames::headingOf(categoryName(j)));
+        for (int k = 0; k < results.count(); ++k)
+            cells.emplace_back(QStringLiteral("B%1").arg(row++), results.textAt(k));
+        ++row; // one empty row between blocks
+    }
+    write(*path, cells);
+}
+
+void WorkbookExport::openTemplateDownload()
+{
+    m_context.services.shell->open(links::templateDownload());
+}
+
+std::optional<QString> WorkbookExport::categoryPath(Category i)
+{
+    const AppState& state = m_context.state;
+    if (!state.HasImportedCandidates)
+        return askSavePath(exportnames::suggestedCategoryFileName(categoryName(i), m_context.services.clock->now()));
+    // The file is named for the category exported now, not for the one last imported.
+    const QString path = importpaths::exportPathOf(state.SourceFolder, state.SourceFileTail, categoryName(i),
+                                                   state.ImportStamp, importpaths::extensionOf(state.ExportPath));
+    if (!confirmOverwrite(path))
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> WorkbookExport::allPath()
+{
+    const std::optional<QString> typed = m_context.services.inputBox->ask(
+        QStringLiteral("请输入导出摇号结果保存文件名称："), QStringLiteral("请填写导出保存文件名称："), QString());
+    if (!typed)
+        return std::nullopt;
+    if (!exportnames::isValidFileName(*typed)) {
+        m_context.services.messageBox->information(exportnames::invalidFileNameMessage(), text::windowCaption());
+        return std::nullopt;
+    }
+    const AppState& state = m_context.state;
+    if (!state.HasImportedCandidates)
+        return askSavePath(exportnames::suggestedAllFileName(m_context.services.clock->now()));
+    const QString path = exportnames::exportAllPathOf(state.SourceFolder, state.SourceFileTail, *typed,
+                                                      categoryName(state.CurCategory), state.ImportStamp,
+                                                      importpaths::extensionOf(state.ExportPath));
+    if (!confirmOverwrite(path))
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> WorkbookExport::askSavePath(const QString& suggestedName)
+{
+    QString folder;
+    if (m_context.services.settings) {
+        RegistrySettings settings(*m_context.services.settings, *m_context.services.messageBox);
+        folder = importpaths::trimSpaces(settings.ReadRegValue(
+            RootKey::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\PLRNpath"), QStringLiteral("path")));
+    }
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // The save dialog asks before it replaces a file itself.
+    const ChosenFile chosen
+        = m_context.services.fileDialog->saveFile(SaveTitle, SaveFilters, QDir(folder).filePath(suggestedName));
+    if (chosen.path.isEmpty())
+        return std::nullopt;
+    return chosen.path;
+}
+
+bool WorkbookExport::confirmOverwrite(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    return m_context.services.messageBox->question(QStringLiteral("文件已存在，是否覆盖？\n") + nativeName(path),
+                                                   text::windowCaption());
+}
+
+std::optional<QString> WorkbookExport::findTemplate(const QString& outputPath)
+{
+    // The template of the output's own format keeps its formatting best; the other one serves too.
+    const bool wantsXls = QFileInfo(outputPath).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0;
+    const QStringList names = wantsXls ? QStringList { QStringLiteral("export.xls"), QStringLiteral("export.xlsx") }
+                                       : QStringList { QStringLiteral("export.xlsx"), QStringLiteral("export.xls") };
+    for (const QString& name : names)
+        for (const QString& folder : templateFolders()) {
+            const QString candidate = QDir(folder).filePath(name);
+            if (QFileInfo(candidate).isFile())
+                return candidate;
+        }
+    return std::nullopt;
+}
+
+void WorkbookExport::write(const QString& path, const Cells& cells)
+{
+    ISpreadsheet* spreadsheet = m_context.services.spreadsheet;
+    if (!spreadsheet || !spreadsheet->isAvailable()) {
+        m_context.services.messageBox->plain(QStringLiteral("打开链接Excel软件出错。"),
+                                             QStringLiteral("打开链接Excel软件出错："));
+        return;
+    }
+    const auto templatePath = findTemplate(path);
+    if (!templatePath) {
+        reportFailure(path,
+                      QStringLiteral("找不到导出模板文件 export.xls（应在程序所在的文件夹：%1）。")
+                          .arg(nativeName(m_context.services.programFolder)));
+        return;
+    }
+    QString error;
+    const auto document = spreadsheet->open(*templatePath, &error);
+    ISheet* sheet = document ? document->firstSheet() : nullptr;
+    if (!sheet) {
+        reportFailure(path, QStringLiteral("导出模板“%1”无法打开：%2").arg(nativeName(*templatePath), error));
+        return;
+    }
+    sheet->autoFitColumns();
+    for (const auto& [reference, text] : cells)
+        sheet->setCellText(reference, text);
+    sheet->autoFitColumns();
+    if (!document->saveAs(path, &error)) {
+        reportFailure(path, error);
+        return;
+    }
+    m_context.services.shell->open(path);
+}
+
+void WorkbookExport::reportFailure(const QString& path, const QString& reason)
+{
+    m_context.services.messageBox->information(
+        QStringLiteral("导出失败：") + QFileInfo(path).fileName() + QLatin1Char('\n') + reason, text::windowCaption());
+}
 
 } // namespace pelorin

@@ -2,11 +2,17 @@
 
 #include "app/Categories.h"
 
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <utility>
+#include <vector>
+
 namespace pelorin {
 
 struct AppContext;
 
-// Writes result lists into a copy of the template workbook and opens it.
+// Writes result lists into a copy of the template workbook, saves it and opens it.
 class WorkbookExport
 {
 public:
@@ -16,7 +22,22 @@ public:
     void exportAll(); // 一键导出（本轮所有的）摇号结果
     void openTemplateDownload(); // Excel模板下载
 
+    // Folders searched for the template, in order: the program's own, then the installed data folder.
+    QStringList templateFolders() const;
+
 private:
+    // A cell reference and its text, in writing order.
+    using Cells = std::vector<std::pair<QString, QString>>;
+
+    std::optional<QString> categoryPath(Category i);
+    std::optional<QString> allPath();
+    std::optional<QString> askSavePath(const QString& suggestedName);
+    bool confirmOverwrite(const QString& path);
+    std::optional<QString> findTemplate(const QString& outputPath);
+    // Fills a copy of the template with cells, saves it under path and opens it; reports every failure.
+    void write(const QString& path, const Cells& cells);
+    void reportFailure(const QString& path, const QString& reason);
+
     AppContext& m_context;
 };
 

@@ -15,12 +15,14 @@
 #include "platform/qt/QtTimer.h"
 #include "platform/qt/WidgetPanel.h"
 #include "platform/qt/WidgetText.h"
+#include "settings/FileSettingsStore.h"
 #include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/EntryPanel.h"
 #include "ui/Fonts.h"
 #include "ui/Placement.h"
+#include "workbook/Spreadsheet.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -153,6 +155,10 @@ void MainWindow::fillServices(Services& services, ITimer* rollTimer)
         services.clock = keep<SystemClock>();
     if (!services.random)
         services.random = keep<SystemRandom>();
+    if (!services.settings)
+        services.settings = keep<FileSettingsStore>(FileSettingsStore::defaultPath());
+    if (!services.spreadsheet)
+        services.spreadsheet = keep<workbook::Spreadsheet>();
     if (services.programFolder.isEmpty())
         services.programFolder = QCoreApplication::applicationDirPath();
     m_context.controls.draw.timer = rollTimer ? rollTimer : keep<QtTimer>();

@@ -34,6 +34,9 @@ struct FakeDesktop
         s.shell = &shell;
         s.clock = &clock;
         s.random = &random;
+#ifdef PELORIN_SOURCE_DIR
+        s.programFolder = QStringLiteral(PELORIN_SOURCE_DIR "/data"); // where the export templates are
+#endif
         return s;
     }
 };
