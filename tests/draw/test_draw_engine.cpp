@@ -281,6 +281,18 @@ private slots:
         QCOMPARE(f.page(0).results.count(), 2);
     }
 
+    void takesTheNameTheWheelShowed()
+    {
+        DrawFixture f;
+        f.fill(0, 3);
+        f.page(0).presetCount.setText(QStringLiteral("2"));
+        f.controller.open(0);
+        f.rollTo(240);
+        f.nameBox.setText(QStringLiteral("9_外来"));
+        f.controller.startStop();
+        QCOMPARE(f.page(0).results.items(), names({ "c2" }));
+    }
+
     void everyStartShufflesAgain()
     {
         DrawFixture f;
