@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds a release build of Pelorin and starts it. Without a display it runs on a
-# virtual one and leaves a picture of the main window (and, once the demo exists, a demo folder).
+# Builds a release build of Pelorin and starts it. Without a display it starts Pelorin on a virtual
+# display, leaves a picture of the main window, and walks through a whole draw in a demo folder.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/deps.sh
@@ -10,5 +10,8 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     exec ./build-release/pelorin "$@"
 fi
 echo "No display found: starting Pelorin on a virtual display."
-xvfb-run -a -s "-screen 0 1280x1024x24" ./build-release/pelorin --screenshot pelorin.png
-echo "Screenshot of the main window: $(pwd)/pelorin.png"
+xvfb-run -a -s "-screen 0 1280x1024x24" ./build-release/pelorin --screenshot pelorin.png >/dev/null
+echo "Picture of the main window: $(pwd)/pelorin.png"
+demo="$(pwd)/pelorin-demo"
+xvfb-run -a -s "-screen 0 1280x1024x24" ./build-release/pelorin --demo "$demo"
+echo "The demo's pictures and workbooks are in: $demo"

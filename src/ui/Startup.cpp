@@ -1,5 +1,6 @@
 #include "ui/Startup.h"
 
+#include "ui/Demo.h"
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
 
@@ -40,10 +41,24 @@ int saveScreenshot(QWidget& window, const QString& path)
     return 0;
 }
 
+// The picture and the demo need no screen: without a display they draw offscreen.
+void chooseOffscreenWithoutDisplay(int argc, char* argv[])
+{
+    bool headlessTask = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        headlessTask = headlessTask || arg.startsWith("--demo") || arg.startsWith("--screenshot");
+    }
+    if (headlessTask && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 } // namespace
 
 int runApplication(int argc, char* argv[])
 {
+    chooseOffscreenWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pelorin"));
     QApplication::setOrganizationName(QStringLiteral("pelorin"));
@@ -58,6 +73,12 @@ int runApplication(int argc, char* argv[])
                                               QStringLiteral("把主窗口画成PNG图片存到<文件>，然后退出。"),
                                               QStringLiteral("文件"));
     parser.addOption(screenshotOption);
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("不用人操作，完整演示一次摇号（导入、去已摇、摇3个、导出、复制），"
+                       "把画面和工作簿存到<文件夹>，然后退出。"),
+        QStringLiteral("文件夹"));
+    parser.addOption(demoOption);
     if (!parser.parse(QApplication::arguments())) {
         QTextStream(stderr) << parser.errorText() << Qt::endl << Qt::endl << parser.helpText();
         return 2;
@@ -75,6 +96,14 @@ int runApplication(int argc, char* argv[])
     QApplication::setFont(fonts::song(9));
     loadChineseTranslations(app);
 
+    if (parser.isSet(demoOption))
+        return runDemo(parser.value(demoOption));
+    if (!parser.positionalArguments().isEmpty()) {
+        QTextStream(stderr) << "未知的参数：" << parser.positionalArguments().join(QLatin1Char(' ')) << Qt::endl
+                            << Qt::endl
+                            << parser.helpText();
+        return 2;
+    }
     MainWindow window;
     if (parser.isSet(screenshotOption))
         return saveScreenshot(window, parser.value(screenshotOption));

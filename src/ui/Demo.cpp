@@ -1,0 +1,151 @@
+#include "ui/Demo.h"
+
+#include "app/Commands.h"
+#include "platform/qt/QtClipboard.h"
+#include "settings/FileSettingsStore.h"
+#include "ui/CategoryPage.h"
+#include "ui/DemoServices.h"
+#include "ui/DrawWindowPanel.h"
+#include "ui/MainWindow.h"
+
+#include "ui/BottomBar.h"
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextStream>
+#include <QTimer>
+#include <QToolButton>
+
+#ifndef PELORIN_DATA_DIR
+#define PELORIN_DATA_DIR ""
+#endif
+
+namespace pelorin {
+
+namespace {
+
+constexpr int DemoCategory = 3; // 重点企业
+const QString CandidatesFile = QStringLiteral("重点企业名单.xlsx");
+const QString HistoryFile = QStringLiteral("历史摇中名单.xlsx");
+
+void wait(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QString findSamples()
+{
+    const QStringList folders = { QCoreApplication::applicationDirPath() + QStringLiteral("/samples"),
+                                  QString::fromUtf8(PELORIN_DATA_DIR) + QStringLiteral("/samples") };
+    for (const QString& folder : folders)
+        if (QFile::exists(QDir(folder).filePath(CandidatesFile)))
+            return folder;
+    return {};
+}
+
+bool snapshot(QWidget& widget, const QString& path, QTextStream& out)
+{
+    QApplication::processEvents();
+    const bool saved = widget.grab().save(path, "PNG");
+    out << (saved ? "  画面：" : "  无法保存画面：") << QDir::toNativeSeparators(path) << Qt::endl;
+    return saved;
+}
+
+} // namespace
+
+int runDemo(const QString& folder)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QDir dir(folder);
+    if (!dir.mkpath(QStringLiteral("."))) {
+        err << "无法创建演示文件夹：" << QDir::toNativeSeparators(folder) << Qt::endl;
+        return 1;
+    }
+    const QString samples = findSamples();
+    if (samples.isEmpty()) {
+        err << "找不到演示用的名单工作簿（samples 文件夹）。" << Qt::endl;
+        return 1;
+    }
+    // The demo works on copies, so the exports land beside them and the samples stay as they are.
+    for (const QString& name : { CandidatesFile, HistoryFile }) {
+        QFile::remove(dir.filePath(name));
+        QFile::copy(QDir(samples).filePath(name), dir.filePath(name));
+    }
+
+    DemoMessageBox messages;
+    DemoFileDialog files;
+    DemoInputBox input;
+    DemoShell shell;
+    FileSettingsStore settings(dir.filePath(QStringLiteral("settings.json")));
+    Services services;
+    services.messageBox = &messages;
+    services.fileDialog = &files;
+    services.inputBox = &input;
+    services.shell = &shell;
+    services.settings = &settings;
+    MainWindow window(services);
+    window.setExitHandler([] {});
+    window.show();
+    QApplication::processEvents();
+
+    CategoryPage* page = window.page(DemoCategory);
+    out << "Pelorin 演示：" << QDir::toNativeSeparators(dir.absolutePath()) << Qt::endl;
+
+    files.choices.enqueue({ dir.filePath(CandidatesFile), CandidatesFile });
+    page->importCandidates->click();
+    out << "1. 导入候选名单：" << page->candidates->count() << " 个" << Qt::endl;
+    files.choices.enqueue({ dir.filePath(HistoryFile), HistoryFile });
+    page->importHistory->click();
+    out << "2. 导入历史摇中名单：" << page->history->count() << " 个" << Qt::endl;
+    page->excludeHistory->click();
+    out << "3. 去已摇之后剩下：" << page->candidates->count() << " 个" << Qt::endl;
+    page->presetCount->setText(QStringLiteral("3"));
+    snapshot(window, dir.filePath(QStringLiteral("01-main.png")), out);
+
+    out << "4. 摇号（预设3个）：" << Qt::endl;
+    DrawWindowPanel* draw = window.drawWindow();
+    page->drawButton->click();
+    for (int round = 0; round < 3 && draw->isVisible(); ++round) {
+        if (round > 0)
+            draw->startStop->click();
+        wait(900 + 300 * round);
+        if (round == 0)
+            snapshot(window, dir.filePath(QStringLiteral("02-wheel.png")), out);
+        draw->startStop->click();
+        out << "   第" << round + 1 << "个：" << page->results->item(page->results->count() - 1)->text() << Qt::endl;
+        if (round == 1)
+            snapshot(window, dir.filePath(QStringLiteral("03-stopped.png")), out);
+    }
+    snapshot(window, dir.filePath(QStringLiteral("04-results.png")), out);
+
+    page->exportResults->click();
+    input.answer = QStringLiteral("演示");
+    window.bottomBar()->exportAll->click();
+    out << "5. 导出的工作簿：" << Qt::endl;
+    for (const QString& path : shell.opened)
+        out << "   " << QDir::toNativeSeparators(path) << (QFile::exists(path) ? "" : "（没有写成）") << Qt::endl;
+
+    page->copyResults->click();
+    out << "6. 复制到粘贴板的文字：" << Qt::endl;
+    for (const QString& line : QtClipboard().text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        out << "   " << line << Qt::endl;
+    out << "程序显示过的消息：" << Qt::endl;
+    for (const QString& text : messages.shown)
+        out << "   " << QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')) << Qt::endl;
+
+    const bool complete = page->results->count() == 3 && shell.opened.size() == 2
+        && QFile::exists(shell.opened.value(0)) && QFile::exists(shell.opened.value(1));
+    out << (complete ? "演示完成。" : "演示没有走完，请看上面的消息。") << Qt::endl;
+    return complete ? 0 : 1;
+}
+
+} // namespace pelorin

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The command line: --help and --version exit 0, an unknown option exits 2, --screenshot and --demo leave
+# their files. Usage: test_cli.sh PELORIN WORKDIR
+set -u
+pelorin=$1
+work=$2
+failures=0
+passes=0
+check() { if ! eval "$2"; then echo "FAIL: $1"; failures=$((failures + 1)); else echo "PASS: $1"; passes=$((passes + 1)); fi; }
+
+rm -rf "$work" && mkdir -p "$work"
+"$pelorin" --help >"$work/help.txt" 2>&1
+check "--help exits 0" "[ $? -eq 0 ]"
+check "--help names the options" "grep -q -- --screenshot '$work/help.txt' && grep -q -- --demo '$work/help.txt'"
+"$pelorin" --version >"$work/version.txt" 2>&1
+check "--version exits 0" "[ $? -eq 0 ]"
+check "--version prints the version" "grep -Eq '^pelorin [0-9]+\.[0-9]+\.[0-9]+' '$work/version.txt'"
+"$pelorin" --no-such-option >"$work/unknown.txt" 2>&1
+check "an unknown option exits 2" "[ $? -eq 2 ]"
+"$pelorin" --screenshot "$work/main.png" >/dev/null 2>&1
+check "--screenshot leaves a picture" "[ -s '$work/main.png' ]"
+"$pelorin" --demo "$work/demo" >"$work/demo.txt" 2>&1
+check "--demo walks the whole road" "[ $? -eq 0 ]"
+check "--demo leaves pictures" "[ -s '$work/demo/01-main.png' ] && [ -s '$work/demo/02-wheel.png' ] && [ -s '$work/demo/04-results.png' ]"
+check "--demo leaves two workbooks" "[ \$(ls '$work/demo' | grep -c '摇号导出') -eq 2 ]"
+if /usr/bin/python3 -c 'import openpyxl' 2>/dev/null; then
+    for f in "$work"/demo/*摇号导出*.xlsx; do
+        check "openpyxl reads $(basename "$f")" "/usr/bin/python3 -c 'import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).worksheets[0]; assert s[\"A1\"].value == \"重点企业名单：\" and s[\"B3\"].value' '$f'"
+    done
+fi
+echo "$passes passed, $failures failed"
+[ $failures -eq 0 ]
