@@ -121,6 +121,8 @@ Expected<QByteArray> XlsSheetRewriter::rewrite(QByteArrayView substream, const C
 
     BiffStream records(substream);
     BiffRecord r;
+    if (!records.peek(r) || r.type != biff::Bof || !isBiff8Bof(r.body))
+        return Result::failure(QStringLiteral("第一个工作表不是 Excel 97-2003 格式。"));
     int depth = 0;
     while (records.next(r)) {
         Rec rec { r.type, r.body.toByteArray() };

@@ -241,6 +241,9 @@ private slots:
         QTest::newRow("encrypted") << container(workbookStream(record(0x002F, QByteArray(54, '\1')), cells))
                                    << QStringLiteral("密码");
         QTest::newRow("BIFF5") << container(bof(0x0005, 0x0500) + record(0x000A, {})) << QStringLiteral("Excel 95");
+        QByteArray oldSheet = workbookStream({}, cells);
+        oldSheet.replace(oldSheet.indexOf(bof(0x0010)) + 4, 2, u16(0x0500));
+        QTest::newRow("BIFF5 sheet in a BIFF8 workbook") << container(oldSheet) << QStringLiteral("97-2003");
         QTest::newRow("not a workbook") << QByteArray("PK\3\4 a zip file") << QStringLiteral("export.xls");
         QTest::newRow("chart sheet only")
             << container(bof(0x0005) + record(0x0085, u32(0) + QByteArray("\0\2\1\0C", 5)) + record(0x000A, {}))
