@@ -19,6 +19,7 @@
 
 #ifndef PELORIN_DATA_DIR
 #define PELORIN_DATA_DIR ""
+#define PELORIN_RELATIVE_DATA_DIR ""
 #endif
 
 namespace pelorin {
@@ -42,10 +43,14 @@ WorkbookExport::WorkbookExport(AppContext& context)
 
 QStringList WorkbookExport::templateFolders() const
 {
-    QStringList folders { m_context.services.programFolder };
-    const QString installed = QString::fromUtf8(PELORIN_DATA_DIR);
-    if (!installed.isEmpty())
-        folders.append(installed);
+    // Beside the program first; then the data folder of an installed copy, found from the program's own
+    // place so that a copy installed under any prefix finds its templates.
+    const QString program = m_context.services.programFolder;
+    QStringList folders { program };
+    for (const QString& folder : { QDir::cleanPath(QDir(program).filePath(QStringLiteral(PELORIN_RELATIVE_DATA_DIR))),
+                                   QStringLiteral(PELORIN_DATA_DIR) })
+        if (!folder.isEmpty() && !folders.contains(folder))
+            folders.append(folder);
     return folders;
 }
 

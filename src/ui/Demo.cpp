@@ -24,6 +24,7 @@
 
 #ifndef PELORIN_DATA_DIR
 #define PELORIN_DATA_DIR ""
+#define PELORIN_RELATIVE_DATA_DIR ""
 #endif
 
 namespace pelorin {
@@ -43,8 +44,10 @@ void wait(int milliseconds)
 
 QString findSamples()
 {
-    const QStringList folders = { QCoreApplication::applicationDirPath() + QStringLiteral("/samples"),
-                                  QString::fromUtf8(PELORIN_DATA_DIR) + QStringLiteral("/samples") };
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QStringList folders = { program.filePath(QStringLiteral("samples")),
+                                  program.filePath(QStringLiteral(PELORIN_RELATIVE_DATA_DIR "/samples")),
+                                  QStringLiteral(PELORIN_DATA_DIR "/samples") };
     for (const QString& folder : folders)
         if (QFile::exists(QDir(folder).filePath(CandidatesFile)))
             return folder;

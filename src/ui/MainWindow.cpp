@@ -59,6 +59,7 @@ MainWindow::MainWindow(Services services, ITimer* rollTimer, QWidget* parent)
     initResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(text::windowCaption());
+    setWindowIcon(QIcon(QStringLiteral(":/images/pelorin.svg")));
     setFont(fonts::song(9));
     // The window keeps its design size: nothing the user does can resize it.
     setFixedSize(layout::px(layout::WindowWidth), layout::px(layout::WindowHeight));

@@ -64,6 +64,7 @@ int runApplication(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("pelorin"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pelorin"));
     QApplication::setApplicationVersion(QStringLiteral(PELORIN_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.pelorin.Pelorin"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Pelorin 摇号：双随机抽查的现场摇号工具。"));
