@@ -181,9 +181,8 @@ QString readSheet(ZipArchive& zip, const SheetRef& ref, const ReadContext& conte
     if (QString error = readPart(zip, ref.part, data); !error.isEmpty())
         return error;
     pugi::xml_document doc;
-    if (QString error = parse(doc, data, ref.part); !error.isEmpty())
+    if (QString error = parseInPlace(doc, data, ref.part); !error.isEmpty())
         return error;
-    data = QByteArray(); // the parsed tree holds its own copy
     sheet.name = ref.name;
     const pugi::xml_node root = doc.document_element();
     readColumns(root, sheet);

@@ -36,11 +36,33 @@ pugi::xml_attribute attribute(const pugi::xml_node& node, const char* local, boo
     return {};
 }
 
+namespace {
+
+QString checkParsed(const pugi::xml_document& doc, const pugi::xml_parse_result& result, const QString& partName);
+
+// Whitespace-only text is kept where it is the whole content: a cell may hold just spaces.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
+
+} // namespace
+
 QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& partName, unsigned extraOptions)
 {
-    // Whitespace-only text is kept where it is the whole content: a cell may hold just spaces.
-    const unsigned options = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single | extraOptions;
-    const pugi::xml_parse_result result = doc.load_buffer(data.constData(), static_cast<size_t>(data.size()), options);
+    const pugi::xml_parse_result result
+        = doc.load_buffer(data.constData(), static_cast<size_t>(data.size()), kParseOptions | extraOptions);
+    return checkParsed(doc, result, partName);
+}
+
+QString parseInPlace(pugi::xml_document& doc, QByteArray& data, const QString& partName)
+{
+    const pugi::xml_parse_result result
+        = doc.load_buffer_inplace(data.data(), static_cast<size_t>(data.size()), kParseOptions);
+    return checkParsed(doc, result, partName);
+}
+
+namespace {
+
+QString checkParsed(const pugi::xml_document& doc, const pugi::xml_parse_result& result, const QString& partName)
+{
     if (!result)
         return QStringLiteral("工作簿部件“%1”不是有效的XML（%2）。").arg(partName, text(result.description()));
     for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
@@ -51,6 +73,8 @@ QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& pa
         return QStringLiteral("工作簿部件“%1”是空的。").arg(partName);
     return {};
 }
+
+} // namespace
 
 QString text(const char* utf8)
 {

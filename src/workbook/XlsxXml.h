@@ -20,6 +20,9 @@ pugi::xml_attribute attribute(const pugi::xml_node& node, const char* local, boo
 // door to entity tricks. Returns an empty text on success, otherwise the reason.
 QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& partName, unsigned extraOptions = 0);
 
+// The same, parsing inside data itself instead of a copy; data must outlive the document.
+QString parseInPlace(pugi::xml_document& doc, QByteArray& data, const QString& partName);
+
 QString text(const char* utf8);
 
 // Undoes the _xHHHH_ escapes of spreadsheet text.

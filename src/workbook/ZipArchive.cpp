@@ -38,7 +38,11 @@ ZipArchive::ZipArchive(const QByteArray& bytes, ZipLimits limits)
             m_error = QStringLiteral("工作簿包含的部件过多（超过%1个），已拒绝读取。").arg(m_limits.maxEntries);
             return;
         }
-        m_names.append(m_zip->getCurrentFileName());
+        const QString name = m_zip->getCurrentFileName();
+        m_names.append(name);
+        // As when reading, the first entry of a name counts.
+        if (const QString key = normalised(name); !m_byNormalisedName.contains(key))
+            m_byNormalisedName.insert(key, name);
     }
     if (m_zip->getZipError() != 0) {
         m_error = QStringLiteral("工作簿的压缩目录已损坏。");
@@ -51,12 +55,10 @@ ZipArchive::~ZipArchive() = default;
 
 std::optional<QString> ZipArchive::find(const QString& partName) const
 {
-    const QString wanted = normalised(partName);
-    for (const QString& name : m_names) {
-        if (normalised(name) == wanted)
-            return name;
-    }
-    return std::nullopt;
+    const auto it = m_byNormalisedName.constFind(normalised(partName));
+    if (it == m_byNormalisedName.constEnd())
+        return std::nullopt;
+    return *it;
 }
 
 std::optional<QByteArray> ZipArchive::read(const QString& name)
@@ -89,8 +91,10 @@ std::optional<QByteArray> ZipArchive::read(const QString& name)
         }
         data.append(chunk, n);
     }
+    // A damaged stream can end early without a checksum error; the declared size tells.
+    const bool complete = data.size() == file.usize();
     file.close();
-    if (file.getZipError() != 0) {
+    if (!complete || file.getZipError() != 0) {
         m_error = QStringLiteral("工作簿部件“%1”校验失败，文件已损坏。").arg(name);
         return std::nullopt;
     }

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -45,6 +46,7 @@ private:
     std::unique_ptr<QuaZip> m_zip;
     ZipLimits m_limits;
     QStringList m_names;
+    QHash<QString, QString> m_byNormalisedName;
     QString m_error;
     qint64 m_totalRead = 0;
     bool m_open = false;

@@ -5,6 +5,7 @@
 #include "workbook/xlsx/XlsxTestTools.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
@@ -234,6 +235,13 @@ void TestSpreadsheet::failedSaveLeavesNoFile()
     QVERIFY(!document->saveAs(existing, &error));
     QCOMPARE(readFile(existing), QByteArray("old"));
     QVERIFY(document->firstSheet()->setCellText(QStringLiteral("B2"), QStringLiteral("ok")));
+
+    // A folder nobody may create files in, not even root.
+    if (QFileInfo(QStringLiteral("/proc/self")).exists()) {
+        QVERIFY(!document->saveAs(QStringLiteral("/proc/pelorin-out.xlsx"), &error));
+        QVERIFY2(error.contains(QStringLiteral("无法保存")), qPrintable(error));
+        QVERIFY(!QFile::exists(QStringLiteral("/proc/pelorin-out.xlsx")));
+    }
 
     const QString locked = dir.filePath(QStringLiteral("locked"));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));

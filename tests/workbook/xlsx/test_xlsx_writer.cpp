@@ -67,6 +67,7 @@ private slots:
     void columnWidthsSplitExistingRanges();
     void packageCleanUp();
     void refusesWhatACellCannotHold();
+    void refusesADamagedTemplate();
     void newWorkbookReadByOpenpyxl();
 };
 
@@ -302,6 +303,16 @@ void TestXlsxWriter::newWorkbookReadByOpenpyxl()
     QCOMPARE(sheets->at(1).toObject().value(QStringLiteral("name")).toString(), QStringLiteral("名单(2)"));
     QCOMPARE(sheets->at(2).toObject().value(QStringLiteral("name")).toString(),
              QStringLiteral("abc") + QString(28, u'x'));
+}
+
+// A part whose compressed stream ends early (found by fuzzing) must not be copied on as if whole.
+void TestXlsxWriter::refusesADamagedTemplate()
+{
+    const QByteArray damaged = load(QStringLiteral(PELORIN_SOURCE_DIR "/tests/workbook/xlsx/damaged_part.xlsx"));
+    QVERIFY(!damaged.isEmpty());
+    const Expected<QByteArray> out = fillXlsxTemplate(damaged, { { at("B2"), QStringLiteral("x") } }, {});
+    QVERIFY(!out.ok());
+    QVERIFY2(out.error().contains(QStringLiteral("损坏")), qPrintable(out.error()));
 }
 
 QTEST_GUILESS_MAIN(TestXlsxWriter)
