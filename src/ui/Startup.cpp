@@ -41,15 +41,11 @@ int saveScreenshot(QWidget& window, const QString& path)
     return 0;
 }
 
-// The picture and the demo need no screen: without a display they draw offscreen.
-void chooseOffscreenWithoutDisplay(int argc, char* argv[])
+// The picture, the demo and the answers to --help or --version need no screen: without a display they
+// draw offscreen. Only a plain start needs a desktop.
+void chooseOffscreenWithoutDisplay(int argc)
 {
-    bool headlessTask = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        headlessTask = headlessTask || arg.startsWith("--demo") || arg.startsWith("--screenshot");
-    }
-    if (headlessTask && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+    if (argc > 1 && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
@@ -58,7 +54,7 @@ void chooseOffscreenWithoutDisplay(int argc, char* argv[])
 
 int runApplication(int argc, char* argv[])
 {
-    chooseOffscreenWithoutDisplay(argc, argv);
+    chooseOffscreenWithoutDisplay(argc);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pelorin"));
     QApplication::setOrganizationName(QStringLiteral("pelorin"));
