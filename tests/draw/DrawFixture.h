@@ -5,6 +5,7 @@
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeTimer.h"
 #include "fakes/MemoryControls.h"
+#include "fakes/MemoryPages.h"
 #include "fakes/RecordingSurface.h"
 #include "fakes/ScriptedRandom.h"
 
@@ -24,53 +25,14 @@ inline QStringList names(std::initializer_list<const char*> texts)
     return list;
 }
 
-// A panel that logs when it is shown, hidden or moved.
-class LoggingPanel : public MemoryPanel
-{
-public:
-    LoggingPanel(QString name, QStringList& log)
-        : m_name(std::move(name))
-        , m_log(log)
-    {
-    }
-    void setVisible(bool visible) override
-    {
-        m_log.append(m_name + (visible ? u'+' : u'-'));
-        MemoryPanel::setVisible(visible);
-    }
-    void setBounds(const QRect& twips) override
-    {
-        boundsSet.append(twips);
-        MemoryPanel::setBounds(twips);
-    }
-    QList<QRect> boundsSet;
-
-private:
-    QString m_name;
-    QStringList& m_log;
-};
-
 // The category pages and the draw window in memory, wired as the main window wires the real ones.
 // With no scripted picks the shuffle keeps the list's order, so sector k holds the k-th name.
 struct DrawFixture
 {
-    struct Page
-    {
-        MemoryNameList candidates;
-        MemoryNameList results;
-        MemoryNameList history;
-        MemoryTextControl candidateCounter { QStringLiteral("XXXX") };
-        MemoryTextControl presetCount { QStringLiteral("1") };
-        MemoryTextControl drawnCount { QStringLiteral("0") };
-    };
+    using Page = MemoryPage;
 
     DrawFixture()
     {
-        for (int i = 0; i < CategoryCount; ++i) {
-            Page& p = pages[static_cast<std::size_t>(i)];
-            context.category(i)
-                = { &p.candidates, &p.results, &p.history, &p.candidateCounter, &p.presetCount, &p.drawnCount };
-        }
         DrawWindowControls& d = context.controls.draw;
         d.window = &window;
         d.backdrop = &backdrop;
@@ -90,7 +52,7 @@ struct DrawFixture
         context.services.random = &random;
     }
 
-    Page& page(int i) { return pages[static_cast<std::size_t>(i)]; }
+    Page& page(int i) { return pages[i]; }
 
     // Fills category i with the names "c1" .. "cN".
     void fill(int i, int count)
@@ -132,10 +94,10 @@ struct DrawFixture
     RecordingSurface surface;
     FakeTimer timer;
 
-    std::array<Page, CategoryCount> pages;
     FakeMessageBox messages;
     ScriptedRandom random;
     AppContext context;
+    MemoryPages pages { context };
     DrawWindowController controller { context };
 };
 

@@ -5,6 +5,7 @@
 #include "fakes/FakeMessageBox.h"
 #include "fakes/FakeSpreadsheet.h"
 #include "fakes/MemoryControls.h"
+#include "fakes/MemoryPages.h"
 #include "lists/WorkbookImport.h"
 #include "settings/FileSettingsStore.h"
 #include "settings/RegistrySettings.h"
@@ -26,23 +27,10 @@ const QString Title = QStringLiteral("打开Excel多表所在的文件夹：");
 // The seven pages in memory and every fake the import reaches, wired as the main window would.
 struct Rig
 {
-    struct Page
-    {
-        MemoryNameList candidates;
-        MemoryNameList results;
-        MemoryNameList history;
-        MemoryTextControl counter { QStringLiteral("XXXX") };
-        MemoryTextControl preset { QStringLiteral("1") };
-        MemoryTextControl drawn { QStringLiteral("0") };
-    };
+    using Page = MemoryPage;
 
     Rig()
     {
-        for (int i = 0; i < CategoryCount; ++i) {
-            Page& page = pages[static_cast<std::size_t>(i)];
-            context.category(i)
-                = { &page.candidates, &page.results, &page.history, &page.counter, &page.preset, &page.drawn };
-        }
         Services& services = context.services;
         services.messageBox = &box;
         services.fileDialog = &dialog;
@@ -52,7 +40,7 @@ struct Rig
         services.programFolder = ProgramFolder;
     }
 
-    Page& page(int i) { return pages[static_cast<std::size_t>(i)]; }
+    Page& page(int i) { return pages[i]; }
     QString remembered(const QString& key)
     {
         return RegistrySettings(store, box).ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, key, QStringLiteral("path"));
@@ -63,8 +51,8 @@ struct Rig
             .WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, key, QStringLiteral("path"), folder, REG_SZ);
     }
 
-    std::array<Page, CategoryCount> pages;
     AppContext context;
+    MemoryPages pages { context };
     FakeMessageBox box;
     FakeFileDialog dialog;
     FakeClock clock;
@@ -124,12 +112,12 @@ private slots:
         rig.dialog.chooseNext(path, QStringLiteral("企业.xls"));
         rig.import.importCandidates(2);
         QCOMPARE(rig.page(2).candidates.items(), names);
-        QCOMPARE(rig.page(2).counter.text(), QString::number(names.size()));
+        QCOMPARE(rig.page(2).candidateCounter.text(), QString::number(names.size()));
 
         rig.dialog.chooseNext(path, QStringLiteral("企业.xls"));
         rig.import.importHistory(2);
         QCOMPARE(rig.page(2).history.items(), names);
-        QCOMPARE(rig.page(2).counter.text(), QString::number(names.size()));
+        QCOMPARE(rig.page(2).candidateCounter.text(), QString::number(names.size()));
         QVERIFY(rig.box.shown.isEmpty());
         // One read past the last name, none beyond.
         QCOMPARE(rig.sheets.cellReads, 2 * (names.size() + 1));
@@ -180,7 +168,7 @@ private slots:
         rig.remember(QStringLiteral("SOFTWARE\\PLRNpath"), QStringLiteral("D:\\名单"));
         rig.page(4).candidates.setItems({ QStringLiteral("甲") });
         rig.page(4).history.setItems({ QStringLiteral("乙") });
-        rig.page(4).counter.setText(QStringLiteral("1"));
+        rig.page(4).candidateCounter.setText(QStringLiteral("1"));
         AppState& state = rig.context.state;
         state.CurCategory = 1;
         state.SourceFolder = QStringLiteral("E:\\上次");
@@ -197,7 +185,7 @@ private slots:
         QCOMPARE(rig.dialog.opened.size(), 2);
         QCOMPARE(rig.page(4).candidates.items(), QStringList { QStringLiteral("甲") });
         QCOMPARE(rig.page(4).history.items(), QStringList { QStringLiteral("乙") });
-        QCOMPARE(rig.page(4).counter.text(), QStringLiteral("1"));
+        QCOMPARE(rig.page(4).candidateCounter.text(), QStringLiteral("1"));
         QCOMPARE(state.CurCategory, before.CurCategory);
         QCOMPARE(state.SourceFolder, before.SourceFolder);
         QCOMPARE(state.SourceFileTail, before.SourceFileTail);
@@ -217,10 +205,10 @@ private slots:
         rig.dialog.chooseNext(QStringLiteral("/data/一.xlsx"));
         rig.dialog.chooseNext(QStringLiteral("/data/二.xlsx"));
         rig.import.importCandidates(6);
-        QCOMPARE(rig.page(6).counter.text(), QStringLiteral("3"));
+        QCOMPARE(rig.page(6).candidateCounter.text(), QStringLiteral("3"));
         rig.import.importCandidates(6);
         QCOMPARE(rig.page(6).candidates.items(), QStringList { QStringLiteral("乙") });
-        QCOMPARE(rig.page(6).counter.text(), QStringLiteral("1"));
+        QCOMPARE(rig.page(6).candidateCounter.text(), QStringLiteral("1"));
     }
 
     void exportTexts_data()
@@ -334,7 +322,7 @@ private slots:
         Rig::Page& page = rig.page(1);
         page.candidates.setItems({ QStringLiteral("甲") });
         page.history.setItems({ QStringLiteral("乙") });
-        page.counter.setText(QStringLiteral("1"));
+        page.candidateCounter.setText(QStringLiteral("1"));
 
         rig.dialog.chooseNext(path, QStringLiteral("企业.xls"));
         if (history)
@@ -348,7 +336,7 @@ private slots:
         QCOMPARE(rig.box.shown[0].icon, IMessageBox::Icon::Information);
         QCOMPARE(page.candidates.items(), QStringList { QStringLiteral("甲") });
         QCOMPARE(page.history.items(), QStringList { QStringLiteral("乙") });
-        QCOMPARE(page.counter.text(), QStringLiteral("1"));
+        QCOMPARE(page.candidateCounter.text(), QStringLiteral("1"));
         QCOMPARE(rig.remembered(key), QStringLiteral("D:\\上次"));
         // The workbook was chosen, so the export names follow it even though it could not be read.
         QCOMPARE(rig.context.state.HasImportedCandidates, !history);
@@ -360,7 +348,7 @@ private slots:
         rig.sheets.setColumnB(QStringLiteral("/data/大.xlsx"), numbered(32767));
         rig.dialog.chooseNext(QStringLiteral("/data/大.xlsx"));
         rig.import.importCandidates(3);
-        QCOMPARE(rig.page(3).counter.text(), QStringLiteral("32767"));
+        QCOMPARE(rig.page(3).candidateCounter.text(), QStringLiteral("32767"));
         QCOMPARE(rig.page(3).candidates.textAt(32766), QStringLiteral("企业32767"));
         QVERIFY(rig.box.shown.isEmpty());
     }
@@ -386,7 +374,7 @@ private slots:
             QCOMPARE(rig.box.shown[0].buttons, IMessageBox::Buttons::Ok);
             QCOMPARE(rig.page(0).candidates.items(), QStringList { QStringLiteral("甲") });
             QCOMPARE(rig.page(0).history.items(), QStringList { QStringLiteral("乙") });
-            QCOMPARE(rig.page(0).counter.text(), QStringLiteral("XXXX"));
+            QCOMPARE(rig.page(0).candidateCounter.text(), QStringLiteral("XXXX"));
             QVERIFY(rig.sheets.opened.isEmpty());
             QCOMPARE(rig.remembered(QStringLiteral("Software\\PLRNpath")), QString());
             QCOMPARE(rig.remembered(QStringLiteral("Software\\PLRNpath2")), QString());
