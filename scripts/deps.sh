@@ -14,7 +14,7 @@ if [ "${1:-}" = "--test" ]; then
     PACKAGES+=(
         libgtest-dev libbenchmark-dev
         python3 python3-openpyxl python3-xlrd python3-xlwt libfreexl-dev
-        desktop-file-utils appstream
+        desktop-file-utils appstream libreoffice-calc-nogui
     )
 fi
 
