@@ -63,42 +63,51 @@ std::optional<QString> ZipArchive::find(const QString& partName) const
 
 std::optional<QByteArray> ZipArchive::read(const QString& name)
 {
-    if (!m_open)
+    QByteArray data;
+    if (!stream(name, [&data](const char* piece, qsizetype size) { data.append(piece, size); }))
         return std::nullopt;
+    return data;
+}
+
+bool ZipArchive::stream(const QString& name, const std::function<void(const char*, qsizetype)>& sink)
+{
+    if (!m_open)
+        return false;
     if (!m_zip->setCurrentFile(name, QuaZip::csSensitive)) {
         m_error = QStringLiteral("工作簿中缺少部件“%1”。").arg(name);
-        return std::nullopt;
+        return false;
     }
     QuaZipFile file(m_zip.get());
     if (!file.open(QIODevice::ReadOnly)) {
         m_error = QStringLiteral("无法解压工作簿部件“%1”（文件已损坏或已加密）。").arg(name);
-        return std::nullopt;
+        return false;
     }
-    QByteArray data;
+    qint64 size = 0;
     char chunk[65536];
     for (;;) {
         const qint64 n = file.read(chunk, sizeof chunk);
         if (n < 0) {
             m_error = QStringLiteral("解压工作簿部件“%1”时出错，文件已损坏。").arg(name);
-            return std::nullopt;
+            return false;
         }
         if (n == 0)
             break;
+        size += n;
         m_totalRead += n;
-        if (data.size() + n > m_limits.maxEntryBytes || m_totalRead > m_limits.maxTotalBytes) {
+        if (size > m_limits.maxEntryBytes || m_totalRead > m_limits.maxTotalBytes) {
             m_error = QStringLiteral("工作簿解压后过大（部件“%1”超过限制），疑似压缩炸弹，已拒绝读取。").arg(name);
-            return std::nullopt;
+            return false;
         }
-        data.append(chunk, n);
+        sink(chunk, n);
     }
     // A damaged stream can end early without a checksum error; the declared size tells.
-    const bool complete = data.size() == file.usize();
+    const bool complete = size == file.usize();
     file.close();
     if (!complete || file.getZipError() != 0) {
         m_error = QStringLiteral("工作簿部件“%1”校验失败，文件已损坏。").arg(name);
-        return std::nullopt;
+        return false;
     }
-    return data;
+    return true;
 }
 
 std::optional<QByteArray> writeZip(const std::vector<ZipEntry>& entries)

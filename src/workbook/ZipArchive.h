@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -39,6 +40,9 @@ public:
     std::optional<QString> find(const QString& partName) const;
     // The inflated bytes of one entry; nullopt with error() set when it fails or passes a limit.
     std::optional<QByteArray> read(const QString& name);
+    // Hands the inflated bytes of one entry to sink piece by piece, under the same limits and checks as
+    // read(); false with error() set when it fails. Pieces already handed over are not taken back.
+    bool stream(const QString& name, const std::function<void(const char*, qsizetype)>& sink);
 
 private:
     QByteArray m_bytes;
