@@ -24,6 +24,22 @@ QString readPart(ZipArchive& zip, const QString& name, QByteArray& data)
     return {};
 }
 
+QString streamPart(ZipArchive& zip, const QString& name, XmlStreamHandler& handler)
+{
+    XmlStreamParser parser(handler);
+    bool parsed = true;
+    // After a parse error the rest still inflates, so a damaged part is reported as damaged, not as bad XML.
+    const bool inflated = zip.stream(name, [&](const char* piece, qsizetype size) {
+        if (parsed)
+            parsed = parser.feed(piece, size);
+    });
+    if (!inflated)
+        return zip.error();
+    if (!parsed || !parser.finish())
+        return parser.error(name);
+    return {};
+}
+
 Expected<PackageLayout> locateParts(ZipArchive& zip)
 {
     PackageLayout layout;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Expected.h"
+#include "workbook/XlsxXmlStream.h"
 #include "workbook/ZipArchive.h"
 
 #include <QString>
@@ -28,7 +29,10 @@ struct PackageLayout
 // Follows the package and workbook relationships to the workbook's parts.
 Expected<PackageLayout> locateParts(ZipArchive& zip);
 
-// Reads and parses one part, with the archive's limits.
+// Reads one part whole, with the archive's limits; empty text on success, otherwise the reason.
 QString readPart(ZipArchive& zip, const QString& name, QByteArray& data);
+
+// Parses one part as it inflates, handing it to handler, with the archive's limits; empty text on success.
+QString streamPart(ZipArchive& zip, const QString& name, XmlStreamHandler& handler);
 
 } // namespace pelorin::workbook::xlsx

@@ -64,17 +64,32 @@ namespace {
 QString checkParsed(const pugi::xml_document& doc, const pugi::xml_parse_result& result, const QString& partName)
 {
     if (!result)
-        return QStringLiteral("工作簿部件“%1”不是有效的XML（%2）。").arg(partName, text(result.description()));
+        return malformedError(partName, text(result.description()));
     for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
         if (n.type() == pugi::node_doctype)
-            return QStringLiteral("工作簿部件“%1”含有文档类型声明（DOCTYPE），出于安全原因拒绝读取。").arg(partName);
+            return doctypeError(partName);
     }
     if (!doc.document_element())
-        return QStringLiteral("工作簿部件“%1”是空的。").arg(partName);
+        return emptyPartError(partName);
     return {};
 }
 
 } // namespace
+
+QString malformedError(const QString& partName, const QString& detail)
+{
+    return QStringLiteral("工作簿部件“%1”不是有效的XML（%2）。").arg(partName, detail);
+}
+
+QString doctypeError(const QString& partName)
+{
+    return QStringLiteral("工作簿部件“%1”含有文档类型声明（DOCTYPE），出于安全原因拒绝读取。").arg(partName);
+}
+
+QString emptyPartError(const QString& partName)
+{
+    return QStringLiteral("工作簿部件“%1”是空的。").arg(partName);
+}
 
 QString text(const char* utf8)
 {

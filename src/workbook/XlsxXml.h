@@ -23,6 +23,11 @@ QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& pa
 // The same, parsing inside data itself instead of a copy; data must outlive the document.
 QString parseInPlace(pugi::xml_document& doc, QByteArray& data, const QString& partName);
 
+// Why a part cannot be read, in the words every reader of parts uses.
+QString malformedError(const QString& partName, const QString& detail);
+QString doctypeError(const QString& partName);
+QString emptyPartError(const QString& partName);
+
 QString text(const char* utf8);
 
 // Undoes the _xHHHH_ escapes of spreadsheet text.

@@ -1,0 +1,509 @@
+#include "workbook/XlsxXmlStream.h"
+
+#include "workbook/XlsxXml.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace pelorin::workbook::xlsx {
+
+namespace {
+
+// Deep enough for any worksheet; it keeps hostile nesting from growing the stack of open names without bound.
+constexpr size_t kMaxDepth = 1000;
+// The longest character reference taken as one ("&#x0010FFFF;" with room for leading zeros).
+constexpr size_t kMaxReference = 32;
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool isNameStart(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' || u == ':' || u >= 0x80;
+}
+
+constexpr auto kNameChars = [] {
+    std::array<bool, 256> table {};
+    for (int c = 1; c < 256; ++c)
+        table[c] = std::string_view(" \t\n\r\"'=<>/&").find(static_cast<char>(c)) == std::string_view::npos;
+    return table;
+}();
+
+bool isNameChar(char c)
+{
+    return kNameChars[static_cast<unsigned char>(c)];
+}
+
+std::string_view localPart(std::string_view qualified)
+{
+    const size_t colon = qualified.rfind(':');
+    return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+}
+
+void appendUtf8(char32_t code, std::string& out)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+bool decodeNumber(std::string_view digits, char32_t& code)
+{
+    int base = 10;
+    if (!digits.empty() && digits.front() == 'x') {
+        base = 16;
+        digits.remove_prefix(1);
+    }
+    if (digits.empty())
+        return false;
+    code = 0;
+    for (const char c : digits) {
+        int d = -1;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        if (d < 0)
+            return false;
+        code = code * base + d;
+        if (code > 0x10FFFF)
+            return false;
+    }
+    return code != 0 && (code < 0xD800 || code > 0xDFFF);
+}
+
+// Decodes the reference that starts at p ('&') into out; its length, or 0 when the '&' is taken literally.
+size_t decodeReference(const char* p, const char* end, std::string& out)
+{
+    const size_t window = std::min<size_t>(end - p, kMaxReference);
+    const auto* semi = static_cast<const char*>(std::memchr(p, ';', window));
+    if (!semi)
+        return 0;
+    const std::string_view name(p + 1, semi - p - 1);
+    char32_t code = 0;
+    if (name == "lt")
+        out += '<';
+    else if (name == "gt")
+        out += '>';
+    else if (name == "amp")
+        out += '&';
+    else if (name == "quot")
+        out += '"';
+    else if (name == "apos")
+        out += '\'';
+    else if (!name.empty() && name.front() == '#' && decodeNumber(name.substr(1), code))
+        appendUtf8(code, out);
+    else
+        return 0;
+    return semi - p + 1;
+}
+
+} // namespace
+
+XmlStreamParser::XmlStreamParser(XmlStreamHandler& handler)
+    : m_handler(handler)
+{
+}
+
+bool XmlStreamParser::feed(const char* data, qsizetype size)
+{
+    if (m_failure != Failure::None)
+        return false;
+    if (m_decoder) {
+        const QString decoded = (*m_decoder)(QByteArrayView(data, size));
+        const QByteArray utf8 = decoded.toUtf8();
+        return process({ utf8.constData(), static_cast<size_t>(utf8.size()) });
+    }
+    if (m_encodingKnown)
+        return process({ data, static_cast<size_t>(size) });
+
+    // The first bytes tell the encoding; hold them until there are enough.
+    m_buffer.append(data, static_cast<size_t>(size));
+    if (m_buffer.size() < 4)
+        return true;
+    std::string start;
+    start.swap(m_buffer);
+    m_encodingKnown = true;
+    const auto at = [&start](size_t i) { return static_cast<unsigned char>(start[i]); };
+    if (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF)
+        start.erase(0, 3);
+    else if ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == '<' && at(1) == 0))
+        m_decoder.emplace(QStringDecoder::Utf16LE);
+    else if ((at(0) == 0xFE && at(1) == 0xFF) || (at(0) == 0 && at(1) == '<'))
+        m_decoder.emplace(QStringDecoder::Utf16BE);
+    return feed(start.data(), static_cast<qsizetype>(start.size()));
+}
+
+bool XmlStreamParser::finish()
+{
+    if (m_failure != Failure::None)
+        return false;
+    if (!m_encodingKnown) {
+        m_encodingKnown = true;
+        std::string start;
+        start.swap(m_buffer);
+        if (!process(start))
+            return false;
+    }
+    if (!parse(true))
+        return false;
+    if (!m_openStarts.empty()) {
+        return fail(Failure::Malformed,
+                    QStringLiteral("元素<%1>没有结束")
+                        .arg(QString::fromUtf8(m_openNames.data() + m_openStarts.back(),
+                                               static_cast<qsizetype>(m_openNames.size() - m_openStarts.back()))));
+    }
+    if (!m_rootSeen)
+        return fail(Failure::Empty);
+    return true;
+}
+
+QString XmlStreamParser::error(const QString& partName) const
+{
+    switch (m_failure) {
+    case Failure::None:
+        return {};
+    case Failure::Doctype:
+        return doctypeError(partName);
+    case Failure::Empty:
+        return emptyPartError(partName);
+    case Failure::Malformed:
+        break;
+    }
+    return malformedError(partName, m_detail);
+}
+
+bool XmlStreamParser::fail(Failure failure, const QString& detail)
+{
+    m_failure = failure;
+    m_detail = detail;
+    return false;
+}
+
+qsizetype XmlStreamParser::broken(const QString& detail)
+{
+    fail(Failure::Malformed, detail);
+    return -1;
+}
+
+bool XmlStreamParser::process(std::string_view utf8)
+{
+    // XML has no place for a NUL character; refusing it keeps every later search simple.
+    if (std::memchr(utf8.data(), 0, utf8.size()))
+        return fail(Failure::Malformed, QStringLiteral("含有空字符"));
+    m_buffer.append(utf8);
+    return parse(false);
+}
+
+bool XmlStreamParser::parse(bool atEnd)
+{
+    size_t pos = 0;
+    const size_t size = m_buffer.size();
+    while (pos < size) {
+        const char* b = m_buffer.data();
+        if (b[pos] != '<') {
+            const auto* lt = static_cast<const char*>(std::memchr(b + pos, '<', size - pos));
+            const size_t to = lt ? static_cast<size_t>(lt - b) : size;
+            const size_t used = emitText(pos, to, !lt && !atEnd);
+            pos = used;
+            if (used < to)
+                break;
+            continue;
+        }
+        qsizetype used = 0;
+        if (pos + 1 < size) {
+            const char next = b[pos + 1];
+            if (next == '/')
+                used = endTag(pos);
+            else if (next == '?' || next == '!')
+                used = special(pos, atEnd);
+            else
+                used = startTag(pos);
+        }
+        if (used < 0)
+            return false;
+        if (used == 0) {
+            if (atEnd)
+                return fail(Failure::Malformed, QStringLiteral("文档在标记中途结束"));
+            break;
+        }
+        pos += static_cast<size_t>(used);
+        m_scanned = 0;
+        m_quote = 0;
+    }
+    m_buffer.erase(0, pos);
+    return true;
+}
+
+size_t XmlStreamParser::emitText(size_t from, size_t to, bool more)
+{
+    // Text outside the root element means nothing to a part.
+    if (m_openStarts.empty())
+        return to;
+    const char* s = m_buffer.data() + from;
+    const char* e = m_buffer.data() + to;
+    const char* q = s;
+    while (q < e && *q != '&' && *q != '\r')
+        ++q;
+    if (q == e) {
+        if (q != s)
+            m_handler.text({ s, static_cast<size_t>(e - s) });
+        return to;
+    }
+    m_scratch.assign(s, q);
+    while (q < e) {
+        if (*q == '\r') {
+            // A carriage return at the end of a piece may be the first half of a CR LF pair.
+            if (q + 1 == e && more)
+                break;
+            m_scratch += '\n';
+            q += (q + 1 < e && q[1] == '\n') ? 2 : 1;
+        } else if (*q == '&') {
+            const size_t length = decodeReference(q, e, m_scratch);
+            if (length == 0 && more && static_cast<size_t>(e - q) < kMaxReference && !std::memchr(q, ';', e - q))
+                break;
+            if (length == 0) {
+                m_scratch += '&';
+                ++q;
+            } else {
+                q += length;
+            }
+        } else {
+            const char* r = q;
+            while (r < e && *r != '&' && *r != '\r')
+                ++r;
+            m_scratch.append(q, r);
+            q = r;
+        }
+    }
+    if (!m_scratch.empty())
+        m_handler.text(m_scratch);
+    return static_cast<size_t>(q - m_buffer.data());
+}
+
+bool XmlStreamParser::tagArrived(size_t pos)
+{
+    // The closing '>' lies outside quoted values, where a '>' is allowed.
+    const char* b = m_buffer.data();
+    const size_t size = m_buffer.size();
+    size_t i = pos + std::max<size_t>(1, m_scanned);
+    char quote = m_quote;
+    for (; i < size; ++i) {
+        const char c = b[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return true;
+        }
+    }
+    m_scanned = i - pos;
+    m_quote = quote;
+    return false;
+}
+
+qsizetype XmlStreamParser::startTag(size_t pos)
+{
+    // A tag longer than what has arrived is searched on from where the last search stopped, so a huge one
+    // costs linear time; a tag that has arrived whole is parsed in one pass.
+    if (m_scanned > 0 && !tagArrived(pos))
+        return 0;
+    const auto notYet = [this, pos] { return tagArrived(pos) ? broken(QStringLiteral("标签无效")) : 0; };
+    const char* b = m_buffer.data();
+    const size_t size = m_buffer.size();
+    size_t q = pos + 1;
+    while (q < size && isNameChar(b[q]))
+        ++q;
+    if (q >= size)
+        return notYet();
+    const std::string_view name(b + pos + 1, q - pos - 1);
+    if (name.empty() || !isNameStart(name.front()) || !(isSpace(b[q]) || b[q] == '>' || b[q] == '/'))
+        return broken(QStringLiteral("元素名称无效"));
+    const auto bad = [&name](const char* what) {
+        return QStringLiteral("元素<%1>%2").arg(QString::fromUtf8(name), QString::fromUtf8(what));
+    };
+
+    m_attributes.clear();
+    m_attributeText.clear();
+    bool empty = false;
+    for (;;) {
+        while (q < size && isSpace(b[q]))
+            ++q;
+        if (q >= size)
+            return notYet();
+        if (b[q] == '>')
+            break;
+        if (b[q] == '/') {
+            if (q + 1 >= size)
+                return notYet();
+            if (b[q + 1] != '>')
+                return broken(bad("的结尾无效"));
+            empty = true;
+            ++q;
+            break;
+        }
+        const size_t nameStart = q;
+        while (q < size && isNameChar(b[q]))
+            ++q;
+        const std::string_view attributeName(b + nameStart, q - nameStart);
+        while (q < size && isSpace(b[q]))
+            ++q;
+        if (q >= size)
+            return notYet();
+        if (attributeName.empty() || !isNameStart(attributeName.front()) || b[q] != '=')
+            return broken(bad("的属性无效"));
+        ++q;
+        while (q < size && isSpace(b[q]))
+            ++q;
+        if (q >= size)
+            return notYet();
+        if (b[q] != '"' && b[q] != '\'')
+            return broken(bad("的属性值缺少引号"));
+        const char* v = b + q + 1;
+        const auto* ve = static_cast<const char*>(std::memchr(v, b[q], size - q - 1));
+        if (!ve)
+            return notYet();
+        q = static_cast<size_t>(ve - b) + 1;
+        const char* special = v;
+        while (special < ve && *special != '&' && *special != '\t' && *special != '\n' && *special != '\r')
+            ++special;
+        if (special == ve) {
+            m_attributes.push_back({ attributeName, { v, static_cast<size_t>(ve - v) } });
+            continue;
+        }
+        // Decoding never lengthens a value, so room for the rest of the buffer keeps the views into this text
+        // valid while it fills.
+        if (m_attributeText.empty())
+            m_attributeText.reserve(size - pos);
+        // As in any XML reader: references decoded, each line end or tab turned into one space.
+        const size_t start = m_attributeText.size();
+        m_attributeText.append(v, special);
+        for (const char* p = special; p < ve;) {
+            if (*p == '&') {
+                const size_t length = decodeReference(p, ve, m_attributeText);
+                if (length == 0)
+                    m_attributeText += '&';
+                p += std::max<size_t>(length, 1);
+            } else if (*p == '\r' || *p == '\n' || *p == '\t') {
+                m_attributeText += ' ';
+                p += (*p == '\r' && p + 1 < ve && p[1] == '\n') ? 2 : 1;
+            } else {
+                m_attributeText += *p++;
+            }
+        }
+        m_attributes.push_back({ attributeName, std::string_view(m_attributeText).substr(start) });
+    }
+
+    if (m_openStarts.size() >= kMaxDepth)
+        return broken(QStringLiteral("元素嵌套超过%1层").arg(kMaxDepth));
+    m_rootSeen = true;
+    m_openStarts.push_back(m_openNames.size());
+    m_openNames.append(name);
+    m_handler.startElement(localPart(name), m_attributes);
+    if (empty) {
+        m_openNames.resize(m_openStarts.back());
+        m_openStarts.pop_back();
+        m_handler.endElement();
+    }
+    return static_cast<qsizetype>(q - pos + 1);
+}
+
+qsizetype XmlStreamParser::endTag(size_t pos)
+{
+    const char* b = m_buffer.data();
+    const size_t size = m_buffer.size();
+    const size_t from = pos + std::max<size_t>(2, m_scanned);
+    const auto* gt = static_cast<const char*>(std::memchr(b + from, '>', size - from));
+    if (!gt) {
+        m_scanned = size - pos;
+        return 0;
+    }
+    std::string_view name(b + pos + 2, gt - b - pos - 2);
+    while (!name.empty() && isSpace(name.back()))
+        name.remove_suffix(1);
+    if (m_openStarts.empty())
+        return broken(QStringLiteral("多余的结束标签</%1>").arg(QString::fromUtf8(name)));
+    const std::string_view open = std::string_view(m_openNames).substr(m_openStarts.back());
+    if (name != open) {
+        return broken(QStringLiteral("开始标签<%1>与结束标签</%2>不配对")
+                          .arg(QString::fromUtf8(open.data(), static_cast<qsizetype>(open.size())),
+                               QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))));
+    }
+    m_openNames.resize(m_openStarts.back());
+    m_openStarts.pop_back();
+    m_handler.endElement();
+    return gt - b - static_cast<qsizetype>(pos) + 1;
+}
+
+qsizetype XmlStreamParser::special(size_t pos, bool atEnd)
+{
+    const std::string_view rest = std::string_view(m_buffer).substr(pos);
+    if (rest[1] == '?')
+        return findEnd(pos, "?>", 2);
+    static constexpr std::string_view kComment = "<!--";
+    static constexpr std::string_view kData = "<![CDATA[";
+    static constexpr std::string_view kDoctype = "<!DOCTYPE";
+    if (rest.starts_with(kComment))
+        return findEnd(pos, "-->", kComment.size());
+    if (rest.starts_with(kData)) {
+        const qsizetype used = findEnd(pos, "]]>", kData.size());
+        if (used > 0 && !m_openStarts.empty()) {
+            const std::string_view data = rest.substr(kData.size(), static_cast<size_t>(used) - kData.size() - 3);
+            if (data.find('\r') == std::string_view::npos) {
+                if (!data.empty())
+                    m_handler.text(data);
+            } else {
+                m_scratch.clear();
+                for (size_t i = 0; i < data.size(); ++i) {
+                    if (data[i] != '\r')
+                        m_scratch += data[i];
+                    else if (i + 1 >= data.size() || data[i + 1] != '\n')
+                        m_scratch += '\n';
+                }
+                m_handler.text(m_scratch);
+            }
+        }
+        return used;
+    }
+    if (rest.starts_with(kDoctype))
+        return fail(Failure::Doctype) ? 0 : -1;
+    const auto couldBecome
+        = [&rest](std::string_view markup) { return rest.size() < markup.size() && markup.starts_with(rest); };
+    if (!atEnd && (couldBecome(kComment) || couldBecome(kData) || couldBecome(kDoctype)))
+        return 0;
+    return broken(QStringLiteral("无法识别的标记"));
+}
+
+qsizetype XmlStreamParser::findEnd(size_t pos, std::string_view terminator, size_t skip)
+{
+    const size_t back = terminator.size() - 1;
+    const size_t from = pos + std::max(skip, m_scanned > back ? m_scanned - back : 0);
+    const size_t found = std::string_view(m_buffer).find(terminator, from);
+    if (found == std::string_view::npos) {
+        m_scanned = m_buffer.size() - pos;
+        return 0;
+    }
+    return static_cast<qsizetype>(found + terminator.size() - pos);
+}
+
+} // namespace pelorin::workbook::xlsx
