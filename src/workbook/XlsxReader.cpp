@@ -5,8 +5,13 @@
 #include "workbook/XlsxXml.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <charconv>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace pelorin::workbook {
 
@@ -17,58 +22,136 @@ namespace {
 constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
 
-// The text of a string item (<si> or <is>): plain text or rich-text runs; phonetic runs are not part of it.
-QString stringItemText(const pugi::xml_node& item)
+// Compares a name with a literal; the fixed length lets the compiler do it without a library call.
+template <size_t N> bool named(std::string_view name, const char (&literal)[N])
 {
-    QString out;
-    for (pugi::xml_node n = item.first_child(); n; n = n.next_sibling()) {
-        if (isNamed(n, "t")) {
-            out += text(n.child_value());
-        } else if (isNamed(n, "r")) {
-            for (pugi::xml_node t = n.first_child(); t; t = t.next_sibling()) {
-                if (isNamed(t, "t"))
-                    out += text(t.child_value());
-            }
-        }
-    }
-    return decodeEscapes(out);
+    return name.size() == N - 1 && std::memcmp(name.data(), literal, N - 1) == 0;
 }
 
-// "B12" -> (11, 1); false for anything else. Works on the raw attribute bytes to stay fast.
-bool parseReference(const char* s, CellKey& key)
+// Text that may hold _xHHHH_ escapes; most holds none, and the bytes tell that before any conversion.
+QString escapedText(const std::string& utf8)
+{
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    return utf8.find("_x") == std::string::npos ? text : decodeEscapes(text);
+}
+
+// Collects the text of a string item (<si> or <is>) from the events under it: plain text or rich-text runs;
+// phonetic runs are not part of it. Depths count from the root element, which is 1.
+class StringItem
+{
+public:
+    void begin(int depth)
+    {
+        m_depth = depth;
+        m_textDepth = 0;
+        m_inRun = false;
+        m_text.clear();
+    }
+    void start(int depth, std::string_view name)
+    {
+        if (depth == m_depth + 1) {
+            m_inRun = named(name, "r");
+            if (named(name, "t"))
+                m_textDepth = depth;
+        } else if (depth == m_depth + 2 && m_inRun && named(name, "t")) {
+            m_textDepth = depth;
+        }
+    }
+    void end(int depth)
+    {
+        if (depth == m_textDepth)
+            m_textDepth = 0;
+        if (depth == m_depth + 1)
+            m_inRun = false;
+    }
+    void text(int depth, std::string_view utf8)
+    {
+        if (m_textDepth != 0 && depth == m_textDepth)
+            m_text.append(utf8);
+    }
+    QString result() const { return escapedText(m_text); }
+
+private:
+    int m_depth = 0;
+    int m_textDepth = 0;
+    bool m_inRun = false;
+    std::string m_text;
+};
+
+// "B12" -> (11, 1); false for anything else.
+bool parseReference(std::string_view s, CellKey& key)
 {
     int column = 0;
-    const char* p = s;
-    for (; (*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z'); ++p) {
-        column = column * 26 + ((*p | 0x20) - 'a' + 1);
+    size_t i = 0;
+    for (; i < s.size() && ((s[i] >= 'A' && s[i] <= 'Z') || (s[i] >= 'a' && s[i] <= 'z')); ++i) {
+        column = column * 26 + ((s[i] | 0x20) - 'a' + 1);
         if (column > kMaxColumns)
             return false;
     }
-    if (p == s || *p == 0)
+    if (i == 0 || i == s.size())
         return false;
     int row = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        row = row * 10 + (*p - '0');
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        row = row * 10 + (s[i] - '0');
         if (row > kMaxRows)
             return false;
     }
-    if (*p != 0 || row < 1)
+    if (i != s.size() || row < 1)
         return false;
     key = { row - 1, column - 1 };
     return true;
 }
 
-bool parseNumber(const char* s, double& value)
+bool isXmlSpace(char c)
 {
-    const char* end = s + std::strlen(s);
-    while (s < end && (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r'))
-        ++s;
-    while (end > s && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '\n' || end[-1] == '\r'))
-        --end;
-    if (s < end && *s == '+')
-        ++s;
-    const auto result = std::from_chars(s, end, value);
-    return result.ec == std::errc() && result.ptr == end && s != end;
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool parseNumber(std::string_view s, double& value)
+{
+    while (!s.empty() && isXmlSpace(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isXmlSpace(s.back()))
+        s.remove_suffix(1);
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    const char* end = s.data() + s.size();
+    const auto result = std::from_chars(s.data(), end, value);
+    return result.ec == std::errc() && result.ptr == end && !s.empty();
+}
+
+// An integer attribute read the way the document reader reads one: leading spaces and a sign allowed,
+// "0x" for hexadecimal, digits up to the first other character, clamped to int; fallback when absent.
+int intAttribute(const XmlAttribute* attribute, int fallback)
+{
+    if (!attribute)
+        return fallback;
+    std::string_view s = attribute->value;
+    while (!s.empty() && isXmlSpace(s.front()))
+        s.remove_prefix(1);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    int base = 10;
+    if (s.size() > 1 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        base = 16;
+        s.remove_prefix(2);
+    }
+    long long value = 0;
+    for (const char c : s) {
+        int d = -1;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && (c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+            d = (c | 0x20) - 'a' + 10;
+        if (d < 0)
+            break;
+        value = std::min<long long>(value * base + d, 1LL << 32);
+    }
+    value = negative ? -value : value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 QString isoDateText(const QString& iso)
@@ -117,99 +200,298 @@ struct ReadContext
     bool date1904 = false;
 };
 
-QString cellText(const pugi::xml_node& cell, const ReadContext& context)
+enum class CellType
 {
-    const char* type = attribute(cell, "t").value();
-    pugi::xml_node valueNode;
-    pugi::xml_node inlineNode;
-    for (pugi::xml_node n = cell.first_child(); n; n = n.next_sibling()) {
-        if (isNamed(n, "v"))
-            valueNode = n;
-        else if (isNamed(n, "is"))
-            inlineNode = n;
-    }
-    if (std::strcmp(type, "inlineStr") == 0)
-        return inlineNode ? stringItemText(inlineNode) : decodeEscapes(text(valueNode.child_value()));
-    if (!valueNode)
-        return {};
-    const char* value = valueNode.child_value();
-    if (std::strcmp(type, "s") == 0) {
-        double index = -1;
-        if (!parseNumber(value, index) || index < 0 || index >= static_cast<double>(context.sharedStrings.size()))
-            return {};
-        return context.sharedStrings[static_cast<size_t>(index)];
-    }
-    if (std::strcmp(type, "str") == 0)
-        return decodeEscapes(text(value));
-    if (std::strcmp(type, "b") == 0) {
-        double b = 0;
-        return parseNumber(value, b) && b != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    }
-    if (std::strcmp(type, "e") == 0)
-        return text(value);
-    if (std::strcmp(type, "d") == 0)
-        return isoDateText(text(value).trimmed());
-    double number = 0;
-    if (!parseNumber(value, number))
-        return text(value);
-    const int style = attribute(cell, "s").as_int(0);
-    if (style >= 0 && static_cast<size_t>(style) < context.styles.dateXf.size() && context.styles.dateXf[style])
-        return dateText(number, context.date1904);
-    return numberText(number);
+    Number,
+    Shared,
+    Inline,
+    Formula,
+    Boolean,
+    Error,
+    Date
+};
+
+CellType cellType(const XmlAttribute* attribute)
+{
+    const std::string_view t = attribute ? attribute->value : std::string_view();
+    if (named(t, "s"))
+        return CellType::Shared;
+    if (named(t, "inlineStr"))
+        return CellType::Inline;
+    if (named(t, "str"))
+        return CellType::Formula;
+    if (named(t, "b"))
+        return CellType::Boolean;
+    if (named(t, "e"))
+        return CellType::Error;
+    if (named(t, "d"))
+        return CellType::Date;
+    return CellType::Number;
 }
 
-void readColumns(const pugi::xml_node& root, SheetData& sheet)
+QString utf8Text(const std::string& s)
 {
-    for (pugi::xml_node cols = child(root, "cols"); cols; cols = cols.next_sibling()) {
-        if (!isNamed(cols, "cols"))
-            continue;
-        for (pugi::xml_node col = cols.first_child(); col; col = col.next_sibling()) {
-            const pugi::xml_attribute width = attribute(col, "width");
-            if (!isNamed(col, "col") || !width)
-                continue;
-            const int first = std::max(1, attribute(col, "min").as_int(1));
-            const int last = std::min(kMaxColumns, attribute(col, "max").as_int(first));
-            for (int c = first; c <= last; ++c)
-                sheet.columnWidths[c - 1] = width.as_double();
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Reads the shared string table as it streams: every <si> under the root, in order.
+class SharedStringsReader final : public XmlStreamHandler
+{
+public:
+    explicit SharedStringsReader(std::vector<QString>& strings)
+        : m_strings(strings)
+    {
+    }
+
+    void startElement(std::string_view name, const std::vector<XmlAttribute>&) override
+    {
+        const int depth = ++m_depth;
+        if (depth == 1)
+            m_inRoot = !m_rootDone;
+        else if (depth == 2 && m_inRoot && named(name, "si")) {
+            m_item.begin(depth);
+            m_inItem = true;
+        } else if (m_inItem)
+            m_item.start(depth, name);
+    }
+    void endElement() override
+    {
+        const int depth = m_depth--;
+        if (depth == 1 && m_inRoot) {
+            m_inRoot = false;
+            m_rootDone = true;
+        } else if (depth == 2 && m_inItem) {
+            m_strings.push_back(m_item.result());
+            m_inItem = false;
+        } else if (m_inItem) {
+            m_item.end(depth);
         }
     }
-}
+    void text(std::string_view utf8) override
+    {
+        if (m_inItem)
+            m_item.text(m_depth, utf8);
+    }
+
+private:
+    std::vector<QString>& m_strings;
+    StringItem m_item;
+    int m_depth = 0;
+    bool m_inRoot = false;
+    bool m_rootDone = false;
+    bool m_inItem = false;
+};
+
+// Reads a worksheet as it streams: the column widths and the cells of the first <sheetData>, never holding
+// more of the part than the cell at hand.
+class SheetReader final : public XmlStreamHandler
+{
+public:
+    SheetReader(const ReadContext& context, SheetData& sheet)
+        : m_context(context)
+        , m_sheet(sheet)
+    {
+    }
+
+    void startElement(std::string_view name, const std::vector<XmlAttribute>& attributes) override
+    {
+        const int depth = ++m_depth;
+        if (depth == 1) {
+            m_inRoot = !m_rootDone;
+            return;
+        }
+        if (!m_inRoot)
+            return;
+        switch (depth) {
+        case 2:
+            if (named(name, "sheetData") && !m_sheetDataDone)
+                m_inSheetData = true;
+            else if (named(name, "cols"))
+                m_inCols = true;
+            return;
+        case 3:
+            if (m_inCols && named(name, "col"))
+                readColumn(attributes);
+            else if (m_inSheetData && named(name, "row"))
+                startRow(attributes);
+            return;
+        case 4:
+            if (m_inRow && named(name, "c"))
+                startCell(attributes);
+            return;
+        case 5:
+            if (!m_inCell)
+                return;
+            if (named(name, "v")) {
+                // The last <v> of a cell counts.
+                m_hasValue = m_inValue = true;
+                m_value.clear();
+            } else if (named(name, "is")) {
+                m_hasInline = m_inInline = true;
+                m_inline.begin(depth);
+            }
+            return;
+        default:
+            if (m_inInline)
+                m_inline.start(depth, name);
+        }
+    }
+
+    void endElement() override
+    {
+        const int depth = m_depth--;
+        if (depth == 1) {
+            if (m_inRoot)
+                m_rootDone = true;
+            m_inRoot = false;
+            return;
+        }
+        if (!m_inRoot)
+            return;
+        switch (depth) {
+        case 2:
+            if (m_inSheetData)
+                m_sheetDataDone = true;
+            m_inSheetData = m_inCols = false;
+            return;
+        case 3:
+            m_inRow = false;
+            return;
+        case 4:
+            if (m_inCell)
+                endCell();
+            return;
+        case 5:
+            m_inValue = m_inInline = false;
+            return;
+        default:
+            if (m_inInline)
+                m_inline.end(depth);
+        }
+    }
+
+    void text(std::string_view utf8) override
+    {
+        if (m_inValue && m_depth == 5)
+            m_value.append(utf8);
+        else if (m_inInline)
+            m_inline.text(m_depth, utf8);
+    }
+
+private:
+    void readColumn(const std::vector<XmlAttribute>& attributes)
+    {
+        const XmlAttribute* width = findAttribute(attributes, "width");
+        if (!width)
+            return;
+        const double value = std::strtod(std::string(width->value).c_str(), nullptr);
+        const int first = std::max(1, intAttribute(findAttribute(attributes, "min"), 1));
+        const int last = std::min(kMaxColumns, intAttribute(findAttribute(attributes, "max"), first));
+        for (int c = first; c <= last; ++c)
+            m_sheet.columnWidths[c - 1] = value;
+    }
+
+    void startRow(const std::vector<XmlAttribute>& attributes)
+    {
+        const int r = intAttribute(findAttribute(attributes, "r"), 0);
+        m_rowIndex = (r >= 1 && r <= kMaxRows) ? r - 1 : m_rowIndex + 1;
+        m_columnIndex = -1;
+        m_inRow = true;
+    }
+
+    void startCell(const std::vector<XmlAttribute>& attributes)
+    {
+        CellKey key;
+        const XmlAttribute* reference = findAttribute(attributes, "r");
+        // A reference naming another row is as good as none; the cell follows the previous one.
+        if (reference && parseReference(reference->value, key) && key.first == m_rowIndex)
+            m_columnIndex = key.second;
+        else
+            key = { m_rowIndex, ++m_columnIndex };
+        m_inCell = key.first < kMaxRows && key.second < kMaxColumns;
+        if (!m_inCell)
+            return;
+        m_key = key;
+        m_type = cellType(findAttribute(attributes, "t"));
+        m_style = intAttribute(findAttribute(attributes, "s"), 0);
+        m_hasValue = m_hasInline = false;
+        m_value.clear();
+    }
+
+    void endCell()
+    {
+        m_inCell = false;
+        QString value = cellText();
+        if (!value.isEmpty())
+            m_sheet.cells.insert_or_assign(m_key, std::move(value));
+    }
+
+    QString cellText() const
+    {
+        if (m_type == CellType::Inline)
+            return m_hasInline ? m_inline.result() : escapedText(m_value);
+        if (!m_hasValue)
+            return {};
+        switch (m_type) {
+        case CellType::Shared: {
+            double index = -1;
+            if (!parseNumber(m_value, index) || index < 0
+                || index >= static_cast<double>(m_context.sharedStrings.size()))
+                return {};
+            return m_context.sharedStrings[static_cast<size_t>(index)];
+        }
+        case CellType::Formula:
+            return escapedText(m_value);
+        case CellType::Boolean: {
+            double b = 0;
+            return parseNumber(m_value, b) && b != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        }
+        case CellType::Error:
+            return utf8Text(m_value);
+        case CellType::Date:
+            return isoDateText(utf8Text(m_value).trimmed());
+        case CellType::Number:
+        case CellType::Inline:
+            break;
+        }
+        double number = 0;
+        if (!parseNumber(m_value, number))
+            return utf8Text(m_value);
+        const std::vector<bool>& dateXf = m_context.styles.dateXf;
+        if (m_style >= 0 && static_cast<size_t>(m_style) < dateXf.size() && dateXf[m_style])
+            return dateText(number, m_context.date1904);
+        return numberText(number);
+    }
+
+    const ReadContext& m_context;
+    SheetData& m_sheet;
+    int m_depth = 0;
+    bool m_inRoot = false;
+    bool m_rootDone = false;
+    bool m_inCols = false;
+    bool m_inSheetData = false;
+    bool m_sheetDataDone = false;
+    bool m_inRow = false;
+    int m_rowIndex = -1;
+    int m_columnIndex = -1;
+    // The cell at hand.
+    bool m_inCell = false;
+    CellKey m_key;
+    CellType m_type = CellType::Number;
+    int m_style = 0;
+    bool m_hasValue = false;
+    bool m_inValue = false;
+    std::string m_value;
+    bool m_hasInline = false;
+    bool m_inInline = false;
+    StringItem m_inline;
+};
 
 QString readSheet(ZipArchive& zip, const SheetRef& ref, const ReadContext& context, SheetData& sheet)
 {
-    QByteArray data;
-    if (QString error = readPart(zip, ref.part, data); !error.isEmpty())
-        return error;
-    pugi::xml_document doc;
-    if (QString error = parseInPlace(doc, data, ref.part); !error.isEmpty())
-        return error;
     sheet.name = ref.name;
-    const pugi::xml_node root = doc.document_element();
-    readColumns(root, sheet);
-    int rowIndex = -1;
-    for (pugi::xml_node row = child(child(root, "sheetData"), "row"); row; row = row.next_sibling()) {
-        if (!isNamed(row, "row"))
-            continue;
-        const int r = attribute(row, "r").as_int(0);
-        rowIndex = (r >= 1 && r <= kMaxRows) ? r - 1 : rowIndex + 1;
-        int columnIndex = -1;
-        for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
-            if (!isNamed(cell, "c"))
-                continue;
-            CellKey key;
-            // A reference naming another row is as good as none; the cell follows the previous one.
-            if (parseReference(attribute(cell, "r").value(), key) && key.first == rowIndex)
-                columnIndex = key.second;
-            else
-                key = { rowIndex, ++columnIndex };
-            if (key.first >= kMaxRows || key.second >= kMaxColumns)
-                continue;
-            QString value = cellText(cell, context);
-            if (!value.isEmpty())
-                sheet.cells.insert_or_assign(key, std::move(value));
-        }
-    }
-    return {};
+    SheetReader reader(context, sheet);
+    return streamPart(zip, ref.part, reader);
 }
 
 } // namespace
@@ -226,19 +508,13 @@ Expected<WorkbookData> readXlsx(const QByteArray& bytes, bool firstSheetOnly)
 
     ReadContext context;
     context.date1904 = layout->date1904;
-    QByteArray data;
     if (!layout->sharedStringsPart.isEmpty()) {
-        if (QString error = readPart(zip, layout->sharedStringsPart, data); !error.isEmpty())
+        SharedStringsReader reader(context.sharedStrings);
+        if (QString error = streamPart(zip, layout->sharedStringsPart, reader); !error.isEmpty())
             return Result::failure(error);
-        pugi::xml_document doc;
-        if (QString error = parse(doc, data, layout->sharedStringsPart); !error.isEmpty())
-            return Result::failure(error);
-        for (pugi::xml_node si = doc.document_element().first_child(); si; si = si.next_sibling()) {
-            if (isNamed(si, "si"))
-                context.sharedStrings.push_back(stringItemText(si));
-        }
     }
     if (!layout->stylesPart.isEmpty()) {
+        QByteArray data;
         if (QString error = readPart(zip, layout->stylesPart, data); !error.isEmpty())
             return Result::failure(error);
         pugi::xml_document doc;
