@@ -207,7 +207,7 @@ qsizetype XmlStreamParser::broken(const QString& detail)
 bool XmlStreamParser::process(std::string_view utf8)
 {
     // XML has no place for a NUL character; refusing it keeps every later search simple.
-    if (std::memchr(utf8.data(), 0, utf8.size()))
+    if (!utf8.empty() && std::memchr(utf8.data(), 0, utf8.size()))
         return fail(Failure::Malformed, QStringLiteral("含有空字符"));
     m_buffer.append(utf8);
     return parse(false);
