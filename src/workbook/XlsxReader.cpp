@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -378,6 +379,15 @@ public:
             m_inline.text(m_depth, utf8);
     }
 
+    // After the last event: the column widths, from the runs the <col> elements left.
+    void finish()
+    {
+        for (const auto& [first, run] : m_widthRuns) {
+            for (int c = first; c <= run.first; ++c)
+                m_sheet.columnWidths[c - 1] = run.second;
+        }
+    }
+
 private:
     void readColumn(const std::vector<XmlAttribute>& attributes)
     {
@@ -387,8 +397,33 @@ private:
         const double value = std::strtod(std::string(width->value).c_str(), nullptr);
         const int first = std::max(1, intAttribute(findAttribute(attributes, "min"), 1));
         const int last = std::min(kMaxColumns, intAttribute(findAttribute(attributes, "max"), first));
-        for (int c = first; c <= last; ++c)
-            m_sheet.columnWidths[c - 1] = value;
+        if (first <= last)
+            paintWidth(first, last, value);
+    }
+
+    // Later <col> elements win where they overlap earlier ones. Kept as runs, so a sheet of many elements
+    // that each span every column costs a run each, not a write for every column.
+    void paintWidth(int first, int last, double width)
+    {
+        auto it = m_widthRuns.lower_bound(first);
+        if (it != m_widthRuns.begin()) {
+            const auto before = std::prev(it);
+            if (const auto [end, w] = before->second; end >= first) {
+                before->second.first = first - 1;
+                if (end > last)
+                    m_widthRuns.emplace(last + 1, std::pair { end, w });
+            }
+        }
+        it = m_widthRuns.lower_bound(first);
+        while (it != m_widthRuns.end() && it->first <= last) {
+            const auto [end, w] = it->second;
+            it = m_widthRuns.erase(it);
+            if (end > last) {
+                m_widthRuns.emplace(last + 1, std::pair { end, w });
+                break;
+            }
+        }
+        m_widthRuns.emplace(first, std::pair { last, width });
     }
 
     void startRow(const std::vector<XmlAttribute>& attributes)
@@ -485,13 +520,17 @@ private:
     bool m_hasInline = false;
     bool m_inInline = false;
     StringItem m_inline;
+    std::map<int, std::pair<int, double>> m_widthRuns; // first column -> last column, width
 };
 
 QString readSheet(ZipArchive& zip, const SheetRef& ref, const ReadContext& context, SheetData& sheet)
 {
     sheet.name = ref.name;
     SheetReader reader(context, sheet);
-    return streamPart(zip, ref.part, reader);
+    if (QString error = streamPart(zip, ref.part, reader); !error.isEmpty())
+        return error;
+    reader.finish();
+    return {};
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "workbook/XlsxReader.h"
 #include "workbook/xlsx/XlsxTestTools.h"
 
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +39,8 @@ private slots:
     void firstWorksheetThroughRelationships();
     void refusesHostileOrBrokenInput_data();
     void refusesHostileOrBrokenInput();
+    void columnWidthsLaterElementsWin();
+    void manyFullWidthColumnElementsReadQuickly();
     void zipBombIsRefusedWithoutExhaustingMemory();
     void tooManyEntriesAreRefused();
     void agreesWithOpenpyxl();
@@ -230,6 +233,40 @@ void TestXlsxReader::refusesHostileOrBrokenInput()
     QVERIFY(!data.ok());
     QVERIFY(!data.error().isEmpty());
     QVERIFY2(data.error().contains(errorPart), qPrintable(data.error()));
+}
+
+void TestXlsxReader::columnWidthsLaterElementsWin()
+{
+    const QByteArray cols
+        = R"(<cols><col min="1" max="10" width="5"/><col min="3" max="4" width="7"/>)"
+          R"(<col min="4" max="12" width="9"/><col min="2" max="2" width="1"/><col min="8" max="6" width="3"/>)"
+          R"(<col min="20" max="20"/></cols><cols><col min="11" max="11" width="2.5"/></cols>)";
+    const Expected<WorkbookData> data = readXlsx(simplePackage({}, {}, {}, {}, {}, cols), true);
+    QVERIFY2(data.ok(), qPrintable(data.error()));
+    const std::map<int, double> expected { { 0, 5 }, { 1, 1 }, { 2, 7 }, { 3, 9 }, { 4, 9 },    { 5, 9 },
+                                           { 6, 9 }, { 7, 9 }, { 8, 9 }, { 9, 9 }, { 10, 2.5 }, { 11, 9 } };
+    QCOMPARE(data->sheets.front().columnWidths, expected);
+}
+
+// Each element spanning every column once cost a write per column: hours for a sheet of them.
+void TestXlsxReader::manyFullWidthColumnElementsReadQuickly()
+{
+    QByteArray cols = "<cols>";
+    for (int i = 0; i < 200000; ++i)
+        cols += R"(<col min="1" max="16384" width=")" + QByteArray::number(i % 50) + R"("/>)";
+    cols += R"(<col min="2" max="3" width="77"/></cols>)";
+    const QByteArray package = simplePackage({}, {}, {}, {}, {}, cols);
+    QElapsedTimer timer;
+    timer.start();
+    const Expected<WorkbookData> data = readXlsx(package, true);
+    QVERIFY2(data.ok(), qPrintable(data.error()));
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+    const auto& widths = data->sheets.front().columnWidths;
+    QCOMPARE(widths.size(), size_t(16384));
+    QCOMPARE(widths.at(0), 49.0);
+    QCOMPARE(widths.at(1), 77.0);
+    QCOMPARE(widths.at(2), 77.0);
+    QCOMPARE(widths.at(16383), 49.0);
 }
 
 void TestXlsxReader::zipBombIsRefusedWithoutExhaustingMemory()
