@@ -52,13 +52,6 @@ QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& pa
     return checkParsed(doc, result, partName);
 }
 
-QString parseInPlace(pugi::xml_document& doc, QByteArray& data, const QString& partName)
-{
-    const pugi::xml_parse_result result
-        = doc.load_buffer_inplace(data.data(), static_cast<size_t>(data.size()), kParseOptions);
-    return checkParsed(doc, result, partName);
-}
-
 namespace {
 
 QString checkParsed(const pugi::xml_document& doc, const pugi::xml_parse_result& result, const QString& partName)

@@ -20,9 +20,6 @@ pugi::xml_attribute attribute(const pugi::xml_node& node, const char* local, boo
 // door to entity tricks. Returns an empty text on success, otherwise the reason.
 QString parse(pugi::xml_document& doc, const QByteArray& data, const QString& partName, unsigned extraOptions = 0);
 
-// The same, parsing inside data itself instead of a copy; data must outlive the document.
-QString parseInPlace(pugi::xml_document& doc, QByteArray& data, const QString& partName);
-
 // Why a part cannot be read, in the words every reader of parts uses.
 QString malformedError(const QString& partName, const QString& detail);
 QString doctypeError(const QString& partName);
