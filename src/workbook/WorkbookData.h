@@ -8,7 +8,12 @@
 
 namespace pelorin::workbook {
 
-enum class Format { Unknown, Xls, Xlsx };
+enum class Format
+{
+    Unknown,
+    Xls,
+    Xlsx
+};
 
 // Row and column, both from 0 (A1 is 0, 0).
 using CellKey = std::pair<int, int>;

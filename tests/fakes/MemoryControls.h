@@ -9,10 +9,7 @@ namespace pelorin::test {
 class MemoryNameList : public INameList
 {
 public:
-    void append(const QString& text) override
-    {
-        m_items.append(text);
-    }
+    void append(const QString& text) override { m_items.append(text); }
     void removeAt(int index) override
     {
         m_items.removeAt(index);
