@@ -175,4 +175,21 @@ bool isBiff8Bof(QByteArrayView body)
     return r.u16() == 0x0600 && r.ok();
 }
 
+qsizetype walkSubstream(QByteArrayView stream, qsizetype offset,
+                        const std::function<bool(const BiffRecord& record, int depth)>& visit)
+{
+    BiffStream records(stream, offset);
+    BiffRecord r;
+    int depth = 0;
+    while (records.next(r)) {
+        if (r.type == biff::Bof)
+            ++depth;
+        if (visit && !visit(r, depth))
+            return -1;
+        if (r.type == biff::Eof && --depth == 0)
+            return r.end();
+    }
+    return -1;
+}
+
 } // namespace pelorin::workbook

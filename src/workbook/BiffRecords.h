@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace pelorin::workbook {
@@ -106,6 +107,12 @@ private:
     qsizetype m_pos;
     bool m_truncated = false;
 };
+
+// Walks the substream that starts with the BOF at offset, nested substreams included, calling visit with
+// each record and its nesting depth (1 for the substream's own records) until visit returns false.
+// Returns where the substream ends (just past its EOF), or -1 when it runs off the stream or is stopped.
+qsizetype walkSubstream(QByteArrayView stream, qsizetype offset,
+                        const std::function<bool(const BiffRecord& record, int depth)>& visit = {});
 
 // Appends records to a workbook stream.
 class BiffWriter

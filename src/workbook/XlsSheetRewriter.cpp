@@ -93,20 +93,6 @@ QString checkEdits(const CellEdits& edits)
     return {};
 }
 
-qsizetype substreamEnd(QByteArrayView stream, qsizetype offset)
-{
-    BiffStream records(stream, offset);
-    BiffRecord r;
-    int depth = 0;
-    while (records.next(r)) {
-        if (r.type == biff::Bof)
-            ++depth;
-        else if (r.type == biff::Eof && --depth == 0)
-            return r.end();
-    }
-    return -1;
-}
-
 Expected<QByteArray> XlsSheetRewriter::rewrite(QByteArrayView substream, const CellEdits& edits,
                                                const std::map<int, double>& columnWidths)
 {

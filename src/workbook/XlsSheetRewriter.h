@@ -31,9 +31,6 @@ private:
     bool m_allShared;
 };
 
-// Where a worksheet substream starting at offset ends (just past its EOF); -1 when it runs off the stream.
-qsizetype substreamEnd(QByteArrayView stream, qsizetype offset);
-
 // Checks what a writer is asked to write: rows 1 to 65,536, columns A to IV, texts up to 32,767 characters.
 QString checkEdits(const CellEdits& edits);
 

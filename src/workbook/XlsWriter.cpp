@@ -40,24 +40,18 @@ QString badTemplate(const QString& detail)
 // The INDEX record of a sheet holds stream positions; a sheet that moves takes them along.
 void shiftIndexRecord(QByteArray& stream, qsizetype sheetOffset, qint64 shift)
 {
-    BiffStream records(stream, sheetOffset);
-    BiffRecord r;
-    int depth = 0;
-    while (records.next(r)) {
-        if (r.type == biff::Bof)
-            ++depth;
-        else if (r.type == biff::Eof && --depth == 0)
-            return;
+    char* data = stream.data();
+    walkSubstream(stream, sheetOffset, [&](const BiffRecord& r, int depth) {
         if (r.type != biff::Index || depth != 1)
-            continue;
-        char* body = stream.data() + r.offset + 4;
+            return true;
+        char* body = data + r.offset + 4;
         for (qsizetype at = 12; at + 4 <= r.body.size(); at += 4) {
             const quint32 pos = qFromLittleEndian<quint32>(body + at);
             if (pos != 0)
                 qToLittleEndian<quint32>(quint32(qint64(pos) + shift), body + at);
         }
-        return;
-    }
+        return false;
+    });
 }
 
 QByteArray boundSheetBody(const QString& name)
@@ -179,7 +173,7 @@ Expected<QByteArray> fillXlsTemplate(const QByteArray& templ, const CellEdits& e
     if (first == sheets.end())
         return Result::failure(badTemplate(QStringLiteral("其中没有工作表。")));
     const qsizetype sheetStart = first->offset;
-    const qsizetype sheetEnd = sheetStart >= globalsEnd ? substreamEnd(stream, sheetStart) : -1;
+    const qsizetype sheetEnd = sheetStart >= globalsEnd ? walkSubstream(stream, sheetStart) : -1;
     if (sheetEnd < 0)
         return Result::failure(badTemplate(QStringLiteral("第一个工作表的位置不正确。")));
     for (const SheetPlace& s : sheets) {
