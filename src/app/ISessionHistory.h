@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/CommandRecord.h"
+
+#include <QDateTime>
+#include <vector>
+
+namespace pelorin {
+
+// The commands of the session in progress, as they were kept, for the draw record.
+class ISessionHistory
+{
+public:
+    virtual ~ISessionHistory() = default;
+
+    // When the session began, UTC.
+    virtual QDateTime sessionStarted() const = 0;
+    // Every command of the session so far, in order, those of a restored session included.
+    virtual std::vector<CommandRecord> commands() const = 0;
+};
+
+} // namespace pelorin
