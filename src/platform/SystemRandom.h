@@ -1,29 +1,33 @@
 #pragma once
 
 #include "platform/IRandom.h"
+#include "platform/UniformPick.h"
 
 #include <QRandomGenerator>
+#include <optional>
 
 namespace pelorin {
 
-// Seeded once from the operating system's secure source; never re-seeded.
+// Picks from the operating system's secure source, every pick exactly uniform. A seeded generator is
+// for tests that need the same picks on every run.
 class SystemRandom : public IRandom
 {
 public:
-    SystemRandom()
-        : m_generator(QRandomGenerator::system()->generate())
-    {
-    }
+    SystemRandom() = default;
     explicit SystemRandom(quint32 seed)
-        : m_generator(seed)
+        : m_seeded(QRandomGenerator(seed))
     {
     }
 
-    // bounded() rejects out-of-range draws, so there is no modulo bias.
-    int between(int lower, int upper) override { return m_generator.bounded(lower, upper + 1); }
+    int between(int lower, int upper) override
+    {
+        QRandomGenerator* source = m_seeded ? &*m_seeded : QRandomGenerator::system();
+        const auto range = std::uint32_t(std::int64_t(upper) - lower + 1);
+        return int(std::int64_t(lower) + uniformBelow(range, [source] { return source->generate(); }));
+    }
 
 private:
-    QRandomGenerator m_generator;
+    std::optional<QRandomGenerator> m_seeded;
 };
 
 } // namespace pelorin

@@ -2,9 +2,11 @@
 #include "fakes/ScriptedRandom.h"
 #include "lists/Shuffle.h"
 #include "platform/SystemRandom.h"
+#include "platform/UniformPick.h"
 
 #include <QTest>
 #include <algorithm>
+#include <vector>
 
 using namespace pelorin;
 using namespace pelorin::test;
@@ -111,6 +113,28 @@ private slots:
         for (int r = 0; r < 20; ++r)
             orders.insert(shuffledItems(items, random).join(QLatin1Char(',')));
         QCOMPARE(orders.size(), 20);
+    }
+
+    void picksRejectTheWordsThatWouldBiasThem()
+    {
+        // For a range of 3, 2^32 mod 3 = 1 word (0) lands short and must be drawn again; for a range of
+        // 2^31 + 1 nearly half the words do. Scripted words show the redraw and the mapping of the rest.
+        auto from = [](std::vector<std::uint32_t> words) {
+            return [words, i = std::size_t(0)]() mutable { return words.at(i++); };
+        };
+        QCOMPARE(uniformBelow(3, from({ 0u, 0xFFFFFFFFu })), 2u);
+        QCOMPARE(uniformBelow(3, from({ 0x55555556u })), 1u);
+        QCOMPARE(uniformBelow(1, from({ 0u })), 0u);
+        const std::uint32_t big = 0x80000001u;
+        QCOMPARE(uniformBelow(big, from({ 2u, 0x7FFFFFFEu, 0xFFFFFFFFu })), big - 1);
+        QCOMPARE(uniformBelow(big, from({ 1u })), 0u);
+
+        SystemRandom random;
+        for (int i = 0; i < 1000; ++i) {
+            const int v = random.between(-2, 2);
+            QVERIFY(v >= -2 && v <= 2);
+        }
+        QCOMPARE(random.between(5, 5), 5);
     }
 
     void largestListStaysAPermutation()
