@@ -47,6 +47,9 @@ struct DrawWindowControls
     IDrawingSurface* surface = nullptr;
     ITimer* timer = nullptr; // Timer1
     std::function<void()> focusStartStop;
+    // Gives the keyboard focus to a control of the category's page once the draw window has closed, so
+    // that no key reaches the hidden start/stop button.
+    std::function<void(Category)> focusPage;
     // Enables or disables every tab page and bottom-bar control.
     std::function<void(bool)> setBackgroundEnabled;
 };

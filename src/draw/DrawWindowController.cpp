@@ -4,6 +4,7 @@
 #include "app/AppText.h"
 #include "app/Layout.h"
 #include "app/NumberConversion.h"
+#include "lists/ListCommands.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
 #include "platform/IPanel.h"
@@ -52,6 +53,11 @@ bool DrawWindowController::passesChecks(Category i)
         if (!messages.question(QStringLiteral("当前预设数量已摇出。\n\n确定是否需要对本项进行重新摇号？"),
                                text::windowCaption()))
             return false;
+        // The same limit as handing back with "撤": refuse and move nothing.
+        if (page.candidates->count() + page.results->count() > MaxListNames) {
+            messages.information(listFullMessage(), text::windowCaption());
+            return false;
+        }
         page.candidates->appendItems(page.results->items());
         page.results->clear();
         page.drawnCount->setText(QString::number(page.results->count()));
@@ -62,6 +68,10 @@ bool DrawWindowController::passesChecks(Category i)
 
 void DrawWindowController::open(Category i)
 {
+    // One draw at a time: while the window is open (or the pointer turns) no other category may open it,
+    // or a name of one category would land among the results of another.
+    if (m_context.state.IsRolling || m_context.controls.draw.window->isVisible())
+        return;
     if (!passesChecks(i))
         return;
     DrawWindowControls& draw = m_context.controls.draw;
@@ -88,6 +98,7 @@ void DrawWindowController::open(Category i)
 void DrawWindowController::close()
 {
     DrawWindowControls& draw = m_context.controls.draw;
+    const bool wasOpen = draw.window->isVisible();
     m_engine.halt();
     draw.window->setVisible(false);
     QRect bounds = draw.window->bounds();
@@ -97,10 +108,15 @@ void DrawWindowController::close()
     draw.backdrop->setVisible(false);
     if (draw.setBackgroundEnabled)
         draw.setBackgroundEnabled(true);
+    if (wasOpen && draw.focusPage)
+        draw.focusPage(m_context.state.CurCategory);
 }
 
 void DrawWindowController::startStop()
 {
+    // Only the open draw window starts or stops a draw; a key that reaches a hidden button does nothing.
+    if (!m_context.controls.draw.window->isVisible())
+        return;
     if (!m_context.state.IsRolling) {
         m_engine.start();
         return;

@@ -29,6 +29,7 @@ public:
     virtual ~IMessageBox() = default;
 
     // Shows text with title, icon and buttons; returns the button pressed (No when the box is dismissed).
+    // Yes/No boxes have No as their default button: Enter answers No, only a deliberate Yes proceeds.
     virtual Answer show(const QString& text, const QString& title, Icon icon, Buttons buttons) = 0;
 
     Answer information(const QString& text, const QString& title)

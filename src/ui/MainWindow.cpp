@@ -192,6 +192,8 @@ void MainWindow::bindControls()
     d.timer->setInterval(10);
     d.focusStartStop = [this] { m_drawWindow->startStop->setFocus(Qt::OtherFocusReason); };
     d.setBackgroundEnabled = [this](bool enabled) { setBackgroundEnabled(enabled); };
+    // The draw button, not the preset field: Enter on it does nothing, so a stray key starts no new draw.
+    d.focusPage = [this](Category i) { page(i)->drawButton->setFocus(Qt::OtherFocusReason); };
 
     EntryPanelControls& e = c.entry;
     e.panel = d.backdrop;

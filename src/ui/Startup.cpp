@@ -58,7 +58,8 @@ int runApplication(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pelorin"));
     QApplication::setOrganizationName(QStringLiteral("pelorin"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Pelorin"));
+    // No display name: on Linux Qt would append it to every window title ("Pelorinv1.0_PC版 — Pelorin").
+    // The menu entry and the package carry the name "Pelorin 摇号".
     QApplication::setApplicationVersion(QStringLiteral(PELORIN_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pelorin.Pelorin"));
 

@@ -47,6 +47,7 @@ struct DrawFixture
         d.focusStartStop = [this] {
             log.append(context.state.IsRolling ? QStringLiteral("focus(rolling)") : QStringLiteral("focus"));
         };
+        d.focusPage = [this](Category i) { log.append(QStringLiteral("focus page %1").arg(i)); };
         d.setBackgroundEnabled = [this](bool on) { log.append(on ? QStringLiteral("bg+") : QStringLiteral("bg-")); };
         context.services.messageBox = &messages;
         context.services.random = &random;

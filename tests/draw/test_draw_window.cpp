@@ -146,7 +146,8 @@ private slots:
         QCOMPARE(f.window.bounds().width(), 7000);
         QCOMPARE(f.currentDraw.count(), 0);
         QCOMPARE(f.log,
-                 (QStringList { QStringLiteral("window-"), QStringLiteral("backdrop-"), QStringLiteral("bg+") }));
+                 (QStringList { QStringLiteral("window-"), QStringLiteral("backdrop-"), QStringLiteral("bg+"),
+                                QStringLiteral("focus page 0") }));
         // Nothing was taken by the close.
         QCOMPARE(f.page(0).results.items(), names({ "c1" }));
         QCOMPARE(f.page(0).candidates.count(), 3);
@@ -160,6 +161,61 @@ private slots:
         QCOMPARE(f.window.boundsSet.first(), QRect(2950, 1370, 7000, 7000));
         QCOMPARE(f.drawnBox.text(), QStringLiteral("1"));
         QCOMPARE(f.currentDraw.count(), 0);
+    }
+
+    void drawAgainKeepsTheListLimit()
+    {
+        // 32,767 candidates and one result would make 32,768: refused with the hand-back's words.
+        DrawFixture f;
+        f.fill(4, 32767);
+        f.page(4).results.setItems(names({ "r1" }));
+        f.page(4).presetCount.setText(QStringLiteral("1"));
+        f.page(4).drawnCount.setText(QStringLiteral("1"));
+        f.messages.answerNext(IMessageBox::Answer::Yes);
+        f.controller.open(4);
+        QCOMPARE(f.messages.texts(), (QStringList { DrawAgain, QStringLiteral("名单数量不能超过32767个。") }));
+        QCOMPARE(f.page(4).candidates.count(), 32767);
+        QCOMPARE(f.page(4).results.items(), names({ "r1" }));
+        QCOMPARE(f.page(4).drawnCount.text(), QStringLiteral("1"));
+        QVERIFY(!f.window.isVisible());
+
+        // One name fewer fits exactly.
+        f.page(4).candidates.removeAt(0);
+        f.messages.answerNext(IMessageBox::Answer::Yes);
+        f.controller.open(4);
+        QCOMPARE(f.page(4).candidates.count(), 32767);
+        QVERIFY(f.window.isVisible());
+    }
+
+    void startStopAndOpenNeedTheRightWindowState()
+    {
+        // Start/stop with the window closed is a key that reached a hidden button: nothing happens.
+        DrawFixture f;
+        f.fill(1, 4);
+        f.page(1).presetCount.setText(QStringLiteral("1"));
+        f.controller.startStop();
+        f.controller.startStop();
+        QVERIFY(!f.context.state.IsRolling);
+        QVERIFY(!f.timer.isEnabled());
+        QCOMPARE(f.page(1).candidates.count(), 4);
+
+        // While one category's draw runs, another category's draw button opens nothing.
+        f.fill(5, 3);
+        f.controller.open(1);
+        QVERIFY(f.context.state.IsRolling);
+        f.controller.open(5);
+        QCOMPARE(f.context.state.CurCategory, 1);
+        QCOMPARE(f.context.state.WheelCount, 4);
+        // Between two draws of the open window the same holds.
+        f.drawAt(90);
+        f.messages.shown.clear();
+        QVERIFY(!f.window.isVisible()); // preset 1: the first stop ends the draw
+        f.controller.startStop();
+        f.controller.startStop();
+        QCOMPARE(f.page(1).results.count(), 1);
+        QCOMPARE(f.page(1).candidates.count(), 3);
+        QCOMPARE(f.page(1).drawnCount.text(), QStringLiteral("1"));
+        QCOMPARE(f.page(5).results.count(), 0);
     }
 };
 

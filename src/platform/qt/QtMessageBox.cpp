@@ -18,7 +18,8 @@ IMessageBox::Answer QtMessageBox::show(const QString& text, const QString& title
         QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
         yes->setAccessibleName(QStringLiteral("是"));
         no->setAccessibleName(QStringLiteral("否"));
-        box.setDefaultButton(yes);
+        // Every question of the program moves, replaces or throws away something: a stray Enter says No.
+        box.setDefaultButton(no);
         box.setEscapeButton(no);
         box.exec();
         return box.clickedButton() == yes ? Answer::Yes : Answer::No;

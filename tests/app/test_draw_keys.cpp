@@ -1,0 +1,203 @@
+// The draw as the keyboard drives it: real key events sent to whatever has the focus, and the real message
+// boxes answered with Enter, in the real main window.
+#include "fakes/FakeDesktop.h"
+#include "ui/CategoryPage.h"
+#include "ui/DrawWindowPanel.h"
+#include "ui/EntryPanel.h"
+#include "ui/MainWindow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+QStringList itemsOf(const QListWidget* list)
+{
+    QStringList items;
+    for (int k = 0; k < list->count(); ++k)
+        items.append(list->item(k)->text());
+    return items;
+}
+
+} // namespace
+
+class DrawKeysTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        window.reset();
+        desk = std::make_unique<FakeDesktop>();
+        Services services = desk->services();
+        services.messageBox = nullptr; // the real boxes, answered by the keys below
+        window = std::make_unique<MainWindow>(services, &desk->timer);
+        exits = 0;
+        window->setExitHandler([this] { ++exits; });
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        boxes.clear();
+        // Whenever a message box is up, Enter goes to whatever has the focus in it.
+        modalKeys = std::make_unique<QTimer>();
+        modalKeys->setInterval(0);
+        connect(modalKeys.get(), &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            boxes.append(box->text());
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus && box->isAncestorOf(focus) ? focus : box, Qt::Key_Return);
+        });
+        modalKeys->start();
+    }
+    void cleanup()
+    {
+        modalKeys.reset();
+        window.reset();
+    }
+
+    void noKeyDrawsAfterThePresetIsReached()
+    {
+        CategoryPage* general = window->page(6);
+        enterNames(general, QStringLiteral("甲\n乙\n丙\n丁"));
+        QCOMPARE(general->candidates->count(), 4);
+        general->presetCount->setText(QStringLiteral("1"));
+
+        QTest::mouseClick(general->drawButton, Qt::LeftButton);
+        QVERIFY(window->drawWindow()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
+        for (int n = 0; n < 40; ++n)
+            desk->timer.fire();
+        pressEnter(); // stops: the preset count is reached, the notice is acknowledged with Enter
+        QCOMPARE(boxes, QStringList { QStringLiteral("预设定摇取个数已摇完毕。") });
+        QVERIFY(!window->drawWindow()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), general->drawButton);
+
+        const QStringList candidates = itemsOf(general->candidates);
+        const QStringList results = itemsOf(general->results);
+        QCOMPARE(candidates.size(), 3);
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(general->drawnCount->text(), QStringLiteral("1"));
+
+        // The stray keys of a careless operator: nothing moves, nothing opens, nothing turns.
+        for (int round = 0; round < 3; ++round) {
+            pressEnter();
+            for (int n = 0; n < 40; ++n)
+                desk->timer.fire();
+        }
+        window->drawWindow()->startStop->click(); // even the hidden button itself, clicked
+        window->drawWindow()->startStop->click();
+        QCOMPARE(itemsOf(general->candidates), candidates);
+        QCOMPARE(itemsOf(general->results), results);
+        QCOMPARE(general->drawnCount->text(), QStringLiteral("1"));
+        QCOMPARE(general->candidateCounter->text(), QStringLiteral("3"));
+        QVERIFY(!window->drawWindow()->isVisible());
+        QVERIFY(!window->context().state.IsRolling);
+        QCOMPARE(boxes.size(), 1);
+
+        // A stray Enter, then another category's draw: its name stays in its own category.
+        pressEnter();
+        CategoryPage* key = window->page(3);
+        key->candidates->addItems({ QStringLiteral("企业A"), QStringLiteral("企业B") });
+        key->candidateCounter->setText(QStringLiteral("2"));
+        QTest::mouseClick(key->drawButton, Qt::LeftButton);
+        QVERIFY(window->drawWindow()->isVisible());
+        for (int n = 0; n < 40; ++n)
+            desk->timer.fire();
+        pressEnter();
+        QVERIFY(!window->drawWindow()->isVisible());
+        QCOMPARE(key->results->count(), 1);
+        QVERIFY(
+            QStringList({ QStringLiteral("企业A"), QStringLiteral("企业B") }).contains(key->results->item(0)->text()));
+        QCOMPARE(itemsOf(general->candidates), candidates);
+        QCOMPARE(itemsOf(general->results), results);
+        QCOMPARE(QApplication::focusWidget(), key->drawButton);
+    }
+
+    void enterBetweenDrawsStartsTheNextOne()
+    {
+        // Below the preset count Enter keeps its meaning: stop, then start the next draw.
+        CategoryPage* general = window->page(6);
+        enterNames(general, QStringLiteral("甲\n乙\n丙"));
+        general->presetCount->setText(QStringLiteral("2"));
+        QTest::mouseClick(general->drawButton, Qt::LeftButton);
+        for (int n = 0; n < 40; ++n)
+            desk->timer.fire();
+        pressEnter();
+        QVERIFY(window->drawWindow()->isVisible());
+        QVERIFY(!window->context().state.IsRolling);
+        QCOMPARE(general->results->count(), 1);
+        pressEnter();
+        QVERIFY(window->context().state.IsRolling);
+        for (int n = 0; n < 40; ++n)
+            desk->timer.fire();
+        pressEnter();
+        QCOMPARE(general->results->count(), 2);
+        QVERIFY(!window->drawWindow()->isVisible());
+        QVERIFY(boxes.size() == 1);
+    }
+
+    void enterAnswersNoToEveryQuestion()
+    {
+        CategoryPage* general = window->page(6);
+        general->results->addItems({ QStringLiteral("甲"), QStringLiteral("乙") });
+        general->drawnCount->setText(QStringLiteral("2"));
+
+        QTest::mouseClick(general->withdrawResults, Qt::LeftButton); // 撤
+        QTest::mouseClick(general->clearResults, Qt::LeftButton); // 清
+        general->presetCount->setText(QStringLiteral("0"));
+        general->candidates->addItem(QStringLiteral("丙"));
+        QTest::mouseClick(general->drawButton, Qt::LeftButton); // 0 of 0 drawn: draw again?
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton); // exit
+        QCOMPARE(boxes.size(), 4);
+        QVERIFY(boxes.at(2).startsWith(QStringLiteral("当前预设数量已摇出。")));
+        QCOMPARE(boxes.at(3), QStringLiteral("退出并关闭当前程序吗"));
+        // Only the clearing itself went ahead: 清 answered No keeps the names out of the candidates.
+        QCOMPARE(itemsOf(general->candidates), QStringList { QStringLiteral("丙") });
+        QCOMPARE(general->results->count(), 0);
+        QVERIFY(!window->drawWindow()->isVisible());
+        QCOMPARE(exits, 0);
+        QVERIFY(window->isVisible());
+    }
+
+private:
+    void pressEnter()
+    {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), Qt::Key_Return);
+        QApplication::processEvents();
+        // A desktop gives the activation back to the window when a message box closes; offscreen does not.
+        if (!QApplication::activeWindow()) {
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        }
+    }
+
+    void enterNames(CategoryPage* page, const QString& text)
+    {
+        QTest::mouseClick(page->enterCandidates, Qt::LeftButton);
+        window->entryPanel()->text->setPlainText(text);
+        QTest::mouseClick(window->entryPanel()->confirm, Qt::LeftButton);
+    }
+
+    std::unique_ptr<FakeDesktop> desk;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QTimer> modalKeys;
+    QStringList boxes;
+    int exits = 0;
+};
+
+QTEST_MAIN(DrawKeysTest)
+#include "test_draw_keys.moc"
