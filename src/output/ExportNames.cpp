@@ -2,6 +2,8 @@
 
 #include "lists/ImportPaths.h"
 
+#include <algorithm>
+
 namespace pelorin::exportnames {
 
 QString headingOf(const QString& categoryName)
@@ -24,7 +26,8 @@ bool isValidFileName(const QString& name)
 
 QString invalidFileNameMessage()
 {
-    return QStringLiteral("文件名称不能包含以下字符：\\ / : * ? \" < > |");
+    return QStringLiteral("文件名称不能包含以下字符：\\ / : * ? \" < > |，不能包含控制字符（如换行、制表符），"
+                          "也不能只由句点组成。");
 }
 
 QString exportAllPathOf(const QString& folder, const QString& tail, const QString& typedName,
@@ -41,9 +44,21 @@ QString suggestedCategoryFileName(const QString& categoryName, const QDateTime& 
         + importpaths::stampOf(now) + QStringLiteral(".xlsx");
 }
 
-QString suggestedAllFileName(const QDateTime& now)
+QString suggestedAllFileName(const QString& typedName, const QString& categoryName, const QDateTime& now)
 {
-    return QStringLiteral("摇号导出（全部）名单_") + importpaths::stampOf(now) + QStringLiteral(".xlsx");
+    return typedName + QStringLiteral("_摇号导出（") + categoryName + QStringLiteral("）名单_")
+        + importpaths::stampOf(now) + QStringLiteral(".xlsx");
+}
+
+QString withWorkbookExtension(const QString& path, const QString& selectedFilter)
+{
+    const int slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    const int dot = path.lastIndexOf(u'.');
+    const QString suffix = dot > slash ? path.mid(dot + 1).toLower() : QString();
+    if (suffix == QLatin1String("xlsx") || suffix == QLatin1String("xls"))
+        return path;
+    const bool legacy = selectedFilter.contains(QLatin1String("*.xls)"));
+    return path + (legacy ? QStringLiteral(".xls") : QStringLiteral(".xlsx"));
 }
 
 } // namespace pelorin::exportnames

@@ -22,6 +22,10 @@ QString exportAllPathOf(const QString& folder, const QString& tail, const QStrin
 
 // Names offered in the save dialog when no candidate workbook was imported.
 QString suggestedCategoryFileName(const QString& categoryName, const QDateTime& now);
-QString suggestedAllFileName(const QDateTime& now);
+QString suggestedAllFileName(const QString& typedName, const QString& categoryName, const QDateTime& now);
+
+// The path chosen in the save dialog, with the extension of the selected filter (".xlsx" unless the
+// .xls filter is selected) when it ends in neither ".xlsx" nor ".xls".
+QString withWorkbookExtension(const QString& path, const QString& selectedFilter);
 
 } // namespace pelorin::exportnames

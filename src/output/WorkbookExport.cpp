@@ -127,7 +127,8 @@ std::optional<QString> WorkbookExport::allPath()
     }
     const AppState& state = m_context.state;
     if (!state.HasImportedCandidates)
-        return askSavePath(exportnames::suggestedAllFileName(m_context.services.clock->now()));
+        return askSavePath(exportnames::suggestedAllFileName(*typed, categoryName(state.CurCategory),
+                                                             m_context.services.clock->now()));
     const QString path = exportnames::exportAllPathOf(state.SourceFolder, state.SourceFileTail, *typed,
                                                       categoryName(state.CurCategory), state.ImportStamp,
                                                       importpaths::extensionOf(state.ExportPath));
@@ -151,7 +152,12 @@ std::optional<QString> WorkbookExport::askSavePath(const QString& suggestedName)
         = m_context.services.fileDialog->saveFile(SaveTitle, SaveFilters, QDir(folder).filePath(suggestedName));
     if (chosen.path.isEmpty())
         return std::nullopt;
-    return chosen.path;
+    // A name typed without a workbook extension gets the selected format's; the dialog did not ask about
+    // replacing a file of that name, so ask here.
+    const QString path = exportnames::withWorkbookExtension(chosen.path, chosen.filter);
+    if (path != chosen.path && !confirmOverwrite(path))
+        return std::nullopt;
+    return path;
 }
 
 bool WorkbookExport::confirmOverwrite(const QString& path)
@@ -187,9 +193,12 @@ void WorkbookExport::write(const QString& path, const Cells& cells)
     }
     const auto templatePath = findTemplate(path);
     if (!templatePath) {
+        QStringList searched;
+        for (const QString& folder : templateFolders())
+            searched.append(nativeName(folder));
         reportFailure(path,
-                      QStringLiteral("找不到导出模板文件 export.xls（应在程序所在的文件夹：%1）。")
-                          .arg(nativeName(m_context.services.programFolder)));
+                      QStringLiteral("找不到导出模板文件 export.xlsx 或 export.xls（已查找的文件夹：%1）。")
+                          .arg(searched.join(QStringLiteral("；"))));
         return;
     }
     QString error;

@@ -9,6 +9,7 @@ struct ChosenFile
 {
     QString path; // full path, empty when the dialog was cancelled
     QString fileName; // bare name without folder
+    QString filter; // the filter selected when the dialog closed, empty when unknown
 };
 
 class IFileDialog

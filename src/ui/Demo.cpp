@@ -103,10 +103,10 @@ int runDemo(const QString& folder)
     CategoryPage* page = window.page(DemoCategory);
     out << "Pelorin 演示：" << QDir::toNativeSeparators(dir.absolutePath()) << Qt::endl;
 
-    files.choices.enqueue({ dir.filePath(CandidatesFile), CandidatesFile });
+    files.choices.enqueue({ dir.filePath(CandidatesFile), CandidatesFile, {} });
     page->importCandidates->click();
     out << "1. 导入候选名单：" << page->candidates->count() << " 个" << Qt::endl;
-    files.choices.enqueue({ dir.filePath(HistoryFile), HistoryFile });
+    files.choices.enqueue({ dir.filePath(HistoryFile), HistoryFile, {} });
     page->importHistory->click();
     out << "2. 导入历史摇中名单：" << page->history->count() << " 个" << Qt::endl;
     page->excludeHistory->click();

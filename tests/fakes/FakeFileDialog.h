@@ -31,9 +31,9 @@ public:
         return choices.isEmpty() ? ChosenFile {} : choices.dequeue();
     }
 
-    void chooseNext(const QString& path) { choices.enqueue({ path, QFileInfo(path).fileName() }); }
+    void chooseNext(const QString& path) { choices.enqueue({ path, QFileInfo(path).fileName(), {} }); }
     // For paths written in another platform's form, whose bare name QFileInfo would not find.
-    void chooseNext(const QString& path, const QString& fileName) { choices.enqueue({ path, fileName }); }
+    void chooseNext(const QString& path, const QString& fileName) { choices.enqueue({ path, fileName, {} }); }
 
     QList<Opened> opened;
     QQueue<ChosenFile> choices;

@@ -5,6 +5,7 @@
 #include "ui/CategoryPage.h"
 #include "ui/MainWindow.h"
 
+#include "platform/ISpreadsheet.h"
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
@@ -131,7 +132,14 @@ private slots:
         click(QStringLiteral("Command15")); // the input box is cancelled
         desk->inputBox.answers.enqueue(QStringLiteral("a/b"));
         click(QStringLiteral("Command15"));
-        QCOMPARE(desk->messageBox.lastText(), QStringLiteral("文件名称不能包含以下字符：\\ / : * ? \" < > |"));
+        QCOMPARE(desk->messageBox.lastText(),
+                 QStringLiteral("文件名称不能包含以下字符：\\ / : * ? \" < > |，"
+                                "不能包含控制字符（如换行、制表符），也不能只由句点组成。"));
+        desk->inputBox.answers.enqueue(QStringLiteral(".."));
+        click(QStringLiteral("Command15"));
+        desk->inputBox.answers.enqueue(QStringLiteral("a\tb"));
+        click(QStringLiteral("Command15"));
+        QCOMPARE(desk->messageBox.shown.size(), 3);
         QVERIFY(desk->shell.opened.isEmpty());
         QVERIFY(QDir(dir->path()).isEmpty());
     }
@@ -152,9 +160,64 @@ private slots:
         QCOMPARE(desk->shell.opened, QStringList { path });
         expectCells(path, { { "A1", "重点企业名单：" }, { "B1", "甲公司" } });
 
-        desk->inputBox.answers.enqueue(QString());
+        // The typed name leads the offered name; the category word is the current category's.
+        window->context().state.CurCategory = 3;
+        desk->inputBox.answers.enqueue(QStringLiteral("春季"));
         click(QStringLiteral("Command15"));
-        QVERIFY(desk->fileDialog.opened.last().folder.endsWith("摇号导出（全部）名单_20261207090507.xlsx"));
+        QVERIFY(desk->fileDialog.opened.last().folder.endsWith("/春季_摇号导出（重点企业）名单_20261207090507.xlsx"));
+    }
+
+    void savedNamesGetAWorkbookExtension()
+    {
+        // A name typed without an extension takes the selected filter's; .xlsx unless .xls is selected.
+        addResults(3, { "甲公司" });
+        desk->fileDialog.choices.enqueue({ dir->filePath("结果"), "结果", "Excel工作簿(*.xlsx)" });
+        click(QStringLiteral("Command13_3"));
+        desk->fileDialog.choices.enqueue({ dir->filePath("旧格式"), "旧格式", "Excel 97-2003工作簿(*.xls)" });
+        click(QStringLiteral("Command13_3"));
+        desk->fileDialog.choices.enqueue({ dir->filePath("a.b"), "a.b", QString() });
+        click(QStringLiteral("Command13_3"));
+        QCOMPARE(desk->shell.opened,
+                 QStringList({ dir->filePath("结果.xlsx"), dir->filePath("旧格式.xls"), dir->filePath("a.b.xlsx") }));
+        expectCells(dir->filePath("旧格式.xls"), { { "A1", "重点企业名单：" }, { "B1", "甲公司" } });
+        expectCells(dir->filePath("a.b.xlsx"), { { "A1", "重点企业名单：" }, { "B1", "甲公司" } });
+
+        // The dialog asked about "结果", not "结果.xlsx": replacing that one is asked here, and No keeps it.
+        desk->fileDialog.choices.enqueue({ dir->filePath("结果"), "结果", "Excel工作簿(*.xlsx)" });
+        desk->messageBox.answerNext(IMessageBox::Answer::No);
+        click(QStringLiteral("Command13_3"));
+        QVERIFY(desk->messageBox.lastText().startsWith("文件已存在，是否覆盖？"));
+        QCOMPARE(desk->shell.opened.size(), 3);
+    }
+
+    void theExportCarriesTheImportsTimeAndTheCurrentCategory()
+    {
+        // A real import at one time, the export later: the name keeps the import's stamp.
+        const QString source = dir->filePath("team.xlsx");
+        {
+            QString error;
+            auto document
+                = window->context().services.spreadsheet->open(PELORIN_SOURCE_DIR "/data/export.xlsx", &error);
+            QVERIFY2(document, qPrintable(error));
+            document->firstSheet()->setCellText("B2", "张三");
+            document->firstSheet()->setCellText("B3", "李四");
+            QVERIFY2(document->saveAs(source, &error), qPrintable(error));
+        }
+        desk->clock.time = QDateTime(QDate(2026, 1, 2), QTime(8, 0, 0));
+        desk->fileDialog.chooseNext(source);
+        click(QStringLiteral("Command3_0"));
+        QCOMPARE(window->page(0)->candidates->count(), 2);
+        desk->clock.time = QDateTime(QDate(2026, 1, 2), QTime(11, 30, 0));
+        addResults(0, { "张三" });
+        addResults(3, { "甲公司" });
+        click(QStringLiteral("Command13_0"));
+        QCOMPARE(desk->shell.opened.last(), dir->filePath("team_摇号导出（组长）名单_20260102080000.xlsx"));
+
+        // The export-all's word is the category of the last draw, not of the import.
+        window->context().state.CurCategory = 3;
+        desk->inputBox.answers.enqueue(QStringLiteral("春季"));
+        click(QStringLiteral("Command15"));
+        QCOMPARE(desk->shell.opened.last(), dir->filePath("春季_摇号导出（重点企业）名单_20260102080000.xlsx"));
     }
 
     void failuresNameTheFileAndLeaveNothing()

@@ -42,7 +42,8 @@ private slots:
         const QDateTime now(QDate(2026, 12, 7), QTime(9, 5, 7));
         QCOMPARE(exportnames::suggestedCategoryFileName("重点企业", now),
                  QStringLiteral("重点企业_摇号导出（重点企业）名单_20261207090507.xlsx"));
-        QCOMPARE(exportnames::suggestedAllFileName(now), QStringLiteral("摇号导出（全部）名单_20261207090507.xlsx"));
+        QCOMPARE(exportnames::suggestedAllFileName("春季", "成员", now),
+                 QStringLiteral("春季_摇号导出（成员）名单_20261207090507.xlsx"));
     }
 };
 

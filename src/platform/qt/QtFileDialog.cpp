@@ -8,13 +8,13 @@ namespace pelorin {
 
 namespace {
 
-ChosenFile chosen(const QString& path)
+ChosenFile chosen(const QString& path, const QString& filter = QString())
 {
     if (path.isEmpty())
         return {};
     // Native separators, so the path reads as the user's file manager shows it.
     const QString native = QDir::toNativeSeparators(path);
-    return { native, QFileInfo(path).fileName() };
+    return { native, QFileInfo(path).fileName(), filter };
 }
 
 } // namespace
@@ -26,7 +26,10 @@ ChosenFile QtFileDialog::openFile(const QString& title, const QStringList& filte
 
 ChosenFile QtFileDialog::saveFile(const QString& title, const QStringList& filters, const QString& suggestedPath)
 {
-    return chosen(QFileDialog::getSaveFileName(m_parent, title, suggestedPath, filters.join(QStringLiteral(";;"))));
+    QString filter = filters.value(0);
+    const QString path
+        = QFileDialog::getSaveFileName(m_parent, title, suggestedPath, filters.join(QStringLiteral(";;")), &filter);
+    return chosen(path, filter);
 }
 
 } // namespace pelorin
