@@ -8,9 +8,11 @@ cmake --build build-bench -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 programs=("$@")
 if [ ${#programs[@]} -eq 0 ]; then
-    mapfile -t programs < <(cd build-bench/bench && ls bench_* | grep -v '\.' )
+    # Only the programs themselves: no folders, no data files beside them.
+    mapfile -t programs < <(find build-bench/bench -maxdepth 1 -type f -executable -name 'bench_*' -printf '%f\n' | sort)
 fi
 for p in "${programs[@]}"; do
+    [ -n "$p" ] || continue
     echo "== $p"
     "./build-bench/bench/$p"
 done

@@ -57,7 +57,15 @@ QString FileSettingsStore::defaultPath()
     const QString fromEnvironment = qEnvironmentVariable("PELORIN_SETTINGS");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/settings.json");
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString path = config + QStringLiteral("/pelorin/settings.json");
+    // Earlier versions kept the file one folder deeper; it is taken over once, the old one is left alone.
+    const QString earlier = config + QStringLiteral("/pelorin/pelorin/settings.json");
+    if (!QFileInfo::exists(path) && QFileInfo::exists(earlier)) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile::copy(earlier, path);
+    }
+    return path;
 }
 
 bool FileSettingsStore::hasKey(const QString& root, const QString& keyPath) const

@@ -258,7 +258,26 @@ private slots:
         qputenv("PELORIN_SETTINGS", "/tmp/其它/settings.json");
         QCOMPARE(FileSettingsStore::defaultPath(), QStringLiteral("/tmp/其它/settings.json"));
         qunsetenv("PELORIN_SETTINGS");
-        QVERIFY(FileSettingsStore::defaultPath().endsWith(QStringLiteral("/settings.json")));
+
+        // The documented place, ~/.config/pelorin/settings.json; a file at the earlier, deeper place is
+        // taken over once and left where it was.
+        QTemporaryDir home;
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+        QCOMPARE(FileSettingsStore::defaultPath(), home.filePath("pelorin/settings.json"));
+        QVERIFY(!QFileInfo::exists(home.filePath("pelorin/settings.json")));
+        QVERIFY(QDir().mkpath(home.filePath("pelorin/pelorin")));
+        QFile earlier(home.filePath("pelorin/pelorin/settings.json"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("{\"HKEY_CURRENT_USER\":{}}");
+        earlier.close();
+        QCOMPARE(FileSettingsStore::defaultPath(), home.filePath("pelorin/settings.json"));
+        QFile taken(home.filePath("pelorin/settings.json"));
+        QVERIFY(taken.open(QIODevice::ReadOnly));
+        QCOMPARE(taken.readAll(), QByteArray("{\"HKEY_CURRENT_USER\":{}}"));
+        QVERIFY(earlier.exists());
+
+        qputenv("XDG_CONFIG_HOME", savedConfig);
         qputenv("PELORIN_SETTINGS", saved);
     }
 };
