@@ -2,8 +2,8 @@
 // reading the same file. Also:
 //   bench_xls --make-rows FILE   writes a workbook with a name in every one of the 65,536 rows
 //   bench_xls --read FILE        reads a workbook once (for peak memory, under /usr/bin/time -v)
-#include "workbook/XlsReader.h"
-#include "workbook/XlsWriter.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 #include "platform/ISpreadsheet.h"
 #include "workbook/ColumnFit.h"
 #include "workbook/Spreadsheet.h"
-#include "workbook/XlsxReader.h"
-#include "workbook/XlsxWriter.h"
+#include "workbook/xlsx/XlsxReader.h"
+#include "workbook/xlsx/XlsxWriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 // Any bytes given to the legacy Excel reader must give a workbook or an error text, never a crash or a hang.
-#include "workbook/XlsReader.h"
+#include "workbook/xls/XlsReader.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Mutated templates through the export writer: it must refuse them with a text or write a workbook from which
 // the reader gets back exactly the texts written.
-#include "workbook/XlsReader.h"
-#include "workbook/XlsWriter.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWriter.h"
 
 #include <cstdint>
 #include <cstdlib>

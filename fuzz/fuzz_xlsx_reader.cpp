@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the .xlsx reader: it must return texts or an error, never crash or hang.
-#include "workbook/XlsxReader.h"
+#include "workbook/xlsx/XlsxReader.h"
 
 #include <cstddef>
 #include <cstdint>

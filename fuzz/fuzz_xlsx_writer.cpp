@@ -1,7 +1,7 @@
 // Fills mutated templates: the filler must either report an error or produce a package that reads
 // back with the written texts.
-#include "workbook/XlsxReader.h"
-#include "workbook/XlsxWriter.h"
+#include "workbook/xlsx/XlsxReader.h"
+#include "workbook/xlsx/XlsxWriter.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "workbook/Spreadsheet.h"
 
 #include "workbook/WorkbookDocument.h"
-#include "workbook/XlsReader.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xlsx/XlsxReader.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "workbook/WorkbookDocument.h"
 
 #include "workbook/CellAddress.h"
-#include "workbook/XlsReader.h"
-#include "workbook/XlsWriter.h"
-#include "workbook/XlsxReader.h"
-#include "workbook/XlsxWriter.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWriter.h"
+#include "workbook/xlsx/XlsxReader.h"
+#include "workbook/xlsx/XlsxWriter.h"
 
 #include <QDir>
 #include <QFileInfo>

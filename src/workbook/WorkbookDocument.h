@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Expected.h"
+#include "workbook/Expected.h"
 #include "platform/ISpreadsheet.h"
 #include "workbook/Sheet.h"
 #include "workbook/WorkbookData.h"

@@ -8,8 +8,7 @@
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
-#include "workbook/WorkbookData.h"
-#include "workbook/XlsxWriter.h"
+#include "workbook/Spreadsheet.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,19 +30,19 @@ namespace {
 // A workbook with a heading in B1 and the names below it, as clerks keep them.
 bool writeNames(const QString& path, const QStringList& names)
 {
-    workbook::WorkbookData data;
-    workbook::SheetData sheet;
-    sheet.name = QStringLiteral("名单");
-    sheet.cells[{ 0, 0 }] = QStringLiteral("序号");
-    sheet.cells[{ 0, 1 }] = QStringLiteral("企业名称");
+    workbook::Spreadsheet spreadsheet;
+    QString error;
+    const auto document = spreadsheet.open(QStringLiteral(PELORIN_SOURCE_DIR "/data/export.xlsx"), &error);
+    ISheet* sheet = document ? document->firstSheet() : nullptr;
+    if (!sheet)
+        return false;
+    sheet->setCellText("A1", "序号");
+    sheet->setCellText("B1", "企业名称");
     for (int k = 0; k < names.size(); ++k) {
-        sheet.cells[{ k + 1, 0 }] = QString::number(k + 1);
-        sheet.cells[{ k + 1, 1 }] = names[k];
+        sheet->setCellText(QStringLiteral("A%1").arg(k + 2), QString::number(k + 1));
+        sheet->setCellText(QStringLiteral("B%1").arg(k + 2), names[k]);
     }
-    data.sheets.push_back(sheet);
-    const auto bytes = workbook::writeXlsx(data);
-    QFile file(path);
-    return bytes && file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size();
+    return document->saveAs(path, &error);
 }
 
 } // namespace

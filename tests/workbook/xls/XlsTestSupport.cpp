@@ -1,6 +1,6 @@
 #include "XlsTestSupport.h"
 
-#include "workbook/CompoundFile.h"
+#include "workbook/xls/CompoundFile.h"
 
 #include <QFile>
 #include <QJsonDocument>

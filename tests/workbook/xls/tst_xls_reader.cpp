@@ -1,7 +1,7 @@
 #include "XlsTestSupport.h"
 
-#include "workbook/CompoundFile.h"
-#include "workbook/XlsReader.h"
+#include "workbook/xls/CompoundFile.h"
+#include "workbook/xls/XlsReader.h"
 
 #include <QJsonDocument>
 #include <QTemporaryDir>

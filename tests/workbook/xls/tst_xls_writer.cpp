@@ -1,9 +1,9 @@
 #include "XlsTestSupport.h"
 
-#include "workbook/BiffRecords.h"
-#include "workbook/CompoundFile.h"
-#include "workbook/XlsReader.h"
-#include "workbook/XlsWriter.h"
+#include "workbook/xls/BiffRecords.h"
+#include "workbook/xls/CompoundFile.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWriter.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -94,7 +94,7 @@ inline std::optional<QByteArray> runTool(const QStringList& arguments, QString* 
         return std::nullopt;
     QProcess process;
     process.start(python,
-                  QStringList { QStringLiteral(PELORIN_SOURCE_DIR "/tests/workbook/xlsx_tool.py") } + arguments);
+                  QStringList { QStringLiteral(PELORIN_SOURCE_DIR "/tests/workbook/xlsx/xlsx_tool.py") } + arguments);
     if (!process.waitForFinished(120000))
         return std::nullopt;
     if (process.exitCode() == 77)

@@ -1,5 +1,5 @@
 #include "workbook/CellAddress.h"
-#include "workbook/XlsxReader.h"
+#include "workbook/xlsx/XlsxReader.h"
 #include "workbook/xlsx/XlsxTestTools.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "workbook/CellAddress.h"
-#include "workbook/XlsxReader.h"
-#include "workbook/XlsxWriter.h"
+#include "workbook/xlsx/XlsxReader.h"
+#include "workbook/xlsx/XlsxWriter.h"
 #include "workbook/xlsx/XlsxTestTools.h"
 
 #include <QJsonObject>

@@ -1,5 +1,5 @@
-#include "workbook/XlsxReader.h"
-#include "workbook/XlsxXmlStream.h"
+#include "workbook/xlsx/XlsxReader.h"
+#include "workbook/xlsx/XlsxXmlStream.h"
 #include "workbook/xlsx/XlsxTestTools.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "workbook/BiffContinued.h"
+#include "workbook/xls/BiffContinued.h"
 
-#include "workbook/BiffRecords.h"
+#include "workbook/xls/BiffRecords.h"
 
 namespace pelorin::workbook {
 

@@ -1,6 +1,6 @@
-#include "workbook/XlsxXmlStream.h"
+#include "workbook/xlsx/XlsxXmlStream.h"
 
-#include "workbook/XlsxXml.h"
+#include "workbook/xlsx/XlsxXml.h"
 
 #include <algorithm>
 #include <array>

@@ -1,10 +1,10 @@
-#include "workbook/XlsxWriter.h"
+#include "workbook/xlsx/XlsxWriter.h"
 
 #include "workbook/CellAddress.h"
-#include "workbook/XlsxPackage.h"
-#include "workbook/XlsxSheetFill.h"
-#include "workbook/XlsxXml.h"
-#include "workbook/ZipArchive.h"
+#include "workbook/xlsx/XlsxPackage.h"
+#include "workbook/xlsx/XlsxSheetFill.h"
+#include "workbook/xlsx/XlsxXml.h"
+#include "workbook/xlsx/ZipArchive.h"
 
 #include <cstring>
 #include <set>

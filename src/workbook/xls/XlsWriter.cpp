@@ -1,10 +1,10 @@
-#include "workbook/XlsWriter.h"
+#include "workbook/xls/XlsWriter.h"
 
-#include "workbook/BiffContinued.h"
-#include "workbook/BiffRecords.h"
-#include "workbook/CompoundFile.h"
-#include "workbook/XlsSharedStrings.h"
-#include "workbook/XlsSheetRewriter.h"
+#include "workbook/xls/BiffContinued.h"
+#include "workbook/xls/BiffRecords.h"
+#include "workbook/xls/CompoundFile.h"
+#include "workbook/xls/XlsSharedStrings.h"
+#include "workbook/xls/XlsSheetRewriter.h"
 
 #include <QSet>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Expected.h"
+#include "workbook/Expected.h"
 #include "workbook/WorkbookData.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
-#include "workbook/XlsxPackage.h"
+#include "workbook/xlsx/XlsxPackage.h"
 
-#include "workbook/XlsxXml.h"
+#include "workbook/xlsx/XlsxXml.h"
 
 namespace pelorin::workbook::xlsx {
 

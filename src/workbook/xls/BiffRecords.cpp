@@ -1,4 +1,4 @@
-#include "workbook/BiffRecords.h"
+#include "workbook/xls/BiffRecords.h"
 
 #include <QtEndian>
 #include <cstring>

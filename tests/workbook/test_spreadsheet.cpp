@@ -1,7 +1,7 @@
 #include "workbook/Spreadsheet.h"
-#include "workbook/XlsReader.h"
-#include "workbook/XlsxReader.h"
-#include "workbook/XlsxWriter.h"
+#include "workbook/xls/XlsReader.h"
+#include "workbook/xlsx/XlsxReader.h"
+#include "workbook/xlsx/XlsxWriter.h"
 #include "workbook/xlsx/XlsxTestTools.h"
 
 #include <QDir>

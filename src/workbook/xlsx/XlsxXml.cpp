@@ -1,4 +1,4 @@
-#include "workbook/XlsxXml.h"
+#include "workbook/xlsx/XlsxXml.h"
 
 #include <QUrl>
 #include <cstring>

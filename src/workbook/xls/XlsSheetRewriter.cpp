@@ -1,8 +1,8 @@
-#include "workbook/XlsSheetRewriter.h"
+#include "workbook/xls/XlsSheetRewriter.h"
 
-#include "workbook/BiffRecords.h"
+#include "workbook/xls/BiffRecords.h"
 #include "workbook/CellAddress.h"
-#include "workbook/XlsSharedStrings.h"
+#include "workbook/xls/XlsSharedStrings.h"
 
 #include <QtEndian>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Expected.h"
-#include "workbook/XlsxXmlStream.h"
-#include "workbook/ZipArchive.h"
+#include "workbook/Expected.h"
+#include "workbook/xlsx/XlsxXmlStream.h"
+#include "workbook/xlsx/ZipArchive.h"
 
 #include <QString>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "workbook/ZipArchive.h"
+#include "workbook/xlsx/ZipArchive.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>

@@ -1,8 +1,8 @@
-#include "workbook/XlsxReader.h"
+#include "workbook/xlsx/XlsxReader.h"
 
 #include "workbook/CellText.h"
-#include "workbook/XlsxPackage.h"
-#include "workbook/XlsxXml.h"
+#include "workbook/xlsx/XlsxPackage.h"
+#include "workbook/xlsx/XlsxXml.h"
 
 #include <QDateTime>
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "workbook/XlsxSheetFill.h"
+#include "workbook/xlsx/XlsxSheetFill.h"
 
 #include "workbook/CellAddress.h"
-#include "workbook/XlsxXml.h"
+#include "workbook/xlsx/XlsxXml.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "workbook/XlsReader.h"
+#include "workbook/xls/XlsReader.h"
 
-#include "workbook/BiffContinued.h"
-#include "workbook/BiffRecords.h"
+#include "workbook/xls/BiffContinued.h"
+#include "workbook/xls/BiffRecords.h"
 #include "workbook/CellText.h"
-#include "workbook/CompoundFile.h"
-#include "workbook/XlsSharedStrings.h"
+#include "workbook/xls/CompoundFile.h"
+#include "workbook/xls/XlsSharedStrings.h"
 
 #include <QHash>
 #include <cmath>

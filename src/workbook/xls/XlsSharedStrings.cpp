@@ -1,7 +1,7 @@
-#include "workbook/XlsSharedStrings.h"
+#include "workbook/xls/XlsSharedStrings.h"
 
-#include "workbook/BiffContinued.h"
-#include "workbook/BiffRecords.h"
+#include "workbook/xls/BiffContinued.h"
+#include "workbook/xls/BiffRecords.h"
 
 #include <algorithm>
 

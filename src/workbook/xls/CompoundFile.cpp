@@ -1,4 +1,4 @@
-#include "workbook/CompoundFile.h"
+#include "workbook/xls/CompoundFile.h"
 
 #include <QtEndian>
 #include <algorithm>
