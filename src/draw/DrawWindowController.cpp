@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
+#include "app/CommandScope.h"
 #include "app/Layout.h"
 #include "app/NumberConversion.h"
 #include "platform/IMessageBox.h"
@@ -62,6 +63,7 @@ bool DrawWindowController::passesChecks(Category i)
 
 void DrawWindowController::open(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("start"), i);
     if (!passesChecks(i))
         return;
     DrawWindowControls& draw = m_context.controls.draw;
@@ -87,6 +89,7 @@ void DrawWindowController::open(Category i)
 
 void DrawWindowController::close()
 {
+    CommandScope scope(m_context, QStringLiteral("close"), m_context.state.CurCategory);
     DrawWindowControls& draw = m_context.controls.draw;
     m_engine.halt();
     draw.window->setVisible(false);
@@ -101,6 +104,8 @@ void DrawWindowController::close()
 
 void DrawWindowController::startStop()
 {
+    CommandScope scope(m_context, m_context.state.IsRolling ? QStringLiteral("stop") : QStringLiteral("start"),
+                       m_context.state.CurCategory);
     if (!m_context.state.IsRolling) {
         m_engine.start();
         return;

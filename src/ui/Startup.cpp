@@ -3,6 +3,7 @@
 #include "ui/Demo.h"
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
+#include "ui/SessionSetup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,6 +13,7 @@
 #include <QLocale>
 #include <QPixmap>
 #include <QTextStream>
+#include <QTimer>
 #include <QTranslator>
 #include <cstdio>
 
@@ -104,7 +106,15 @@ int runApplication(int argc, char* argv[])
     MainWindow window;
     if (parser.isSet(screenshotOption))
         return saveScreenshot(window, parser.value(screenshotOption));
+    SessionSetup session(window, SessionSetup::askOnDesktop(&window));
+    if (!session.begin())
+        return 1;
+    window.setExitHandler([&session] {
+        session.end();
+        QCoreApplication::exit(0);
+    });
     window.show();
+    QTimer::singleShot(0, &window, [&session] { session.offerRestore(); });
     return QApplication::exec();
 }
 
