@@ -4,6 +4,7 @@
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
 #include "ui/SessionSetup.h"
+#include "ui/TestHook.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -103,10 +104,11 @@ int runApplication(int argc, char* argv[])
                             << parser.helpText();
         return 2;
     }
-    MainWindow window;
+    std::unique_ptr<TestHook> hook = TestHook::wanted() ? std::make_unique<TestHook>() : nullptr;
+    MainWindow window(hook ? hook->services() : Services {});
     if (parser.isSet(screenshotOption))
         return saveScreenshot(window, parser.value(screenshotOption));
-    SessionSetup session(window, SessionSetup::askOnDesktop(&window));
+    SessionSetup session(window, hook ? &TestHook::answerRestore : SessionSetup::askOnDesktop(&window));
     if (!session.begin())
         return 1;
     window.setExitHandler([&session] {
@@ -114,7 +116,13 @@ int runApplication(int argc, char* argv[])
         QCoreApplication::exit(0);
     });
     window.show();
-    QTimer::singleShot(0, &window, [&session] { session.offerRestore(); });
+    QTimer::singleShot(0, &window, [&session, &hook, &window] {
+        session.offerRestore();
+        if (hook) {
+            hook->attach(window);
+            hook->ready();
+        }
+    });
     return QApplication::exec();
 }
 
