@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite
     libquazip1-qt6-dev libpugixml-dev
     fonts-noto-cjk fonts-wqy-microhei
     xvfb xauth

@@ -6,6 +6,7 @@
 
 namespace pelorin {
 
+class ICommandRecorder;
 class ISessionHistory;
 
 // What every command works with: the shared state, the controls it reads and changes, the outside world.
@@ -18,6 +19,8 @@ struct AppContext
     CommandNotes notes;
     // The kept session, when there is one.
     ISessionHistory* history = nullptr;
+    // Told where each command begins and ends, when the session is kept.
+    ICommandRecorder* recorder = nullptr;
 
     CategoryControls& category(Category i) { return controls.categories.at(static_cast<std::size_t>(i)); }
 };

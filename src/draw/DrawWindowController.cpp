@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
+#include "app/CommandScope.h"
 #include "app/Layout.h"
 #include "app/NumberConversion.h"
 #include "lists/ListCommands.h"
@@ -72,6 +73,7 @@ void DrawWindowController::open(Category i)
     // or a name of one category would land among the results of another.
     if (m_context.state.IsRolling || m_context.controls.draw.window->isVisible())
         return;
+    CommandScope scope(m_context, QStringLiteral("start"), i);
     if (!passesChecks(i))
         return;
     DrawWindowControls& draw = m_context.controls.draw;
@@ -97,6 +99,7 @@ void DrawWindowController::open(Category i)
 
 void DrawWindowController::close()
 {
+    CommandScope scope(m_context, QStringLiteral("close"), m_context.state.CurCategory);
     DrawWindowControls& draw = m_context.controls.draw;
     const bool wasOpen = draw.window->isVisible();
     m_engine.halt();
@@ -117,6 +120,8 @@ void DrawWindowController::startStop()
     // Only the open draw window starts or stops a draw; a key that reaches a hidden button does nothing.
     if (!m_context.controls.draw.window->isVisible())
         return;
+    CommandScope scope(m_context, m_context.state.IsRolling ? QStringLiteral("stop") : QStringLiteral("start"),
+                       m_context.state.CurCategory);
     if (!m_context.state.IsRolling) {
         m_engine.start();
         return;

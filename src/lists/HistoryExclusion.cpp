@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
+#include "app/CommandScope.h"
 #include "lists/Exclusion.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
@@ -16,6 +17,7 @@ HistoryExclusion::HistoryExclusion(AppContext& context)
 
 void HistoryExclusion::removeDrawnNames(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("exclude"), i);
     CategoryControls& page = m_context.category(i);
     IMessageBox& messageBox = *m_context.services.messageBox;
     if (page.candidates->count() == 0) {

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
+#include "app/CommandScope.h"
 #include "lists/Shuffle.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
@@ -31,6 +32,7 @@ ListCommands::ListCommands(AppContext& context)
 
 void ListCommands::deleteSelectedCandidate(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("delete"), i);
     CategoryControls& page = m_context.category(i);
     const int selected = selectedItem(*page.candidates);
     if (selected < 0)
@@ -41,6 +43,7 @@ void ListCommands::deleteSelectedCandidate(Category i)
 
 void ListCommands::clearCandidates(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("clear"), i);
     CategoryControls& page = m_context.category(i);
     page.candidates->clear();
     page.candidateCounter->setText(QStringLiteral("XXXX"));
@@ -48,11 +51,13 @@ void ListCommands::clearCandidates(Category i)
 
 void ListCommands::shuffleCandidates(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("shuffle"), i);
     ShuffleList(*m_context.category(i).candidates, *m_context.services.random);
 }
 
 void ListCommands::returnSelectedResult(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("handBack"), i);
     CategoryControls& page = m_context.category(i);
     const int selected = selectedItem(*page.results);
     if (selected < 0)
@@ -67,6 +72,7 @@ void ListCommands::returnSelectedResult(Category i)
 
 void ListCommands::withdrawResults(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("handBack"), i);
     if (!m_context.services.messageBox->question(QStringLiteral("确定撤回已摇出结果到上面提供的名单列表？"),
                                                  text::windowCaption()))
         return;
@@ -83,6 +89,7 @@ void ListCommands::withdrawResults(Category i)
 
 void ListCommands::clearResults(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("clear"), i);
     const bool handBack = m_context.services.messageBox->question(
         QStringLiteral("清空已摇出结果列表，其名单是否撤回到上面提供的名单列表？"), text::windowCaption());
     CategoryControls& page = m_context.category(i);
@@ -99,11 +106,13 @@ void ListCommands::clearResults(Category i)
 
 void ListCommands::clearHistory(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("clear"), i);
     m_context.category(i).history->clear();
 }
 
 void ListCommands::deleteSelectedHistory(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("delete"), i);
     INameList& history = *m_context.category(i).history;
     const int selected = selectedItem(history);
     if (selected >= 0)

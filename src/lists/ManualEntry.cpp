@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
+#include "app/CommandScope.h"
 #include "app/Layout.h"
 #include "lists/EntryText.h"
 #include "lists/ListCommands.h"
@@ -83,6 +84,7 @@ void ManualEntry::open(Category i, std::int16_t target, const QString& captionPr
 
 void ManualEntry::commit()
 {
+    CommandScope scope(m_context, QStringLiteral("manualEntry"), m_context.state.CurCategory);
     EntryPanelControls& entry = m_context.controls.entry;
     IMessageBox& messageBox = *m_context.services.messageBox;
 

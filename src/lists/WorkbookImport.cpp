@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
+#include "app/CommandScope.h"
 #include "lists/ImportPaths.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialog.h"
@@ -49,6 +50,7 @@ WorkbookImport::WorkbookImport(AppContext& context)
 
 void WorkbookImport::importCandidates(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("import"), i);
     const auto chosen = choose(CandidateKeyRead);
     if (!chosen)
         return;
@@ -76,6 +78,7 @@ void WorkbookImport::importCandidates(Category i)
 
 void WorkbookImport::importHistory(Category i)
 {
+    CommandScope scope(m_context, QStringLiteral("importHistory"), i);
     const auto chosen = choose(HistoryKeyRead);
     if (!chosen)
         return;

@@ -1,12 +1,12 @@
 #include "ui/CategoryPage.h"
 
 #include "ui/Fonts.h"
+#include "ui/NameListView.h"
 #include "ui/Placement.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -64,10 +64,9 @@ CategoryPage::CategoryPage(Category category, QWidget* parent)
         return lb;
     };
     auto list = [&](const QString& name, const QString& role, int l, int t, int w, int h) {
-        auto* lw = new QListWidget(this);
+        auto* lw = new NameListView(this);
         lw->setObjectName(name + suffix);
         lw->setAccessibleName(role);
-        lw->setUniformItemSizes(true);
         at(lw, l, t, w, h);
         return lw;
     };

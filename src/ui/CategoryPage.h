@@ -6,11 +6,12 @@
 
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QToolButton;
 
 namespace pelorin {
+
+class NameListView;
 
 // The controls of one category's tab page, placed as the design has them.
 class CategoryPage : public QWidget
@@ -23,14 +24,14 @@ public:
 
     QPushButton* importCandidates; // Command3
     QLabel* candidateCounter; // Label2
-    QListWidget* candidates; // List1
+    NameListView* candidates; // List1
     QPushButton* clearCandidates; // Command27
     QPushButton* deleteCandidate; // Command4
     QPushButton* enterCandidates; // Command9
     QPushButton* shuffleCandidates; // Command26
     QPushButton* importHistory; // Command5
     QPushButton* enterHistory; // Command23
-    QListWidget* history; // List4
+    NameListView* history; // List4
     QPushButton* excludeHistory; // Command6
     QPushButton* deleteHistory; // Command17
     QPushButton* clearHistory; // Command7
@@ -42,7 +43,7 @@ public:
     QLabel* drawnLabel; // Label8
     QLineEdit* drawnCount; // Text6
     QLabel* drawnUnit; // Label11
-    QListWidget* results; // List5
+    NameListView* results; // List5
     QPushButton* withdrawResults; // Command21
     QPushButton* returnResult; // Command20
     QPushButton* clearResults; // Command8

@@ -7,6 +7,7 @@
 #include "ui/DemoServices.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
+#include "ui/NameListView.h"
 
 #include "ui/BottomBar.h"
 #include <QAbstractButton>
@@ -124,7 +125,7 @@ int runDemo(const QString& folder)
         if (round == 0)
             snapshot(window, dir.filePath(QStringLiteral("02-wheel.png")), out);
         draw->startStop->click();
-        out << "   第" << round + 1 << "个：" << page->results->item(page->results->count() - 1)->text() << Qt::endl;
+        out << "   第" << round + 1 << "个：" << page->results->text(page->results->count() - 1) << Qt::endl;
         if (round == 1)
             snapshot(window, dir.filePath(QStringLiteral("03-stopped.png")), out);
     }

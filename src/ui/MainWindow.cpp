@@ -3,8 +3,10 @@
 #include "app/AppText.h"
 #include "app/Commands.h"
 #include "app/Layout.h"
+#include "lists/SessionLists.h"
 #include "platform/IClock.h"
 #include "platform/SystemRandom.h"
+#include "platform/qt/ListViewNameList.h"
 #include "platform/qt/ListWidgetNameList.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDrawingSurface.h"
@@ -21,6 +23,7 @@
 #include "ui/DrawWindowPanel.h"
 #include "ui/EntryPanel.h"
 #include "ui/Fonts.h"
+#include "ui/NameListView.h"
 #include "ui/Placement.h"
 #include "workbook/Spreadsheet.h"
 
@@ -168,12 +171,13 @@ void MainWindow::fillServices(Services& services, ITimer* rollTimer)
 void MainWindow::bindControls()
 {
     Controls& c = m_context.controls;
+    m_lists = new SessionLists(this);
     for (Category i = 0; i < CategoryCount; ++i) {
         CategoryPage* p = page(i);
         CategoryControls& cc = c.categories.at(static_cast<std::size_t>(i));
-        cc.candidates = keep<ListWidgetNameList>(p->candidates);
-        cc.results = keep<ListWidgetNameList>(p->results);
-        cc.history = keep<ListWidgetNameList>(p->history);
+        cc.candidates = keep<ListViewNameList>(m_lists->list(i, ListKind::Candidates), p->candidates);
+        cc.results = keep<ListViewNameList>(m_lists->list(i, ListKind::Results), p->results);
+        cc.history = keep<ListViewNameList>(m_lists->list(i, ListKind::History), p->history);
         cc.candidateCounter = keep<WidgetText>(WidgetText::of(p->candidateCounter));
         cc.presetCount = keep<WidgetText>(WidgetText::of(p->presetCount));
         cc.drawnCount = keep<WidgetText>(WidgetText::of(p->drawnCount));

@@ -3,6 +3,8 @@
 #include "ui/Demo.h"
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
+#include "ui/SessionSetup.h"
+#include "ui/TestHook.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,6 +14,7 @@
 #include <QLocale>
 #include <QPixmap>
 #include <QTextStream>
+#include <QTimer>
 #include <QTranslator>
 #include <cstdio>
 
@@ -102,10 +105,25 @@ int runApplication(int argc, char* argv[])
                             << parser.helpText();
         return 2;
     }
-    MainWindow window;
+    std::unique_ptr<TestHook> hook = TestHook::wanted() ? std::make_unique<TestHook>() : nullptr;
+    MainWindow window(hook ? hook->services() : Services {});
     if (parser.isSet(screenshotOption))
         return saveScreenshot(window, parser.value(screenshotOption));
+    SessionSetup session(window, hook ? &TestHook::answerRestore : SessionSetup::askOnDesktop(&window));
+    if (!session.begin())
+        return 1;
+    window.setExitHandler([&session] {
+        session.end();
+        QCoreApplication::exit(0);
+    });
     window.show();
+    QTimer::singleShot(0, &window, [&session, &hook, &window] {
+        session.offerRestore();
+        if (hook) {
+            hook->attach(window);
+            hook->ready();
+        }
+    });
     return QApplication::exec();
 }
 

@@ -5,6 +5,7 @@
 #include "ui/DrawWindowPanel.h"
 #include "ui/EntryPanel.h"
 #include "ui/MainWindow.h"
+#include "ui/NameListView.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,12 +24,9 @@ using namespace pelorin::test;
 
 namespace {
 
-QStringList itemsOf(const QListWidget* list)
+template <typename List> QStringList itemsOf(const List* list)
 {
-    QStringList items;
-    for (int k = 0; k < list->count(); ++k)
-        items.append(list->item(k)->text());
-    return items;
+    return list->items();
 }
 
 } // namespace
@@ -119,8 +117,7 @@ private slots:
         pressEnter();
         QVERIFY(!window->drawWindow()->isVisible());
         QCOMPARE(key->results->count(), 1);
-        QVERIFY(
-            QStringList({ QStringLiteral("企业A"), QStringLiteral("企业B") }).contains(key->results->item(0)->text()));
+        QVERIFY(QStringList({ QStringLiteral("企业A"), QStringLiteral("企业B") }).contains(key->results->text(0)));
         QCOMPARE(itemsOf(general->candidates), candidates);
         QCOMPARE(itemsOf(general->results), results);
         QCOMPARE(QApplication::focusWidget(), key->drawButton);

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include "ui/NameListView.h"
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -144,7 +145,7 @@ private slots:
     {
         for (QWidget* w : window->findChildren<QWidget*>()) {
             const bool control
-                = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QListWidget*>(w);
+                = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QListWidget*>(w) || qobject_cast<QListView*>(w);
             if (control && !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
                 QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
         }

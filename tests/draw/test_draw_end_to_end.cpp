@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include "ui/NameListView.h"
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include "ui/NameListView.h"
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,11 +15,11 @@ using namespace pelorin::test;
 
 namespace {
 
-QStringList itemsOf(const QListWidget* list)
+QStringList itemsOf(const NameListView* list)
 {
     QStringList items;
     for (int row = 0; row < list->count(); ++row)
-        items.append(list->item(row)->text());
+        items.append(list->text(row));
     return items;
 }
 
@@ -52,11 +53,11 @@ private slots:
         QTest::mouseClick(importCandidates, Qt::LeftButton);
         QTest::mouseClick(importHistory, Qt::LeftButton);
 
-        QCOMPARE(itemsOf(window.findChild<QListWidget*>(QStringLiteral("List1_3"))), names);
+        QCOMPARE(itemsOf(window.findChild<NameListView*>(QStringLiteral("List1_3"))), names);
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label2_3"))->text(), QStringLiteral("3"));
-        QCOMPARE(itemsOf(window.findChild<QListWidget*>(QStringLiteral("List4_3"))),
+        QCOMPARE(itemsOf(window.findChild<NameListView*>(QStringLiteral("List4_3"))),
                  QStringList { QStringLiteral("乙公司") });
-        QCOMPARE(itemsOf(window.findChild<QListWidget*>(QStringLiteral("List1_4"))), QStringList());
+        QCOMPARE(itemsOf(window.findChild<NameListView*>(QStringLiteral("List1_4"))), QStringList());
         QCOMPARE(window.context().state.ExportPath,
                  QStringLiteral("D:\\名单\\企业_摇号导出（重点企业）名单_20240305140709.xls"));
         QVERIFY(desk.messageBox.shown.isEmpty());

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include "ui/NameListView.h"
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -17,11 +18,11 @@ using Answer = IMessageBox::Answer;
 
 namespace {
 
-QStringList itemsOf(const QListWidget* list)
+QStringList itemsOf(const NameListView* list)
 {
     QStringList items;
     for (int i = 0; i < list->count(); ++i)
-        items.append(list->item(i)->text());
+        items.append(list->text(i));
     return items;
 }
 
@@ -56,7 +57,7 @@ struct Window
     {
         return find<QPushButton>(name + u'_' + QString::number(i));
     }
-    QListWidget* list(const QString& name, int i) const { return find<QListWidget>(name + u'_' + QString::number(i)); }
+    NameListView* list(const QString& name, int i) const { return find<NameListView>(name + u'_' + QString::number(i)); }
     QString label(int i) const { return find<QLabel>(u"Label2_"_qs + QString::number(i))->text(); }
     QString drawn(int i) const { return find<QLineEdit>(u"Text6_"_qs + QString::number(i))->text(); }
 
@@ -68,9 +69,9 @@ struct Window
         event.setCommitString(text);
         QCoreApplication::sendEvent(w, &event);
     }
-    void select(QListWidget* list, int row)
+    void select(NameListView* list, int row)
     {
-        const QRect item = list->visualItemRect(list->item(row));
+        const QRect item = list->visualRect(list->model()->index(row, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
     }
 
@@ -141,8 +142,8 @@ void TestListWindow::handBackButtons()
 void TestListWindow::deleteButtons()
 {
     Window w;
-    QListWidget* candidates = w.list(u"List1"_qs, 6);
-    QListWidget* results = w.list(u"List5"_qs, 6);
+    NameListView* candidates = w.list(u"List1"_qs, 6);
+    NameListView* results = w.list(u"List5"_qs, 6);
     candidates->addItems({ u"A"_qs, u"B"_qs, u"C"_qs });
     results->addItems({ u"R1"_qs, u"R2"_qs, u"R3"_qs });
 

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include "ui/NameListView.h"
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,0 +1,369 @@
+#include "platform/qt/SqlJournal.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <map>
+
+namespace pelorin {
+
+// The journal's schema, version 1 (PRAGMA user_version = 1). Times are ISO 8601 in UTC with
+// milliseconds. A session's lists and fields are rebuilt by replaying its changes in (seq, pos) order.
+//
+//   session       one run of the program that changed anything
+//     id          1, 2, 3 ...
+//     started     when the run began
+//     ended       set at a normal end (Yes to the exit question)
+//     declined    set when the user chose not to restore it after a crash
+//   command       one user command: kind as in CommandRecord, category -1 for none, details a JSON object
+//   list_change   type append | remove | clear | replace; list 0 candidates, 1 results, 2 history;
+//                 idx the removed item's index (remove only); names a JSON array of the names
+//   field_change  a text the command set: category -1 for window-level texts
+static const char* const Schema[] = {
+    "CREATE TABLE session (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, declined TEXT)",
+    "CREATE TABLE command (session INTEGER NOT NULL REFERENCES session(id), seq INTEGER NOT NULL,"
+    " kind TEXT NOT NULL, category INTEGER NOT NULL, time TEXT NOT NULL, details TEXT NOT NULL,"
+    " PRIMARY KEY (session, seq))",
+    "CREATE TABLE list_change (session INTEGER NOT NULL, seq INTEGER NOT NULL, pos INTEGER NOT NULL,"
+    " type TEXT NOT NULL, category INTEGER NOT NULL, list INTEGER NOT NULL, idx INTEGER, names TEXT NOT NULL,"
+    " PRIMARY KEY (session, seq, pos))",
+    "CREATE TABLE field_change (session INTEGER NOT NULL, seq INTEGER NOT NULL, pos INTEGER NOT NULL,"
+    " category INTEGER NOT NULL, field TEXT NOT NULL, value TEXT NOT NULL, PRIMARY KEY (session, seq, pos))",
+};
+
+namespace {
+
+const char* const TypeNames[] = { "append", "remove", "clear", "replace" };
+
+QString isoTime(const QDateTime& time)
+{
+    return time.toUTC().toString(Qt::ISODateWithMs);
+}
+
+int sqliteCode(const QSqlError& error)
+{
+    return error.nativeErrorCode().toInt() & 0xff;
+}
+
+SqlJournal::Fault faultOf(const QSqlError& error, QString& reason)
+{
+    switch (sqliteCode(error)) {
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        reason = QStringLiteral("文件已损坏或不是摇号记录");
+        return SqlJournal::Fault::Unreadable;
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        reason = QStringLiteral("文件被另一个程序锁住");
+        return SqlJournal::Fault::Unreadable;
+    case 13: // SQLITE_FULL
+        reason = QStringLiteral("磁盘已满");
+        return SqlJournal::Fault::Unwritable;
+    default:
+        reason = QStringLiteral("无法写入（%1）").arg(error.text());
+        return SqlJournal::Fault::Unwritable;
+    }
+}
+
+QString namesText(const QStringList& names)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact));
+}
+
+bool parseNames(const QString& text, QStringList& names)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isArray())
+        return false;
+    const QJsonArray array = doc.array();
+    names.reserve(array.size());
+    for (const QJsonValue& v : array) {
+        if (!v.isString())
+            return false;
+        names.append(v.toString());
+    }
+    return true;
+}
+
+} // namespace
+
+SqlJournal::Opened SqlJournal::open(const QString& path)
+{
+    static QAtomicInt serial;
+    const QString connection = QStringLiteral("pelorin-journal-%1").arg(serial.fetchAndAddRelaxed(1));
+    std::unique_ptr<SqlJournal> journal(new SqlJournal(connection, path));
+    Opened result;
+    result.fault = journal->prepare(result.reason);
+    if (result.fault == Fault::None)
+        result.journal = std::move(journal);
+    return result;
+}
+
+SqlJournal::SqlJournal(QString connection, QString path)
+    : m_connection(std::move(connection))
+    , m_path(std::move(path))
+{
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    m_db.setDatabaseName(m_path);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=500"));
+}
+
+SqlJournal::~SqlJournal()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+SqlJournal::Fault SqlJournal::prepare(QString& reason)
+{
+    const bool existed = QFileInfo(m_path).size() > 0;
+    if (!m_db.open()) {
+        if (existed)
+            return faultOf(m_db.lastError(), reason);
+        reason = QStringLiteral("无法创建文件（%1）").arg(m_db.lastError().text());
+        return Fault::Unwritable;
+    }
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        return faultOf(q.lastError(), reason);
+    const int version = q.value(0).toInt();
+    if (version > SchemaVersion) {
+        reason = QStringLiteral("文件由更新版本的 Pelorin 写成（格式 %1）").arg(version);
+        return Fault::Unreadable;
+    }
+    if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next())
+        return faultOf(q.lastError(), reason);
+    if (q.value(0).toString() != QLatin1String("ok")) {
+        reason = QStringLiteral("文件已损坏（%1）").arg(q.value(0).toString());
+        return Fault::Unreadable;
+    }
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next())
+        return faultOf(q.lastError(), reason);
+    // FULL: a committed command survives a power cut, not only a killed process.
+    if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
+        return faultOf(q.lastError(), reason);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'")) || !q.next())
+        return faultOf(q.lastError(), reason);
+    const int tables = q.value(0).toInt();
+    if (version == 0) {
+        if (tables != 0) {
+            reason = QStringLiteral("文件不是摇号记录");
+            return Fault::Unreadable;
+        }
+        if (!m_db.transaction())
+            return faultOf(m_db.lastError(), reason);
+        for (const char* statement : Schema)
+            if (!q.exec(QString::fromLatin1(statement))) {
+                const Fault fault = faultOf(q.lastError(), reason);
+                m_db.rollback();
+                return fault;
+            }
+        if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) || !m_db.commit()) {
+            const Fault fault = faultOf(q.lastError().isValid() ? q.lastError() : m_db.lastError(), reason);
+            m_db.rollback();
+            return fault;
+        }
+        return Fault::None;
+    }
+    if (tables != 4 || !readUnfinished(reason)) {
+        if (reason.isEmpty())
+            reason = QStringLiteral("文件内容不完整");
+        return Fault::Unreadable;
+    }
+    return Fault::None;
+}
+
+bool SqlJournal::readUnfinished(QString& reason)
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT id, started FROM session WHERE ended IS NULL AND declined IS NULL"
+                               " AND EXISTS (SELECT 1 FROM command WHERE command.session = session.id)"
+                               " ORDER BY id DESC LIMIT 1"))) {
+        faultOf(q.lastError(), reason);
+        return false;
+    }
+    if (!q.next())
+        return q.lastError().type() == QSqlError::NoError;
+    KeptSession session;
+    session.id = q.value(0).toLongLong();
+    session.started = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
+    const QString corrupt = QStringLiteral("文件内容不完整");
+
+    std::map<qint64, std::size_t> bySeq;
+    q.prepare(QStringLiteral("SELECT seq, kind, category, time, details FROM command WHERE session = ? ORDER BY seq"));
+    q.addBindValue(session.id);
+    if (!q.exec())
+        return faultOf(q.lastError(), reason), false;
+    while (q.next()) {
+        CommandRecord record;
+        record.sequence = q.value(0).toLongLong();
+        record.kind = q.value(1).toString();
+        record.category = q.value(2).toInt();
+        record.time = QDateTime::fromString(q.value(3).toString(), Qt::ISODateWithMs);
+        const QJsonDocument details = QJsonDocument::fromJson(q.value(4).toString().toUtf8());
+        if (!details.isObject())
+            return reason = corrupt, false;
+        record.details = details.object();
+        bySeq[record.sequence] = session.commands.size();
+        session.commands.push_back(std::move(record));
+    }
+
+    q.prepare(QStringLiteral("SELECT seq, type, category, list, idx, names FROM list_change WHERE session = ?"
+                             " ORDER BY seq, pos"));
+    q.addBindValue(session.id);
+    if (!q.exec())
+        return faultOf(q.lastError(), reason), false;
+    while (q.next()) {
+        const auto at = bySeq.find(q.value(0).toLongLong());
+        if (at == bySeq.end())
+            return reason = corrupt, false;
+        ListChange change;
+        const QString type = q.value(1).toString();
+        int t = 0;
+        while (t < 4 && type != QLatin1String(TypeNames[t]))
+            ++t;
+        const int list = q.value(3).toInt();
+        if (t == 4 || list < 0 || list > 2 || !parseNames(q.value(5).toString(), change.names))
+            return reason = corrupt, false;
+        change.type = static_cast<ListChange::Type>(t);
+        change.category = q.value(2).toInt();
+        change.list = static_cast<ListKind>(list);
+        change.index = q.value(4).isNull() ? -1 : q.value(4).toInt();
+        session.commands[at->second].lists.push_back(std::move(change));
+    }
+
+    q.prepare(QStringLiteral("SELECT seq, category, field, value FROM field_change WHERE session = ?"
+                             " ORDER BY seq, pos"));
+    q.addBindValue(session.id);
+    if (!q.exec())
+        return faultOf(q.lastError(), reason), false;
+    while (q.next()) {
+        const auto at = bySeq.find(q.value(0).toLongLong());
+        if (at == bySeq.end())
+            return reason = corrupt, false;
+        session.commands[at->second].fields.push_back(
+            { q.value(1).toInt(), q.value(2).toString(), q.value(3).toString() });
+    }
+    m_unfinished = std::move(session);
+    return true;
+}
+
+void SqlJournal::startSession(const QDateTime& started)
+{
+    m_session = 0;
+    m_started = started;
+}
+
+void SqlJournal::continueSession(qint64 id)
+{
+    m_session = id;
+}
+
+bool SqlJournal::declineSession(qint64 id)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE session SET declined = ? WHERE id = ?"));
+    q.addBindValue(isoTime(QDateTime::currentDateTimeUtc()));
+    q.addBindValue(id);
+    return q.exec() || fail(QStringLiteral("标记"), q.lastError().text());
+}
+
+bool SqlJournal::writeSession()
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("INSERT INTO session (started) VALUES (?)"));
+    q.addBindValue(isoTime(m_started));
+    if (!q.exec())
+        return fail(QStringLiteral("写入"), q.lastError().text());
+    m_session = q.lastInsertId().toLongLong();
+    return true;
+}
+
+bool SqlJournal::append(const CommandRecord& record)
+{
+    if (!m_db.transaction())
+        return fail(QStringLiteral("写入"), m_db.lastError().text());
+    const qint64 unwritten = m_session;
+    auto abandon = [&](const QSqlQuery& q) {
+        const QString detail = q.lastError().text();
+        m_db.rollback();
+        m_session = unwritten;
+        return fail(QStringLiteral("写入"), detail);
+    };
+    QSqlQuery q(m_db);
+    if (m_session == 0 && !writeSession()) {
+        m_db.rollback();
+        return false;
+    }
+    q.prepare(QStringLiteral("INSERT INTO command VALUES (?, ?, ?, ?, ?, ?)"));
+    q.addBindValue(m_session);
+    q.addBindValue(record.sequence);
+    q.addBindValue(record.kind);
+    q.addBindValue(record.category);
+    q.addBindValue(isoTime(record.time));
+    q.addBindValue(QString::fromUtf8(QJsonDocument(record.details).toJson(QJsonDocument::Compact)));
+    if (!q.exec())
+        return abandon(q);
+    int pos = 0;
+    if (!record.lists.empty()) {
+        q.prepare(QStringLiteral("INSERT INTO list_change VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (const ListChange& change : record.lists) {
+            q.addBindValue(m_session);
+            q.addBindValue(record.sequence);
+            q.addBindValue(pos++);
+            q.addBindValue(QString::fromLatin1(TypeNames[static_cast<int>(change.type)]));
+            q.addBindValue(change.category);
+            q.addBindValue(static_cast<int>(change.list));
+            q.addBindValue(change.type == ListChange::Type::Remove ? QVariant(change.index) : QVariant());
+            q.addBindValue(namesText(change.names));
+            if (!q.exec())
+                return abandon(q);
+        }
+    }
+    if (!record.fields.empty()) {
+        q.prepare(QStringLiteral("INSERT INTO field_change VALUES (?, ?, ?, ?, ?, ?)"));
+        for (const FieldChange& field : record.fields) {
+            q.addBindValue(m_session);
+            q.addBindValue(record.sequence);
+            q.addBindValue(pos++);
+            q.addBindValue(field.category);
+            q.addBindValue(field.field);
+            q.addBindValue(field.value);
+            if (!q.exec())
+                return abandon(q);
+        }
+    }
+    if (!m_db.commit()) {
+        const QString detail = m_db.lastError().text();
+        m_db.rollback();
+        m_session = unwritten;
+        return fail(QStringLiteral("写入"), detail);
+    }
+    return true;
+}
+
+bool SqlJournal::endSession(const QDateTime& ended)
+{
+    if (m_session == 0)
+        return true;
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE session SET ended = ? WHERE id = ?"));
+    q.addBindValue(isoTime(ended));
+    q.addBindValue(m_session);
+    return q.exec() || fail(QStringLiteral("写入"), q.lastError().text());
+}
+
+bool SqlJournal::fail(const QString& what, const QString& detail)
+{
+    m_error = QStringLiteral("无法%1摇号记录 %2：%3").arg(what, m_path, detail);
+    return false;
+}
+
+} // namespace pelorin

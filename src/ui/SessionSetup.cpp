@@ -1,0 +1,156 @@
+#include "ui/SessionSetup.h"
+
+#include "app/AppText.h"
+#include "lists/SessionLists.h"
+#include "platform/IMessageBox.h"
+#include "platform/qt/SqlJournal.h"
+#include "session/SessionKeeper.h"
+#include "ui/CategoryPage.h"
+#include "ui/MainWindow.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+namespace pelorin {
+
+namespace {
+
+// Renames the journal and its write-ahead files out of the way; returns the new name, empty on failure.
+QString moveAside(const QString& path)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = path + QStringLiteral(".damaged-") + stamp;
+    for (int n = 2; QFile::exists(target); ++n)
+        target = path + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
+    if (!QFile::rename(path, target))
+        return {};
+    for (const QString& suffix : { QStringLiteral("-wal"), QStringLiteral("-shm") })
+        if (QFile::exists(path + suffix))
+            QFile::rename(path + suffix, target + suffix);
+    return target;
+}
+
+} // namespace
+
+std::function<bool(const QString&)> SessionSetup::askOnDesktop(QWidget* parent)
+{
+    return [parent](const QString& question) {
+        QMessageBox box(QMessageBox::Question, text::windowCaption(), question, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    };
+}
+
+SessionSetup::SessionSetup(MainWindow& window, std::function<bool(const QString&)> askRestore)
+    : m_window(window)
+    , m_askRestore(std::move(askRestore))
+{
+}
+
+SessionSetup::~SessionSetup()
+{
+    m_keeper.reset();
+    m_journal.reset();
+}
+
+QString SessionSetup::dataFolder()
+{
+    const QString chosen = qEnvironmentVariable("PELORIN_DATA");
+    return chosen.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) : chosen;
+}
+
+bool SessionSetup::begin()
+{
+    const QString folder = dataFolder();
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        withoutJournal(QStringLiteral("无法创建保存摇号记录的文件夹：%1").arg(QDir::toNativeSeparators(folder)));
+        return true;
+    }
+    m_lock = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("pelorin.lock")));
+    // A running program's lock never goes stale by age; a dead one's is taken over.
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        if (m_lock->error() == QLockFile::LockFailedError) {
+            tell(QStringLiteral("Pelorin 已在运行。"));
+            return false;
+        }
+        m_lock.reset();
+        withoutJournal(QStringLiteral("无法在文件夹中写入摇号记录：%1").arg(QDir::toNativeSeparators(folder)));
+        return true;
+    }
+    openJournal(folder);
+    return true;
+}
+
+void SessionSetup::openJournal(const QString& folder)
+{
+    const QString path = QDir(folder).filePath(journalName());
+    SqlJournal::Opened opened = SqlJournal::open(path);
+    if (opened.fault == SqlJournal::Fault::Unreadable) {
+        const QString reason = opened.reason;
+        opened = {};
+        const QString moved = moveAside(path);
+        if (moved.isEmpty()) {
+            withoutJournal(QStringLiteral("摇号记录文件无法读取：%1\n原因：%2\n它也无法改名移开。")
+                               .arg(QDir::toNativeSeparators(path), reason));
+            return;
+        }
+        tell(QStringLiteral("摇号记录文件无法读取：%1\n原因：%2\n原文件已改名保存为：%3\n本次从空白名单开始。")
+                 .arg(QDir::toNativeSeparators(path), reason, QDir::toNativeSeparators(moved)));
+        opened = SqlJournal::open(path);
+    }
+    if (opened.fault != SqlJournal::Fault::None) {
+        withoutJournal(
+            QStringLiteral("无法写入摇号记录文件：%1\n原因：%2").arg(QDir::toNativeSeparators(path), opened.reason));
+        return;
+    }
+    m_journal = std::move(opened.journal);
+    m_keeper = std::make_unique<SessionKeeper>(m_window.context(), m_window.lists(), m_journal.get(),
+                                               QDateTime::currentDateTimeUtc());
+    m_keeper->setJournalFailedHandler([this](const QString& reason) { withoutJournal(reason); });
+    for (Category i = 0; i < CategoryCount; ++i)
+        for (QLineEdit* field : { m_window.page(i)->presetCount, m_window.page(i)->drawnCount })
+            QObject::connect(field, &QLineEdit::textEdited, m_keeper.get(), &SessionKeeper::fieldEdited);
+}
+
+void SessionSetup::withoutJournal(const QString& message)
+{
+    tell(message + QStringLiteral("\n\n本次摇号的名单和结果不会保存到磁盘。"));
+    m_window.setWindowTitle(text::windowCaption() + QStringLiteral("（未保存记录）"));
+    if (!m_keeper)
+        m_keeper = std::make_unique<SessionKeeper>(m_window.context(), m_window.lists(), nullptr,
+                                                   QDateTime::currentDateTimeUtc());
+}
+
+void SessionSetup::tell(const QString& message)
+{
+    m_window.context().services.messageBox->information(message, text::windowCaption());
+}
+
+void SessionSetup::offerRestore()
+{
+    if (!m_journal)
+        return;
+    const std::optional<KeptSession> kept = m_journal->unfinishedSession();
+    if (!kept)
+        return;
+    const QString began = kept->started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (m_askRestore(QStringLiteral("上次摇号未正常结束（%1），是否恢复当时的名单和结果？").arg(began)))
+        m_keeper->restore(*kept);
+    else
+        m_journal->declineSession(kept->id);
+}
+
+void SessionSetup::end()
+{
+    if (m_keeper)
+        m_keeper->endSession();
+}
+
+} // namespace pelorin

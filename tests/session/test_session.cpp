@@ -1,0 +1,371 @@
+#include "app/CommandScope.h"
+#include "fakes/FakeDesktop.h"
+#include "lists/SessionLists.h"
+#include "platform/INameList.h"
+#include "platform/ITextControl.h"
+#include "platform/qt/SqlJournal.h"
+#include "session/SessionKeeper.h"
+#include "ui/CategoryPage.h"
+#include "ui/DrawWindowPanel.h"
+#include "ui/MainWindow.h"
+#include "ui/NameListView.h"
+#include "ui/SessionSetup.h"
+#include "workbook/Spreadsheet.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+bool writeNames(const QString& path, const QStringList& names)
+{
+    // Through the component's front, as any user of the component would write one.
+    workbook::Spreadsheet spreadsheet;
+    QString error;
+    auto document = spreadsheet.open(QStringLiteral(PELORIN_SOURCE_DIR "/data/export.xlsx"), &error);
+    if (!document)
+        return false;
+    ISheet* sheet = document->firstSheet();
+    sheet->setCellText(QStringLiteral("B1"), QStringLiteral("企业名称"));
+    for (int k = 0; k < names.size(); ++k) {
+        sheet->setCellText(QStringLiteral("A%1").arg(k + 2), QString::number(k + 1));
+        sheet->setCellText(QStringLiteral("B%1").arg(k + 2), names[k]);
+    }
+    return document->saveAs(path, &error);
+}
+
+// Everything of the session a window shows: lists, page fields and the window-level texts.
+QStringList shownState(MainWindow& w)
+{
+    QStringList state;
+    for (Category i = 0; i < CategoryCount; ++i) {
+        CategoryPage* p = w.page(i);
+        for (NameListView* list : { p->candidates, p->results, p->history })
+            state << QStringLiteral("%1:").arg(i) + list->items().join(u'|') + QString::number(list->count());
+        state << p->candidateCounter->text() << p->presetCount->text() << p->drawnCount->text();
+    }
+    const AppState& s = w.context().state;
+    state << s.SourceFolder << s.SourceFileTail << s.ImportStamp << s.ExportPath << QString::number(s.CurCategory)
+          << QString::number(s.HasImportedCandidates);
+    return state;
+}
+
+// One run of the program: a window with fakes and its kept session.
+struct Run
+{
+    FakeDesktop desk;
+    MainWindow window { desk.services(), &desk.timer };
+    bool answer = true;
+    QStringList asked;
+    SessionSetup setup { window, [this](const QString& q) {
+                            asked << q;
+                            return answer;
+                        } };
+    Run()
+    {
+        window.setExitHandler([] {});
+    }
+};
+
+int userVersion(const QString& path)
+{
+    int version = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+        db.setDatabaseName(path);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next())
+                version = q.value(0).toInt();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    return version;
+}
+
+} // namespace
+
+class SessionTest : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString journalPath() const { return m_dir.filePath(SessionSetup::journalName()); }
+    void wipe()
+    {
+        for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files))
+            QFile::remove(m_dir.filePath(name));
+    }
+
+private slots:
+    void init()
+    {
+        wipe();
+        qputenv("PELORIN_DATA", m_dir.path().toUtf8());
+    }
+
+    void recordsOneUnitPerCommand()
+    {
+        Run run;
+        QVERIFY(run.setup.begin());
+        SessionKeeper& keeper = run.setup.keeper();
+        AppContext& ctx = run.window.context();
+        {
+            CommandScope outer(ctx, QStringLiteral("import"), 2);
+            ctx.category(2).candidates->setItems({ QStringLiteral("甲"), QString(), QStringLiteral("甲") });
+            ctx.notes.note(QStringLiteral("sha256"), QStringLiteral("ab12"));
+            {
+                CommandScope inner(ctx, QStringLiteral("clear"), 2); // belongs to the import
+                ctx.category(2).candidateCounter->setText(QStringLiteral("3"));
+            }
+            QCOMPARE(keeper.commands().size(), std::size_t(0));
+        }
+        {
+            CommandScope nothing(ctx, QStringLiteral("shuffle"), 2);
+        }
+        ctx.category(2).results->append(QStringLiteral("乙")); // outside any command
+        QCOMPARE(keeper.commands().size(), std::size_t(1));
+        QTest::qWait(1);
+        QCoreApplication::processEvents();
+
+        const std::vector<CommandRecord> records = keeper.commands();
+        QCOMPARE(records.size(), std::size_t(2));
+        QCOMPARE(records[0].kind, QStringLiteral("import"));
+        QCOMPARE(records[0].category, 2);
+        QCOMPARE(records[0].sequence, 1);
+        QCOMPARE(records[0].details.value(QStringLiteral("sha256")).toString(), QStringLiteral("ab12"));
+        QCOMPARE(records[0].lists.size(), std::size_t(1));
+        QCOMPARE(records[0].lists[0].type, ListChange::Type::Replace);
+        QCOMPARE(records[0].fields.size(), std::size_t(1));
+        QCOMPARE(records[0].fields[0], (FieldChange { 2, QStringLiteral("candidateCounter"), QStringLiteral("3") }));
+        QCOMPARE(records[1].kind, QStringLiteral("edit"));
+        QCOMPARE(records[1].lists[0].names, QStringList { QStringLiteral("乙") });
+
+        // Details and every change come back from disk as they went in.
+        const SqlJournal::Opened reopened = SqlJournal::open(journalPath());
+        QVERIFY(reopened.journal);
+        const std::optional<KeptSession> kept = reopened.journal->unfinishedSession();
+        QVERIFY(kept);
+        QCOMPARE(kept->commands.size(), std::size_t(2));
+        QCOMPARE(kept->commands[0].details, records[0].details);
+        QCOMPARE(kept->commands[0].lists, records[0].lists);
+        QCOMPARE(kept->commands[0].fields, records[0].fields);
+        QCOMPARE(kept->commands[1].lists, records[1].lists);
+        QCOMPARE(kept->commands[0].time, records[0].time);
+        QCOMPARE(userVersion(journalPath()), SqlJournal::SchemaVersion);
+    }
+
+    void restoresEveryListAndFieldAfterACrash()
+    {
+        QTemporaryDir files;
+        const QString candidates = files.filePath("企业.xlsx");
+        QVERIFY(writeNames(candidates, { "甲公司", "乙公司", "丙公司", "丁公司", "乙公司", "戊公司" }));
+        QStringList before;
+        {
+            Run run;
+            QVERIFY(run.setup.begin());
+            run.window.show();
+            CategoryPage* page = run.window.page(3);
+            run.desk.fileDialog.chooseNext(candidates);
+            QTest::mouseClick(page->importCandidates, Qt::LeftButton);
+            run.window.page(5)->history->addItems({ "旧", "", "旧" });
+            QLineEdit* preset = page->presetCount;
+            preset->selectAll();
+            QTest::keyClicks(preset, "3");
+            QCoreApplication::processEvents();
+            QTest::mouseClick(page->drawButton, Qt::LeftButton);
+            run.desk.timer.fire(12);
+            QTest::mouseClick(run.window.drawWindow()->startStop, Qt::LeftButton); // stop: one drawn
+            QTest::mouseClick(run.window.drawWindow()->startStop, Qt::LeftButton); // rolling again
+            run.desk.timer.fire(5);
+            QVERIFY(run.window.drawWindow()->isVisible());
+            QCOMPARE(page->results->count(), 1);
+            before = shownState(run.window);
+            // The run ends here without end(): as if the process were killed while the wheel rolls.
+        }
+        Run next;
+        QVERIFY(next.setup.begin());
+        QVERIFY(shownState(next.window) != before);
+        next.setup.offerRestore();
+        QCOMPARE(next.asked.size(), 1);
+        QVERIFY(next.asked[0].startsWith("上次摇号未正常结束（"));
+        QVERIFY(next.asked[0].endsWith("），是否恢复当时的名单和结果？"));
+        QCOMPARE(shownState(next.window), before);
+        QVERIFY(!next.window.drawWindow()->isVisible());
+        QCOMPARE(next.window.page(3)->presetCount->text(), "3");
+        QCOMPARE(next.window.page(3)->drawnCount->text(), "1");
+        // The restored session goes on: its commands are the old ones and the new ones.
+        const std::size_t restored = next.setup.keeper().commands().size();
+        QTest::mouseClick(next.window.page(3)->clearResults, Qt::LeftButton);
+        QCOMPARE(next.setup.keeper().commands().size(), restored + 1);
+        QCOMPARE(next.setup.keeper().commands().back().sequence, qint64(restored + 1));
+        next.setup.end();
+    }
+
+    void normalEndOrNoIsNotOfferedAgain()
+    {
+        {
+            Run run;
+            QVERIFY(run.setup.begin());
+            run.window.page(0)->candidates->addItem("甲");
+            QCoreApplication::processEvents();
+            run.setup.end();
+        }
+        {
+            Run run;
+            QVERIFY(run.setup.begin());
+            run.setup.offerRestore();
+            QVERIFY(run.asked.isEmpty());
+            run.window.page(0)->candidates->addItem("乙");
+            QCoreApplication::processEvents();
+        }
+        {
+            Run run;
+            run.answer = false;
+            QVERIFY(run.setup.begin());
+            run.setup.offerRestore();
+            QCOMPARE(run.asked.size(), 1);
+            QCOMPARE(run.window.page(0)->candidates->count(), 0);
+        }
+        Run run;
+        QVERIFY(run.setup.begin());
+        run.setup.offerRestore();
+        QVERIFY(run.asked.isEmpty());
+    }
+
+    void secondProgramIsTurnedAway()
+    {
+        Run first;
+        QVERIFY(first.setup.begin());
+        Run second;
+        QVERIFY(!second.setup.begin());
+        QCOMPARE(second.desk.messageBox.lastText(), "Pelorin 已在运行。");
+    }
+
+    void staleLockOfADeadProgramDoesNotBlock()
+    {
+        // A lock file naming a process that no longer runs.
+        QFile lock(m_dir.filePath("pelorin.lock"));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write("999999\npelorin\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.close();
+        Run run;
+        QVERIFY(run.setup.begin());
+    }
+
+    void damagedJournalIsMovedAsideAndTheRunStartsEmpty_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("not a database") << QByteArray(8192, 'x');
+        QByteArray header("SQLite format 3\0", 16);
+        QTest::newRow("header only") << header + QByteArray(84, '\0');
+    }
+    void damagedJournalIsMovedAsideAndTheRunStartsEmpty()
+    {
+        QFETCH(QByteArray, bytes);
+        QFile file(journalPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        Run run;
+        QVERIFY(run.setup.begin());
+        QVERIFY(run.desk.messageBox.lastText().contains(QDir::toNativeSeparators(journalPath())));
+        const QStringList aside = QDir(m_dir.path()).entryList({ "session.sqlite.damaged-*" });
+        QCOMPARE(aside.size(), 1);
+        QFile moved(m_dir.filePath(aside[0]));
+        QVERIFY(moved.open(QIODevice::ReadOnly));
+        QCOMPARE(moved.readAll(), bytes);
+        QVERIFY(run.setup.keeper().journalling());
+    }
+
+    void newerJournalIsNotTouched()
+    {
+        {
+            Run run;
+            QVERIFY(run.setup.begin());
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+            db.setDatabaseName(journalPath());
+            QVERIFY(db.open());
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+        const SqlJournal::Opened opened = SqlJournal::open(journalPath());
+        QCOMPARE(opened.fault, SqlJournal::Fault::Unreadable);
+        QVERIFY(opened.reason.contains("更新版本"));
+        QCOMPARE(userVersion(journalPath()), 99);
+    }
+
+    void truncatedOrFlippedJournalNeverCrashes()
+    {
+        {
+            Run run;
+            QVERIFY(run.setup.begin());
+            for (int k = 0; k < 40; ++k) {
+                run.window.page(k % 7)->candidates->addItems({ QString::number(k), QString(k * 20, u'名') });
+                QCoreApplication::processEvents();
+            }
+        }
+        QFile original(journalPath());
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray bytes = original.readAll();
+        original.close();
+        QVERIFY(bytes.size() > 4096);
+        QTemporaryDir scratch;
+        const QString path = scratch.filePath("j.sqlite");
+        int unreadable = 0;
+        auto tryOpen = [&](const QByteArray& content) {
+            QFile::remove(path);
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+            f.close();
+            const SqlJournal::Opened opened = SqlJournal::open(path);
+            if (opened.fault != SqlJournal::Fault::None) {
+                ++unreadable;
+                QVERIFY(!opened.reason.isEmpty());
+            }
+            QVERIFY(QFile::exists(path));
+        };
+        for (qsizetype cut = bytes.size() - 1; cut > bytes.size() - 3 * 4096 && cut > 0; cut -= 97)
+            tryOpen(bytes.left(cut));
+        for (qsizetype at = 0; at < bytes.size(); at += 211) {
+            QByteArray flipped = bytes;
+            flipped[at] = static_cast<char>(flipped[at] ^ 0x5a);
+            tryOpen(flipped);
+        }
+        QVERIFY(unreadable > 0);
+    }
+
+    void unwritableFolderGoesOnWithoutJournal()
+    {
+        QFile blocker(m_dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        qputenv("PELORIN_DATA", m_dir.filePath("blocker/inside").toUtf8());
+        Run run;
+        QVERIFY(run.setup.begin());
+        QCOMPARE(run.window.windowTitle(), "Pelorinv1.0_PC版（未保存记录）");
+        QCOMPARE(run.desk.messageBox.shown.size(), 1);
+        QVERIFY(!run.setup.keeper().journalling());
+        run.window.page(0)->candidates->addItem("甲");
+        QTest::mouseClick(run.window.page(0)->clearCandidates, Qt::LeftButton);
+        QCOMPARE(run.window.page(0)->candidates->count(), 0);
+    }
+};
+
+QTEST_MAIN(SessionTest)
+#include "test_session.moc"
