@@ -1,9 +1,10 @@
 #include "workbook/CellText.h"
 
 #include <QDate>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 namespace pelorin::workbook {
 
@@ -15,15 +16,48 @@ QString numberText(double value)
         return QStringLiteral("0");
     if (std::fabs(value) < 1e15 && value == std::trunc(value))
         return QString::number(static_cast<long long>(value));
+    // The shortest digits that read back as the value, laid out as %g lays out that many digits.
     char buffer[40];
-    for (int precision = 1; precision <= 15; ++precision) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-        if (std::strtod(buffer, nullptr) == value)
-            break;
+    const char* const end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific).ptr;
+    const char* const e = std::find(static_cast<const char*>(buffer), end, 'e');
+    const bool negative = buffer[0] == '-';
+    char digits[20];
+    int count = 0;
+    for (const char* p = buffer + (negative ? 1 : 0); p != e; ++p) {
+        if (*p != '.')
+            digits[count++] = *p;
     }
-    QString text = QString::fromLatin1(buffer);
-    text.replace(QLatin1String("e"), QLatin1String("E"));
-    return text;
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    if (count > 15) {
+        // A value that needs more than 15 digits shows rounded to 15, as the spreadsheet shows it.
+        const int length = std::snprintf(buffer, sizeof buffer, "%.15g", value);
+        QString text = QString::fromLatin1(buffer, length);
+        text.replace(QLatin1Char('e'), QLatin1Char('E'));
+        return text;
+    }
+    if (exponent < -4 || exponent >= count) {
+        QString text = QString::fromLatin1(buffer, end - buffer);
+        text.replace(QLatin1Char('e'), QLatin1Char('E'));
+        return text;
+    }
+    char fixed[40];
+    char* out = fixed;
+    if (negative)
+        *out++ = '-';
+    if (exponent < 0) {
+        *out++ = '0';
+        *out++ = '.';
+        out = std::fill_n(out, -exponent - 1, '0');
+        out = std::copy(digits, digits + count, out);
+    } else {
+        out = std::copy(digits, digits + exponent + 1, out);
+        if (count > exponent + 1) {
+            *out++ = '.';
+            out = std::copy(digits + exponent + 1, digits + count, out);
+        }
+    }
+    return QString::fromLatin1(fixed, out - fixed);
 }
 
 QString dateText(double serial, bool date1904)
