@@ -88,6 +88,7 @@ void DrawWindowController::open(Category i)
 void DrawWindowController::close()
 {
     DrawWindowControls& draw = m_context.controls.draw;
+    m_slowStop.cancel();
     m_engine.halt();
     draw.window->setVisible(false);
     QRect bounds = draw.window->bounds();
@@ -101,9 +102,26 @@ void DrawWindowController::close()
 
 void DrawWindowController::startStop()
 {
-    if (!m_context.state.IsRolling) {
-        m_engine.start();
+    if (m_slowStop.isRunning())
         return;
+    if (!m_context.state.IsRolling) {
+        if (m_slowStop.allowsStart())
+            m_engine.start();
+        return;
+    }
+    if (m_slowStop.begin([this] { takeStop(true); }))
+        return;
+    takeStop(false);
+}
+
+void DrawWindowController::takeStop(bool ranOut)
+{
+    if (m_engine.display().hasShownSector()) {
+        m_context.notes.note(QStringLiteral("slowStop"), ranOut);
+        if (ranOut) {
+            m_context.notes.note(QStringLiteral("slowStopPressAngle"), m_slowStop.motion().pressAngle());
+            m_context.notes.note(QStringLiteral("slowStopTurn"), m_slowStop.motion().turnDegrees());
+        }
     }
     if (m_engine.stop() == DrawEngine::StopOutcome::Finished)
         close();
