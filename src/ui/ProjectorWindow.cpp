@@ -71,7 +71,7 @@ ProjectorWindow::Layout ProjectorWindow::layoutFor(QSize size) const
     l.headerPx = h / 24;
     l.header = QRectF(margin, margin, w - 2 * margin, l.headerPx * 1.5);
     l.namePx = std::ceil(h / 12) + 1;
-    const double nameHeight = l.namePx * 1.3 * 2;
+    const double nameHeight = l.namePx * 1.2 * 2;
     l.name = QRectF(margin, h - margin - nameHeight, w - 2 * margin, nameHeight);
     const double top = l.header.bottom() + margin / 2;
     const double middle = l.name.top() - margin / 2 - top;
@@ -92,8 +92,8 @@ double ProjectorWindow::numberPx(int count) const
         return 0;
     const int digits = int(zeroPad(count, count).size());
     const double spacing = TwoPi * m_layout.radius / count;
-    const double px = std::min({ m_layout.ring / (digits * 0.62), spacing * 0.85, m_layout.wheelBox.width() / 28 });
-    const double smallest = std::max(9.0, height() / 110.0);
+    const double px = std::min({ m_layout.ring / (digits * 0.62), spacing * 0.95, m_layout.wheelBox.width() / 28 });
+    const double smallest = std::max(8.0, height() / 120.0);
     return px >= smallest ? px : 0;
 }
 
