@@ -119,9 +119,19 @@ void ProjectorWindow::rebuildWheel()
     const double scale = m_layout.radius / SmallWheelRadius;
     p.setPen(QPen(colourOf(wheel::RimColour), std::max(1.0, scale)));
     p.drawEllipse(m_layout.centre, m_layout.radius, m_layout.radius);
-    p.setPen(QPen(colourOf(wheel::SpokeColour), std::max(1.0, scale * 0.8)));
-    for (int i = 1; i <= count; ++i)
-        p.drawLine(m_layout.centre, wheel::rimPoint(g, wheel::spokeAngle(i, count)));
+    const QColor spoke = colourOf(wheel::SpokeColour);
+    p.setPen(QPen(spoke, std::max(1.0, scale * 0.8)));
+    if (count > 0 && TwoPi * m_layout.radius / count < 0.75) {
+        // Spokes closer than a pixel even at the rim cover the whole disc: paint the disc they make.
+        p.setBrush(spoke);
+        p.drawEllipse(m_layout.centre, m_layout.radius, m_layout.radius);
+        p.setBrush(Qt::NoBrush);
+    } else {
+        for (int i = 1; i <= count; ++i)
+            p.drawLine(m_layout.centre, wheel::rimPoint(g, wheel::spokeAngle(i, count)));
+    }
+    p.setPen(QPen(colourOf(wheel::RimColour), std::max(1.0, scale)));
+    p.drawEllipse(m_layout.centre, m_layout.radius, m_layout.radius);
     if (const double px = numberPx(count); px > 0) {
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setRenderHint(QPainter::TextAntialiasing, true);
@@ -183,8 +193,6 @@ QRegion ProjectorWindow::sync()
     if (pointer != m_pointer) {
         dirty += pointerRegion(m_pointer);
         dirty += pointerRegion(pointer);
-        // The zero line lies under the pointer's old and new places only where they cross it.
-        dirty += pointerRegion(0);
         m_pointer = pointer;
     }
     const QString name = d.nameBox ? d.nameBox->text() : QString();
