@@ -12,6 +12,7 @@ class ITextControl;
 class IPanel;
 class IDrawingSurface;
 class ITimer;
+class IToggle;
 class IMessageBox;
 class IInputBox;
 class IFileDialog;
@@ -46,6 +47,7 @@ struct DrawWindowControls
     INameList* currentDraw = nullptr; // List2
     IDrawingSurface* surface = nullptr;
     ITimer* timer = nullptr; // Timer1
+    IToggle* slowStop = nullptr; // 随机缓停; none means off
     std::function<void()> focusStartStop;
     // Gives the keyboard focus to a control of the category's page once the draw window has closed, so
     // that no key reaches the hidden start/stop button.

@@ -102,6 +102,7 @@ void DrawWindowController::close()
     CommandScope scope(m_context, QStringLiteral("close"), m_context.state.CurCategory);
     DrawWindowControls& draw = m_context.controls.draw;
     const bool wasOpen = draw.window->isVisible();
+    m_slowStop.cancel();
     m_engine.halt();
     draw.window->setVisible(false);
     QRect bounds = draw.window->bounds();
@@ -120,11 +121,31 @@ void DrawWindowController::startStop()
     // Only the open draw window starts or stops a draw; a key that reaches a hidden button does nothing.
     if (!m_context.controls.draw.window->isVisible())
         return;
+    // While the pointer runs out, further presses are ignored.
+    if (m_slowStop.isRunning())
+        return;
     CommandScope scope(m_context, m_context.state.IsRolling ? QStringLiteral("stop") : QStringLiteral("start"),
                        m_context.state.CurCategory);
     if (!m_context.state.IsRolling) {
-        m_engine.start();
+        if (m_slowStop.allowsStart())
+            m_engine.start();
         return;
+    }
+    if (m_slowStop.begin([this] { takeStop(true); }))
+        return;
+    takeStop(false);
+}
+
+void DrawWindowController::takeStop(bool ranOut)
+{
+    // A stop after the run-out arrives from the timer, outside the press's command: it is a command of its own.
+    CommandScope scope(m_context, QStringLiteral("stop"), m_context.state.CurCategory);
+    if (m_engine.display().hasShownSector()) {
+        m_context.notes.note(QStringLiteral("slowStop"), ranOut);
+        if (ranOut) {
+            m_context.notes.note(QStringLiteral("slowStopPressAngle"), m_slowStop.motion().pressAngle());
+            m_context.notes.note(QStringLiteral("slowStopTurn"), m_slowStop.motion().turnDegrees());
+        }
     }
     if (m_engine.stop() == DrawEngine::StopOutcome::Finished)
         close();

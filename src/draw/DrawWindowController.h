@@ -2,6 +2,7 @@
 
 #include "app/Categories.h"
 #include "draw/DrawEngine.h"
+#include "draw/SlowStopRun.h"
 
 namespace pelorin {
 
@@ -15,15 +16,19 @@ public:
 
     void open(Category i); // the draw button, or Enter in the preset field
     void close(); // 关闭摇窗
-    void startStop(); // 开始摇号 / 停止
+    void startStop(); // 开始摇号 / 停止; ignored while the pointer runs out after a slow stop
 
     DrawEngine& engine() { return m_engine; }
+    SlowStopRun& slowStop() { return m_slowStop; }
 
 private:
     bool passesChecks(Category i);
+    // The stop taking effect: the name under the pointer is drawn; ranOut after a slow stop's run-out.
+    void takeStop(bool ranOut);
 
     AppContext& m_context;
     DrawEngine m_engine;
+    SlowStopRun m_slowStop { m_context, m_engine.display() };
 };
 
 } // namespace pelorin

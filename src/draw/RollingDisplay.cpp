@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "draw/DrawText.h"
+#include "draw/SlowStop.h"
 #include "draw/WheelRenderer.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
@@ -24,6 +25,8 @@ void RollingDisplay::DrawWheel()
     AppState& s = m_context.state;
     m_shown = false;
     m_shownText.clear();
+    m_pointerDegrees = s.PointerAngle;
+    ++m_generation;
     WheelRenderer::DrawWheel(*m_context.controls.draw.surface, geometry(), s.WheelCount, s.WheelFont);
 }
 
@@ -35,14 +38,37 @@ void RollingDisplay::tick()
         s.PointerAngle = 0;
     s.PointerAngle += s.RollSpeed;
 
-    const int sector = wheel::sectorAt(s.PointerAngle, s.WheelCount);
+    showSector(wheel::sectorAt(s.PointerAngle, s.WheelCount));
+    m_pointerDegrees = s.PointerAngle;
+    WheelRenderer::drawPointer(*m_context.controls.draw.surface, geometry(), s.PointerAngle);
+}
+
+void RollingDisplay::showSector(int sector)
+{
+    const AppState& s = m_context.state;
     const INameList& candidates = *m_context.category(s.CurCategory).candidates;
     if (sector > 0 && sector <= candidates.count()) {
         m_shownText = nameBoxText(sector, s.WheelCount, candidates.textAt(sector - 1));
         m_shown = true;
         m_context.controls.draw.nameBox->setText(m_shownText);
     }
-    WheelRenderer::drawPointer(*m_context.controls.draw.surface, geometry(), s.PointerAngle);
+}
+
+void RollingDisplay::showAtStep(std::int64_t step)
+{
+    AppState& s = m_context.state;
+    const int count = s.WheelCount < 1 ? 1 : s.WheelCount;
+    showSector(SlowStop::sectorAtStep(step, count));
+    const std::int64_t lap = std::int64_t(360) * count;
+    std::int64_t inLap = ((step % lap) + lap) % lap;
+    if (inLap == 0)
+        inLap = lap;
+    m_pointerDegrees = double(inLap) / count;
+    // Whole degrees within the lap, 1 to 360, as the rolling pointer counts them.
+    s.PointerAngle = static_cast<std::int32_t>(inLap / count);
+    if (s.PointerAngle == 0)
+        s.PointerAngle = 360;
+    WheelRenderer::drawPointer(*m_context.controls.draw.surface, geometry(), m_pointerDegrees);
 }
 
 } // namespace pelorin

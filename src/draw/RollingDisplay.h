@@ -3,6 +3,7 @@
 #include "draw/WheelGeometry.h"
 
 #include <QString>
+#include <cstdint>
 
 namespace pelorin {
 
@@ -19,6 +20,14 @@ public:
     void DrawWheel();
     // One tick of the roll timer.
     void tick();
+    // Puts the pointer at step (1/WheelCount degree each) and the sector under it into the name box, as
+    // a tick does; the run-out after a slow stop moves the pointer this way.
+    void showAtStep(std::int64_t step);
+
+    // The pointer's angle in degrees as last drawn, fractions included.
+    double pointerDegrees() const { return m_pointerDegrees; }
+    // Goes up by one every time a wheel is drawn, so a view can tell a new wheel from the old.
+    int wheelGeneration() const { return m_generation; }
 
     // True once a tick of the current draw put a sector into the name box.
     bool hasShownSector() const { return m_shown; }
@@ -29,7 +38,11 @@ private:
     wheel::Geometry geometry() const;
 
     AppContext& m_context;
+    void showSector(int sector);
+
     bool m_shown = false;
+    double m_pointerDegrees = 0;
+    int m_generation = 0;
     QString m_shownText;
 };
 

@@ -42,7 +42,7 @@ void WheelRenderer::DrawWheel(IDrawingSurface& surface, const Geometry& g, int c
     surface.saveBackground();
 }
 
-void WheelRenderer::drawPointer(IDrawingSurface& surface, const Geometry& g, std::int32_t angle)
+void WheelRenderer::drawPointer(IDrawingSurface& surface, const Geometry& g, double angle)
 {
     const QPointF centre(g.centreX, g.centreY);
     // The saved wheel holds every spoke unharmed, so it both erases the last pointer and redraws the spokes.

@@ -31,7 +31,7 @@ public:
                           std::shared_ptr<APIFont>& font);
 
     // Puts the wheel back as DrawWheel left it and draws the zero line, the pointer at angle, its tip and the hub.
-    static void drawPointer(IDrawingSurface& surface, const wheel::Geometry& geometry, std::int32_t angle);
+    static void drawPointer(IDrawingSurface& surface, const wheel::Geometry& geometry, double angle);
 };
 
 } // namespace pelorin

@@ -6,6 +6,7 @@
 #include "ui/Fonts.h"
 #include "ui/Placement.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +94,19 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     nameBox->setFont(fonts::song(18));
     ui::setTextColour(nameBox, red);
     ui::place(nameBox, 0, 6480, 6953, 555);
+
+    // Both in corners below the wheel that neither the wheel nor its numbers reach.
+    slowStop = new QCheckBox(QStringLiteral("随机缓停"), this);
+    slowStop->setObjectName(QStringLiteral("SlowStop"));
+    slowStop->setAccessibleName(QStringLiteral("随机缓停"));
+    slowStop->setFont(normal);
+    slowStop->setFocusPolicy(Qt::NoFocus);
+    ui::place(slowStop, 120, 5955, 1260, 330);
+    projector = new QPushButton(QStringLiteral("大屏显示"), this);
+    projector->setObjectName(QStringLiteral("Projector"));
+    projector->setAccessibleName(QStringLiteral("大屏显示"));
+    projector->setFocusPolicy(Qt::NoFocus);
+    ui::place(projector, 5640, 5895, 1290, 435);
 
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("Line3"));

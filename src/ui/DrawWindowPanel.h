@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <memory>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -30,6 +31,8 @@ public:
     QPushButton* close; // Command14
     QLineEdit* nameBox; // Text1
     QListWidget* currentDraw; // List2
+    QCheckBox* slowStop; // 随机缓停
+    QPushButton* projector; // 大屏显示
 
 private:
     std::unique_ptr<QtDrawingSurface> m_surface;

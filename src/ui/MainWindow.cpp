@@ -17,6 +17,8 @@
 #include "platform/qt/QtTimer.h"
 #include "platform/qt/WidgetPanel.h"
 #include "platform/qt/WidgetText.h"
+#include "platform/qt/WidgetToggle.h"
+#include "settings/DrawOptions.h"
 #include "settings/FileSettingsStore.h"
 #include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
@@ -25,9 +27,12 @@
 #include "ui/Fonts.h"
 #include "ui/NameListView.h"
 #include "ui/Placement.h"
+#include "ui/ProjectorControl.h"
+#include "ui/ProjectorWindow.h"
 #include "workbook/Spreadsheet.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -36,6 +41,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QToolButton>
@@ -78,6 +84,7 @@ MainWindow::MainWindow(Services services, ITimer* rollTimer, QWidget* parent)
     bindControls();
     m_commands = std::make_unique<Commands>(m_context);
     connectCommands();
+    connectDrawOptions();
 }
 
 MainWindow::~MainWindow()
@@ -193,6 +200,7 @@ void MainWindow::bindControls()
     d.speedBox = keep<WidgetText>(WidgetText::of(m_drawWindow->speedBox));
     d.currentDraw = keep<ListWidgetNameList>(m_drawWindow->currentDraw);
     d.surface = m_drawWindow->surface();
+    d.slowStop = keep<WidgetToggle>(m_drawWindow->slowStop);
     d.timer->setInterval(10);
     d.focusStartStop = [this] { m_drawWindow->startStop->setFocus(Qt::OtherFocusReason); };
     d.setBackgroundEnabled = [this](bool enabled) { setBackgroundEnabled(enabled); };
@@ -253,6 +261,27 @@ void MainWindow::connectCommands()
             m_exiting = true;
             m_exit();
         }
+    });
+}
+
+void MainWindow::connectDrawOptions()
+{
+    ISettingsStore& store = *m_context.services.settings;
+    m_drawWindow->slowStop->setChecked(drawoptions::loadSlowStop(store));
+    connect(m_drawWindow->slowStop, &QCheckBox::toggled, this,
+            [&store](bool on) { drawoptions::saveSlowStop(store, on); });
+
+    m_projector = new ProjectorControl(m_context, m_commands->draw.engine().display(), this);
+    connect(m_drawWindow->projector, &QPushButton::clicked, m_projector, &ProjectorControl::toggle);
+    auto* f11 = new QShortcut(QKeySequence(Qt::Key_F11), this);
+    f11->setContext(Qt::WindowShortcut);
+    connect(f11, &QShortcut::activated, m_projector, [this] {
+        if (m_drawWindow->isVisible() || m_projector->window())
+            m_projector->toggle();
+    });
+    connect(m_projector, &ProjectorControl::startStopRequested, this, [this] {
+        if (m_drawWindow->isVisible())
+            m_commands->draw.startStop();
     });
 }
 

@@ -19,6 +19,7 @@ class DrawWindowPanel;
 class EntryPanel;
 class ITimer;
 class SessionLists;
+class ProjectorControl;
 
 // The main window: builds the controls, hands them to the commands as interfaces, and forwards every
 // click to a command. It holds no rule of its own.
@@ -37,6 +38,7 @@ public:
     CategoryPage* page(Category i) const { return m_pages.at(static_cast<std::size_t>(i)); }
     DrawWindowPanel* drawWindow() const { return m_drawWindow; }
     EntryPanel* entryPanel() const { return m_entryPanel; }
+    ProjectorControl* projector() const { return m_projector; }
     BottomBar* bottomBar() const { return m_bottomBar; }
     QTabWidget* inspectorTabs() const { return m_tabs1; }
     QTabWidget* enterpriseTabs() const { return m_tabs2; }
@@ -55,6 +57,7 @@ private:
     void bindControls();
     void connectCommands();
     void setBackgroundEnabled(bool enabled);
+    void connectDrawOptions();
 
     template <typename T, typename... Args> T* keep(Args&&... args);
 
@@ -67,6 +70,7 @@ private:
     BottomBar* m_bottomBar = nullptr;
     DrawWindowPanel* m_drawWindow = nullptr;
     EntryPanel* m_entryPanel = nullptr;
+    ProjectorControl* m_projector = nullptr;
     std::vector<std::shared_ptr<void>> m_owned; // adapters and desktop services
     std::function<void()> m_exit;
     bool m_exiting = false;

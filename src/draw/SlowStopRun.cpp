@@ -1,0 +1,68 @@
+#include "draw/SlowStopRun.h"
+
+#include "app/AppContext.h"
+#include "app/AppText.h"
+#include "app/NumberConversion.h"
+#include "draw/DrawText.h"
+#include "draw/RollingDisplay.h"
+#include "platform/IMessageBox.h"
+#include "platform/INameList.h"
+#include "platform/ITextControl.h"
+#include "platform/ITimer.h"
+#include "platform/IToggle.h"
+
+namespace pelorin {
+
+SlowStopRun::SlowStopRun(AppContext& context, RollingDisplay& display)
+    : m_context(context)
+    , m_display(display)
+{
+}
+
+bool SlowStopRun::isOptionOn() const
+{
+    const IToggle* option = m_context.controls.draw.slowStop;
+    return option && option->isChecked();
+}
+
+bool SlowStopRun::allowsStart()
+{
+    if (!isOptionOn())
+        return true;
+    // An empty list or an unreadable speed is the start's own notice.
+    const INameList* candidates = m_context.category(m_context.state.CurCategory).candidates;
+    if (!candidates || candidates->count() == 0)
+        return true;
+    const std::optional<std::int16_t> speed = rollSpeedFrom(m_context.controls.draw.speedBox->text());
+    if (!speed || *speed >= SlowStop::MinimumSpeed)
+        return true;
+    m_context.services.messageBox->information(QStringLiteral("开启随机缓停时转速不能低于10。"), text::windowCaption());
+    return false;
+}
+
+bool SlowStopRun::begin(std::function<void()> onRest)
+{
+    const AppState& s = m_context.state;
+    if (!isOptionOn() || !m_display.hasShownSector() || s.WheelCount < 1)
+        return false;
+    // A draw started at a lower speed before the option was ticked still runs out at a sensible pace.
+    const int speed = s.RollSpeed < SlowStop::MinimumSpeed ? SlowStop::MinimumSpeed : s.RollSpeed;
+    m_motion.begin(s.PointerAngle, speed, s.WheelCount, *m_context.services.random);
+    m_onRest = std::move(onRest);
+    DrawWindowControls& draw = m_context.controls.draw;
+    draw.startStop->setText(QStringLiteral("停止中…"));
+    draw.timer->setOnTick([this] { tick(); });
+    return true;
+}
+
+void SlowStopRun::tick()
+{
+    if (!m_motion.isRunning())
+        return;
+    const bool rested = m_motion.step();
+    m_display.showAtStep(m_motion.position());
+    if (rested && m_onRest)
+        m_onRest();
+}
+
+} // namespace pelorin

@@ -1,0 +1,318 @@
+#include "ui/ProjectorWindow.h"
+
+#include "app/AppContext.h"
+#include "draw/DrawText.h"
+#include "draw/RollingDisplay.h"
+#include "draw/WheelGeometry.h"
+#include "draw/WheelRenderer.h"
+#include "platform/INameList.h"
+#include "platform/ITextControl.h"
+#include "platform/qt/QtDrawingSurface.h"
+#include "ui/Fonts.h"
+
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextOption>
+#include <cmath>
+
+namespace pelorin {
+
+namespace {
+
+constexpr double SmallWheelRadius = 2500.0 / wheel::TwipsPerPixel; // pixels, in the draw window
+constexpr double TwoPi = 6.283185307179586;
+
+QColor colourOf(Colour c)
+{
+    return QtDrawingSurface::toQColor(c);
+}
+
+wheel::Geometry scaledGeometry(QPointF centre, double radius)
+{
+    return { centre.x(), centre.y(), radius * wheel::TwipsPerPixel };
+}
+
+QFont pixelFont(double px, bool bold = false)
+{
+    QFont font = fonts::song(10.5, bold);
+    font.setPixelSize(std::max(1, int(std::lround(px))));
+    return font;
+}
+
+} // namespace
+
+ProjectorWindow::ProjectorWindow(const AppContext& context, const RollingDisplay& display, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_context(context)
+    , m_display(display)
+{
+    setObjectName(QStringLiteral("ProjectorWindow"));
+    setWindowTitle(QStringLiteral("Pelorin 大屏"));
+    setAccessibleName(QStringLiteral("Pelorin 大屏"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    m_refresh.setInterval(10);
+    m_refresh.setTimerType(Qt::PreciseTimer);
+    connect(&m_refresh, &QTimer::timeout, this, [this] { sync(); });
+    m_refresh.start();
+}
+
+ProjectorWindow::Layout ProjectorWindow::layoutFor(QSize size) const
+{
+    Layout l;
+    const double w = size.width();
+    const double h = size.height();
+    const double margin = h / 40;
+    l.headerPx = h / 24;
+    l.header = QRectF(margin, margin, w - 2 * margin, l.headerPx * 1.5);
+    l.namePx = std::ceil(h / 12) + 1;
+    const double nameHeight = l.namePx * 1.2 * 2;
+    l.name = QRectF(margin, h - margin - nameHeight, w - 2 * margin, nameHeight);
+    const double top = l.header.bottom() + margin / 2;
+    const double middle = l.name.top() - margin / 2 - top;
+    const double side = std::max(10.0, std::min(middle, w * 0.62));
+    l.wheelBox = QRectF(margin, top, side, side);
+    l.ring = side * 0.08;
+    l.radius = side / 2 - l.ring;
+    l.centre = l.wheelBox.center();
+    l.listPx = h / 30;
+    l.list = QRectF(l.wheelBox.right() + margin, top, w - l.wheelBox.right() - 2 * margin, middle);
+    return l;
+}
+
+// Pixel size of the sector numbers for count sectors; 0 where they would overlap or be too small to read.
+double ProjectorWindow::numberPx(int count) const
+{
+    if (count < 1)
+        return 0;
+    const int digits = int(zeroPad(count, count).size());
+    const double spacing = TwoPi * m_layout.radius / count;
+    const double px = std::min({ m_layout.ring / (digits * 0.62), spacing * 0.95, m_layout.wheelBox.width() / 28 });
+    const double smallest = std::max(8.0, height() / 120.0);
+    return px >= smallest ? px : 0;
+}
+
+int ProjectorWindow::numberedUpTo() const
+{
+    int count = 1;
+    while (count < 32767 && numberPx(count + 1) > 0)
+        ++count;
+    return numberPx(1) > 0 ? count : 0;
+}
+
+void ProjectorWindow::rebuildWheel()
+{
+    const int count = m_context.state.WheelCount;
+    m_wheelGeneration = m_display.wheelGeneration();
+    m_wheelCount = count;
+    m_wheel = QImage(size(), QImage::Format_RGB32);
+    m_wheel.fill(Qt::white);
+    QPainter p(&m_wheel);
+    // Past a few thousand spokes they fill the disc anyway; plain lines draw them ten times faster.
+    p.setRenderHint(QPainter::Antialiasing, count <= 4000);
+    const wheel::Geometry g = scaledGeometry(m_layout.centre, m_layout.radius);
+    const double scale = m_layout.radius / SmallWheelRadius;
+    p.setPen(QPen(colourOf(wheel::RimColour), std::max(1.0, scale)));
+    p.drawEllipse(m_layout.centre, m_layout.radius, m_layout.radius);
+    const QColor spoke = colourOf(wheel::SpokeColour);
+    p.setPen(QPen(spoke, std::max(1.0, scale * 0.8)));
+    if (count > 0 && TwoPi * m_layout.radius / count < 0.75) {
+        // Spokes closer than a pixel even at the rim cover the whole disc: paint the disc they make.
+        p.setBrush(spoke);
+        p.drawEllipse(m_layout.centre, m_layout.radius, m_layout.radius);
+        p.setBrush(Qt::NoBrush);
+    } else {
+        for (int i = 1; i <= count; ++i)
+            p.drawLine(m_layout.centre, wheel::rimPoint(g, wheel::spokeAngle(i, count)));
+    }
+    p.setPen(QPen(colourOf(wheel::RimColour), std::max(1.0, scale)));
+    p.drawEllipse(m_layout.centre, m_layout.radius, m_layout.radius);
+    if (const double px = numberPx(count); px > 0) {
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        const QFont font = pixelFont(px);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        const double ascent = QFontMetricsF(font).ascent();
+        for (int i = 1; i <= count; ++i) {
+            const double angle = wheel::spokeAngle(i, count);
+            p.save();
+            p.translate(wheel::rimPoint(g, angle));
+            p.rotate(angle * wheel::Pi / 3.141592653589793);
+            p.drawText(QPointF(2, ascent / 2), zeroPad(i, count));
+            p.restore();
+        }
+    }
+}
+
+QRegion ProjectorWindow::pointerRegion(double degrees) const
+{
+    // Small boxes along the pointer, so a repaint touches little more than the line itself.
+    const wheel::Geometry g = scaledGeometry(m_layout.centre, m_layout.radius);
+    const QPointF tip = wheel::rimPoint(g, degrees);
+    const double pad = 4 + m_layout.radius / SmallWheelRadius * wheel::TipDotRadius;
+    QRegion region;
+    constexpr int Pieces = 12;
+    for (int k = 0; k < Pieces; ++k) {
+        const QPointF a = m_layout.centre + (tip - m_layout.centre) * (double(k) / Pieces);
+        const QPointF b = m_layout.centre + (tip - m_layout.centre) * (double(k + 1) / Pieces);
+        region += QRectF(a, b).normalized().adjusted(-pad, -pad, pad, pad).toAlignedRect();
+    }
+    const double hub = wheel::HubRadius * m_layout.radius / SmallWheelRadius + 2;
+    region += QRectF(m_layout.centre - QPointF(hub, hub), QSizeF(2 * hub, 2 * hub)).toAlignedRect();
+    return region;
+}
+
+QString ProjectorWindow::headerText() const
+{
+    const DrawWindowControls& d = m_context.controls.draw;
+    const QString preset = d.presetBox ? d.presetBox->text() : QString();
+    const QString drawn = d.drawnBox ? d.drawnBox->text() : QString();
+    return QStringLiteral("%1　　预摇：%2 个　/　已摇：%3 个")
+        .arg(categoryName(m_context.state.CurCategory), preset, drawn);
+}
+
+QRegion ProjectorWindow::sync()
+{
+    QRegion dirty;
+    if (!isVisible())
+        return dirty;
+    const DrawWindowControls& d = m_context.controls.draw;
+    if (m_display.wheelGeneration() != m_wheelGeneration || m_context.state.WheelCount != m_wheelCount
+        || m_wheel.size() != size()) {
+        rebuildWheel();
+        m_pointer = m_display.pointerDegrees();
+        dirty = rect();
+    }
+    const double pointer = m_display.pointerDegrees();
+    if (pointer != m_pointer) {
+        dirty += pointerRegion(m_pointer);
+        dirty += pointerRegion(pointer);
+        m_pointer = pointer;
+    }
+    const QString name = d.nameBox ? d.nameBox->text() : QString();
+    if (name != m_name) {
+        m_name = name;
+        dirty += m_layout.name.toAlignedRect();
+    }
+    const QString header = headerText();
+    if (header != m_header) {
+        m_header = header;
+        dirty += m_layout.header.toAlignedRect();
+    }
+    const QStringList list = d.currentDraw ? d.currentDraw->items() : QStringList();
+    if (list != m_list) {
+        m_list = list;
+        dirty += m_layout.list.toAlignedRect();
+    }
+    if (!dirty.isEmpty())
+        update(dirty);
+    return dirty;
+}
+
+void ProjectorWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_layout = layoutFor(size());
+    m_wheelGeneration = -1;
+    sync();
+}
+
+void ProjectorWindow::paintEvent(QPaintEvent* event)
+{
+    QPainter p(this);
+    if (m_wheel.size() != size()) {
+        m_layout = layoutFor(size());
+        rebuildWheel();
+    }
+    for (const QRect& r : event->region())
+        p.drawImage(r, m_wheel, r);
+
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const wheel::Geometry g = scaledGeometry(m_layout.centre, m_layout.radius);
+    const double scale = m_layout.radius / SmallWheelRadius;
+    p.setPen(QPen(colourOf(wheel::ZeroLineColour), std::max(1.5, scale)));
+    p.drawLine(m_layout.centre, wheel::rimPoint(g, 0));
+    const QColor pointer = colourOf(wheel::PointerColour);
+    p.setPen(QPen(pointer, std::max(2.0, scale * 1.5)));
+    p.drawLine(m_layout.centre, wheel::rimPoint(g, m_pointer));
+    p.drawLine(m_layout.centre, wheel::rimPoint(g, m_pointer + wheel::PointerSpread));
+    p.setBrush(pointer);
+    p.drawEllipse(wheel::tipPoint(g, m_pointer), wheel::TipDotRadius * scale, wheel::TipDotRadius * scale);
+    const QColor hub = colourOf(wheel::HubColour);
+    p.setPen(hub);
+    p.setBrush(hub);
+    const double hubRadius = wheel::HubRadius * scale;
+    p.drawEllipse(m_layout.centre, hubRadius, hubRadius);
+
+    const QRect textArea = event->region().boundingRect();
+    if (textArea.intersects(m_layout.header.toAlignedRect())) {
+        p.setFont(pixelFont(m_layout.headerPx, true));
+        p.setPen(QColor(0, 0, 0));
+        p.drawText(m_layout.header, Qt::AlignLeft | Qt::AlignVCenter, m_header);
+    }
+    if (textArea.intersects(m_layout.name.toAlignedRect())) {
+        // Two lines of the large size; a name longer than that is made smaller rather than cut off.
+        double px = m_layout.namePx;
+        QTextOption option(Qt::AlignCenter);
+        option.setWrapMode(QTextOption::WrapAnywhere);
+        QFont font = pixelFont(px, true);
+        while (px > 8) {
+            font = pixelFont(px, true);
+            const QRectF needed
+                = QFontMetricsF(font).boundingRect(m_layout.name, Qt::AlignCenter | Qt::TextWrapAnywhere, m_name);
+            if (needed.height() <= m_layout.name.height() && needed.width() <= m_layout.name.width())
+                break;
+            px *= 0.9;
+        }
+        p.setFont(font);
+        p.setPen(QColor(255, 0, 0));
+        p.drawText(m_layout.name, m_name, option);
+    }
+    if (textArea.intersects(m_layout.list.toAlignedRect())) {
+        const QFont font = pixelFont(m_layout.listPx);
+        const double line = QFontMetricsF(font).height() * 1.15;
+        p.setFont(pixelFont(m_layout.listPx, true));
+        p.setPen(QColor(0, 128, 0));
+        QRectF row(m_layout.list.left(), m_layout.list.top(), m_layout.list.width(), line);
+        p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("当前摇出名单："));
+        p.setFont(font);
+        p.setPen(QColor(255, 0, 0));
+        const int room = std::max(1, int((m_layout.list.height() - line) / line));
+        // The latest names stay in view; earlier ones are summed up in the first row.
+        int first = 0;
+        if (m_list.size() > room) {
+            first = int(m_list.size()) - (room - 1);
+            row.translate(0, line);
+            p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("……（前 %1 个略）").arg(first));
+        }
+        const QFontMetricsF metrics(font);
+        for (int i = first; i < m_list.size(); ++i) {
+            row.translate(0, line);
+            const QString text = QStringLiteral("%1. %2").arg(i + 1).arg(m_list.at(i));
+            p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(text, Qt::ElideMiddle, row.width()));
+        }
+    }
+}
+
+void ProjectorWindow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit startStopRequested();
+        return;
+    case Qt::Key_Escape:
+        close();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+} // namespace pelorin
