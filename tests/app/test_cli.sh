@@ -21,6 +21,24 @@ check "--version prints the version" "grep -Eq '^pelorin [0-9]+\.[0-9]+\.[0-9]+'
 check "an unknown option exits 2" "[ $? -eq 2 ]"
 "$pelorin" --screenshot "$work/main.png" >/dev/null 2>&1
 check "--screenshot leaves a picture" "[ -s '$work/main.png' ]"
+# The picture is the whole window, drawn: its size is the window's and it holds many colours, not a blank.
+if command -v python3 >/dev/null; then
+    check "--screenshot draws the whole window" "python3 - '$work/main.png' <<'PY'
+import struct, sys, zlib
+data = open(sys.argv[1], 'rb').read()
+assert data[:8] == b'\\x89PNG\\r\\n\\x1a\\n'
+width, height = struct.unpack('>II', data[16:24])
+assert 800 <= width <= 860 and 650 <= height <= 716, (width, height)
+pos, idat = 8, b''
+while pos < len(data):
+    length, kind = struct.unpack('>I4s', data[pos:pos + 8])
+    if kind == b'IDAT':
+        idat += data[pos + 8:pos + 8 + length]
+    pos += 12 + length
+raw = zlib.decompress(idat)
+assert len(set(raw[i:i + 3] for i in range(0, len(raw) - 3, 997))) > 20
+PY"
+fi
 "$pelorin" --demo "$work/demo" >"$work/demo.txt" 2>&1
 check "--demo walks the whole road" "[ $? -eq 0 ]"
 check "--demo leaves pictures" "[ -s '$work/demo/01-main.png' ] && [ -s '$work/demo/02-wheel.png' ] && [ -s '$work/demo/04-results.png' ]"

@@ -86,7 +86,9 @@ private slots:
         QCOMPARE(draw->startStop->text(), "停止");
         QCOMPARE(draw->presetBox->text(), "2");
         QCOMPARE(draw->drawnBox->text(), "0");
-        QVERIFY(!page->isEnabled() || !window.inspectorTabs()->isEnabled());
+        QVERIFY(!window.inspectorTabs()->isEnabled());
+        QVERIFY(!window.enterpriseTabs()->isEnabled());
+        QVERIFY(!page->drawButton->isEnabled());
 
         // First draw: let the pointer reach a sector, stop by Enter on the focused start/stop button.
         desk.timer.fire(12);
