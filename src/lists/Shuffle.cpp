@@ -81,6 +81,8 @@ bool ShuffleList(INameList& list, IRandom& random)
     if (list.count() < 2)
         return false;
     list.setItems(shuffledItems(list.items(), random));
+    // The old selection would mark a name that moved: after a shuffle nothing is selected.
+    list.setSelectedIndex(-1);
     return true;
 }
 

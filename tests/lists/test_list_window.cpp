@@ -2,11 +2,13 @@
 #include "fakes/ScriptedRandom.h"
 #include "ui/MainWindow.h"
 
+#include "ui/NameListView.h"
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include "ui/NameListView.h"
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -57,7 +59,10 @@ struct Window
     {
         return find<QPushButton>(name + u'_' + QString::number(i));
     }
-    NameListView* list(const QString& name, int i) const { return find<NameListView>(name + u'_' + QString::number(i)); }
+    NameListView* list(const QString& name, int i) const
+    {
+        return find<NameListView>(name + u'_' + QString::number(i));
+    }
     QString label(int i) const { return find<QLabel>(u"Label2_"_qs + QString::number(i))->text(); }
     QString drawn(int i) const { return find<QLineEdit>(u"Text6_"_qs + QString::number(i))->text(); }
 
@@ -93,6 +98,8 @@ private slots:
     void clearCandidatesButton();
     void manualEntryCommit();
     void excludeButton();
+    void pastedLineBreaksEndNames();
+    void shuffleLeavesNothingSelectedOnScreen();
 };
 
 void TestListWindow::handBackButtons_data()
@@ -211,6 +218,34 @@ void TestListWindow::manualEntryCommit()
     w.click(w.find<QPushButton>(u"Command18"_qs));
     QVERIFY(!panel->isVisible());
     QCOMPARE(w.list(u"List4"_qs, 3)->count(), 0);
+}
+
+void TestListWindow::pastedLineBreaksEndNames()
+{
+    // Text from other programs arrives with LF, lone CR or CR LF breaks; pasted into the real entry area,
+    // each of them ends a name.
+    Window w;
+    w.click(w.button(u"Command9"_qs, 6));
+    auto* text = w.find<QPlainTextEdit>(u"Text8"_qs);
+    text->setFocus();
+    QGuiApplication::clipboard()->setText(u"甲\n乙\r丙\r\n丁\n\n戊"_qs);
+    QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+    w.click(w.find<QPushButton>(u"Command10"_qs));
+    QCOMPARE(itemsOf(w.list(u"List1"_qs, 6)),
+             (QStringList { u"甲"_qs, u"乙"_qs, u"丙"_qs, u"丁"_qs, QString(), u"戊"_qs }));
+}
+
+void TestListWindow::shuffleLeavesNothingSelectedOnScreen()
+{
+    Window w;
+    NameListView* list = w.list(u"List1"_qs, 6);
+    list->addItems({ u"甲"_qs, u"乙"_qs, u"丙"_qs, u"丁"_qs });
+    w.select(list, 2);
+    QVERIFY(list->selectionModel()->hasSelection());
+    w.click(w.button(u"Command26"_qs, 6));
+    QVERIFY(!list->selectionModel()->hasSelection());
+    QVERIFY(list->selectionModel()->selectedIndexes().isEmpty());
+    QCOMPARE(list->count(), 4);
 }
 
 void TestListWindow::excludeButton()
