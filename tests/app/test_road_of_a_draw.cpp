@@ -1,6 +1,7 @@
 // The whole road of one draw through the real main window: import from a workbook on disk, strike out
 // last year's names, draw two names by clicks and Enter, export, copy.
 #include "app/AppContext.h"
+#include "fakes/CandidateWorkbook.h"
 #include "fakes/FakeDesktop.h"
 #include "output/WorkbookCells.h"
 #include "platform/INameList.h"
@@ -10,13 +11,13 @@
 #include "ui/MainWindow.h"
 #include "workbook/Spreadsheet.h"
 
+#include "ui/NameListView.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include "ui/NameListView.h"
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -25,28 +26,6 @@
 
 using namespace pelorin;
 using namespace pelorin::test;
-
-namespace {
-
-// A workbook with a heading in B1 and the names below it, as clerks keep them.
-bool writeNames(const QString& path, const QStringList& names)
-{
-    workbook::Spreadsheet spreadsheet;
-    QString error;
-    const auto document = spreadsheet.open(QStringLiteral(PELORIN_SOURCE_DIR "/data/export.xlsx"), &error);
-    ISheet* sheet = document ? document->firstSheet() : nullptr;
-    if (!sheet)
-        return false;
-    sheet->setCellText("A1", "序号");
-    sheet->setCellText("B1", "企业名称");
-    for (int k = 0; k < names.size(); ++k) {
-        sheet->setCellText(QStringLiteral("A%1").arg(k + 2), QString::number(k + 1));
-        sheet->setCellText(QStringLiteral("B%1").arg(k + 2), names[k]);
-    }
-    return document->saveAs(path, &error);
-}
-
-} // namespace
 
 class RoadOfADrawTest : public QObject
 {
@@ -57,8 +36,8 @@ private slots:
         QTemporaryDir dir;
         const QString candidates = dir.filePath("企业.xlsx");
         const QString history = dir.filePath("去年.xlsx");
-        QVERIFY(writeNames(candidates, { "甲公司", "乙公司", "丙公司", "丁公司", "乙公司" }));
-        QVERIFY(writeNames(history, { "乙公司", "戊公司" }));
+        QVERIFY(writeCandidateWorkbook(candidates, { "甲公司", "乙公司", "丙公司", "丁公司", "乙公司" }));
+        QVERIFY(writeCandidateWorkbook(history, { "乙公司", "戊公司" }));
 
         FakeDesktop desk;
         MainWindow window(desk.services(), &desk.timer);

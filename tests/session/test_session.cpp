@@ -1,4 +1,5 @@
 #include "app/CommandScope.h"
+#include "fakes/CandidateWorkbook.h"
 #include "fakes/FakeDesktop.h"
 #include "lists/SessionLists.h"
 #include "platform/INameList.h"
@@ -28,23 +29,6 @@ using namespace pelorin;
 using namespace pelorin::test;
 
 namespace {
-
-bool writeNames(const QString& path, const QStringList& names)
-{
-    // Through the component's front, as any user of the component would write one.
-    workbook::Spreadsheet spreadsheet;
-    QString error;
-    auto document = spreadsheet.open(QStringLiteral(PELORIN_SOURCE_DIR "/data/export.xlsx"), &error);
-    if (!document)
-        return false;
-    ISheet* sheet = document->firstSheet();
-    sheet->setCellText(QStringLiteral("B1"), QStringLiteral("企业名称"));
-    for (int k = 0; k < names.size(); ++k) {
-        sheet->setCellText(QStringLiteral("A%1").arg(k + 2), QString::number(k + 1));
-        sheet->setCellText(QStringLiteral("B%1").arg(k + 2), names[k]);
-    }
-    return document->saveAs(path, &error);
-}
 
 // Everything of the session a window shows: lists, page fields and the window-level texts.
 QStringList shownState(MainWindow& w)
@@ -171,7 +155,7 @@ private slots:
     {
         QTemporaryDir files;
         const QString candidates = files.filePath("企业.xlsx");
-        QVERIFY(writeNames(candidates, { "甲公司", "乙公司", "丙公司", "丁公司", "乙公司", "戊公司" }));
+        QVERIFY(writeCandidateWorkbook(candidates, { "甲公司", "乙公司", "丙公司", "丁公司", "乙公司", "戊公司" }));
         QStringList before;
         {
             Run run;
