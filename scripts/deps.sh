@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite
-    libquazip1-qt6-dev libpugixml-dev
+    libquazip1-qt6-dev libpugixml-dev libsodium-dev
     fonts-noto-cjk fonts-wqy-microhei
     xvfb xauth
 )
@@ -14,7 +14,7 @@ if [ "${1:-}" = "--test" ]; then
     PACKAGES+=(
         libgtest-dev libbenchmark-dev
         python3 python3-openpyxl python3-xlrd python3-xlwt libfreexl-dev
-        desktop-file-utils appstream libreoffice-calc-nogui
+        desktop-file-utils appstream libreoffice-calc-nogui poppler-utils
     )
 fi
 

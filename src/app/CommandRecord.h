@@ -25,7 +25,7 @@ struct ListChange
     {
         Append, // names appended at the end
         Remove, // the item at index removed; names holds the removed text, one item
-        Clear, // every item removed
+        Clear, // every item removed; names holds them
         Replace, // the list's items replaced by names (a shuffle, an exclusion)
     };
 

@@ -20,8 +20,10 @@ class IClipboard;
 class IShell;
 class IClock;
 class IRandom;
+class ISeedSource;
 class ISettingsStore;
 class ISpreadsheet;
+class ISheetPrinter;
 
 // The controls of one category's tab page that the commands read and change.
 struct CategoryControls
@@ -78,9 +80,11 @@ struct Services
     IClipboard* clipboard = nullptr;
     IShell* shell = nullptr;
     IClock* clock = nullptr;
-    IRandom* random = nullptr;
+    IRandom* random = nullptr; // secure picks (the slow stop's further turn)
+    ISeedSource* seeds = nullptr; // the seed of every shuffle; none: shuffles take their picks from random
     ISettingsStore* settings = nullptr;
     ISpreadsheet* spreadsheet = nullptr;
+    ISheetPrinter* printer = nullptr; // the record sheet
     QString programFolder; // folder of the executable; templates and default import folder
 };
 

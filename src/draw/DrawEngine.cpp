@@ -5,7 +5,7 @@
 #include "app/Layout.h"
 #include "app/NumberConversion.h"
 #include "draw/DrawText.h"
-#include "lists/Shuffle.h"
+#include "lists/SeededShuffle.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
 #include "platform/IPanel.h"
@@ -51,9 +51,10 @@ bool DrawEngine::start()
     draw.timer->setOnTick([this] { m_display.tick(); });
     draw.timer->setEnabled(true);
     draw.startStop->setText(QStringLiteral("停止"));
-    ShuffleList(candidates, *m_context.services.random);
+    shuffleCandidatesWithNewSeed(m_context, s.CurCategory);
     s.WheelCount = candidates.count();
     s.RollSpeed = *speed;
+    m_context.notes.note(drawnotes::Speed, int(*speed));
     s.PointerAngle = 0;
     m_display.DrawWheel();
 
@@ -82,6 +83,16 @@ DrawEngine::StopOutcome DrawEngine::stop()
 
     halt();
     const QString& name = *drawn;
+    // Where the pointer stood and what the wheel showed, so that a record of this stop can be checked
+    // against the shuffled list.
+    CommandNotes& notes = m_context.notes;
+    notes.note(drawnotes::Name, name);
+    notes.note(drawnotes::Sector, m_display.shownSector());
+    notes.note(drawnotes::WheelCount, int(m_context.state.WheelCount));
+    notes.note(drawnotes::Speed, int(m_context.state.RollSpeed));
+    notes.note(drawnotes::Angle, m_display.pointerDegrees());
+    notes.note(drawnotes::Steps, qint64(m_display.pointerSteps()));
+    notes.note(drawnotes::ShownSteps, qint64(m_display.shownSteps()));
     DrawWindowControls& draw = m_context.controls.draw;
     CategoryControls& page = m_context.category(m_context.state.CurCategory);
     page.results->append(name);

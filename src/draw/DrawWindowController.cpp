@@ -127,8 +127,8 @@ void DrawWindowController::startStop()
     CommandScope scope(m_context, m_context.state.IsRolling ? QStringLiteral("stop") : QStringLiteral("start"),
                        m_context.state.CurCategory);
     if (!m_context.state.IsRolling) {
-        if (m_slowStop.allowsStart())
-            m_engine.start();
+        if (m_slowStop.allowsStart() && m_engine.start())
+            m_context.notes.note(drawnotes::SlowStopOption, m_slowStop.isOptionOn());
         return;
     }
     if (m_slowStop.begin([this] { takeStop(true); }))
@@ -141,10 +141,10 @@ void DrawWindowController::takeStop(bool ranOut)
     // A stop after the run-out arrives from the timer, outside the press's command: it is a command of its own.
     CommandScope scope(m_context, QStringLiteral("stop"), m_context.state.CurCategory);
     if (m_engine.display().hasShownSector()) {
-        m_context.notes.note(QStringLiteral("slowStop"), ranOut);
+        m_context.notes.note(drawnotes::SlowStop, ranOut);
         if (ranOut) {
-            m_context.notes.note(QStringLiteral("slowStopPressAngle"), m_slowStop.motion().pressAngle());
-            m_context.notes.note(QStringLiteral("slowStopTurn"), m_slowStop.motion().turnDegrees());
+            m_context.notes.note(drawnotes::SlowStopPressAngle, m_slowStop.motion().pressAngle());
+            m_context.notes.note(drawnotes::SlowStopTurn, qint64(m_slowStop.motion().turnSteps()));
         }
     }
     if (m_engine.stop() == DrawEngine::StopOutcome::Finished)

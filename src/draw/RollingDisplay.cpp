@@ -25,7 +25,10 @@ void RollingDisplay::DrawWheel()
     AppState& s = m_context.state;
     m_shown = false;
     m_shownText.clear();
+    m_shownSector = 0;
+    m_shownSteps = 0;
     m_pointerDegrees = s.PointerAngle;
+    m_pointerSteps = std::int64_t(s.PointerAngle) * s.WheelCount;
     ++m_generation;
     WheelRenderer::DrawWheel(*m_context.controls.draw.surface, geometry(), s.WheelCount, s.WheelFont);
 }
@@ -38,8 +41,9 @@ void RollingDisplay::tick()
         s.PointerAngle = 0;
     s.PointerAngle += s.RollSpeed;
 
-    showSector(wheel::sectorAt(s.PointerAngle, s.WheelCount));
     m_pointerDegrees = s.PointerAngle;
+    m_pointerSteps = std::int64_t(s.PointerAngle) * s.WheelCount;
+    showSector(wheel::sectorAt(s.PointerAngle, s.WheelCount));
     WheelRenderer::drawPointer(*m_context.controls.draw.surface, geometry(), s.PointerAngle);
 }
 
@@ -50,6 +54,8 @@ void RollingDisplay::showSector(int sector)
     if (sector > 0 && sector <= candidates.count()) {
         m_shownText = nameBoxText(sector, s.WheelCount, candidates.textAt(sector - 1));
         m_shown = true;
+        m_shownSector = sector;
+        m_shownSteps = m_pointerSteps;
         m_context.controls.draw.nameBox->setText(m_shownText);
     }
 }
@@ -58,6 +64,7 @@ void RollingDisplay::showAtStep(std::int64_t step)
 {
     AppState& s = m_context.state;
     const int count = s.WheelCount < 1 ? 1 : s.WheelCount;
+    m_pointerSteps = step;
     showSector(SlowStop::sectorAtStep(step, count));
     const std::int64_t lap = std::int64_t(360) * count;
     std::int64_t inLap = ((step % lap) + lap) % lap;

@@ -26,13 +26,17 @@ public:
 
     // The pointer's angle in degrees as last drawn, fractions included.
     double pointerDegrees() const { return m_pointerDegrees; }
+    // The same position in steps of 1/WheelCount degree: whole, so a record of it is exact.
+    std::int64_t pointerSteps() const { return m_pointerSteps; }
     // Goes up by one every time a wheel is drawn, so a view can tell a new wheel from the old.
     int wheelGeneration() const { return m_generation; }
 
     // True once a tick of the current draw put a sector into the name box.
     bool hasShownSector() const { return m_shown; }
-    // What the last such tick wrote into the name box.
+    // What the last such tick wrote into the name box, its sector, and where the pointer stood then (in steps).
     const QString& shownText() const { return m_shownText; }
+    int shownSector() const { return m_shownSector; }
+    std::int64_t shownSteps() const { return m_shownSteps; }
 
 private:
     wheel::Geometry geometry() const;
@@ -42,6 +46,9 @@ private:
 
     bool m_shown = false;
     double m_pointerDegrees = 0;
+    std::int64_t m_pointerSteps = 0;
+    int m_shownSector = 0;
+    std::int64_t m_shownSteps = 0;
     int m_generation = 0;
     QString m_shownText;
 };

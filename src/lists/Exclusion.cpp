@@ -39,4 +39,18 @@ QStringList excludeHistory(const QStringList& candidates, const QStringList& his
     return kept;
 }
 
+QStringList removedNames(const QStringList& candidates, const QStringList& kept)
+{
+    QStringList removed;
+    qsizetype k = 0;
+    for (const QString& name : candidates) {
+        // kept keeps the candidates' order, so each of its names is the next equal candidate.
+        if (k < kept.size() && kept[k] == name)
+            ++k;
+        else
+            removed.append(name);
+    }
+    return removed;
+}
+
 } // namespace pelorin

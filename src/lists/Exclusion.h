@@ -8,4 +8,7 @@ namespace pelorin {
 // present. Names match only when equal code unit for code unit. Linear in the sizes of both lists.
 QStringList excludeHistory(const QStringList& candidates, const QStringList& history);
 
+// The names of candidates that kept, an order-keeping selection of them, leaves out, in list order.
+QStringList removedNames(const QStringList& candidates, const QStringList& kept);
+
 } // namespace pelorin

@@ -8,6 +8,8 @@
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
 
+#include <QJsonArray>
+
 namespace pelorin {
 
 HistoryExclusion::HistoryExclusion(AppContext& context)
@@ -32,8 +34,10 @@ void HistoryExclusion::removeDrawnNames(Category i)
 
     const QStringList candidates = page.candidates->items();
     const QStringList kept = excludeHistory(candidates, page.history->items());
-    if (kept.size() != candidates.size())
+    if (kept.size() != candidates.size()) {
+        m_context.notes.note(QStringLiteral("removed"), QJsonArray::fromStringList(removedNames(candidates, kept)));
         page.candidates->setItems(kept);
+    }
     page.candidateCounter->setText(QString::number(page.candidates->count()));
 }
 

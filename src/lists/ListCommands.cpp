@@ -3,7 +3,7 @@
 #include "app/AppContext.h"
 #include "app/AppText.h"
 #include "app/CommandScope.h"
-#include "lists/Shuffle.h"
+#include "lists/SeededShuffle.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
@@ -52,7 +52,7 @@ void ListCommands::clearCandidates(Category i)
 void ListCommands::shuffleCandidates(Category i)
 {
     CommandScope scope(m_context, QStringLiteral("shuffle"), i);
-    ShuffleList(*m_context.category(i).candidates, *m_context.services.random);
+    shuffleCandidatesWithNewSeed(m_context, i);
 }
 
 void ListCommands::returnSelectedResult(Category i)

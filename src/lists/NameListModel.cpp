@@ -46,9 +46,10 @@ void NameListModel::clear()
     if (m_items.isEmpty())
         return;
     beginResetModel();
-    m_items.clear();
+    QStringList removed;
+    removed.swap(m_items);
     endResetModel();
-    announce(ListChange::Type::Clear, -1, {});
+    announce(ListChange::Type::Clear, -1, std::move(removed));
 }
 
 void NameListModel::setItems(const QStringList& names)

@@ -13,6 +13,7 @@
 #include "settings/RegistrySettings.h"
 #include "workbook/WorkbookData.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 namespace pelorin {
@@ -70,6 +71,7 @@ void WorkbookImport::importCandidates(Category i)
     const auto names = readNames(*chosen);
     if (!names)
         return;
+    noteSource(*chosen);
     CategoryControls& controls = m_context.category(i);
     controls.candidates->setItems(*names);
     controls.candidateCounter->setText(QString::number(names->size()));
@@ -87,6 +89,7 @@ void WorkbookImport::importHistory(Category i)
     const auto names = readNames(*chosen);
     if (!names)
         return;
+    noteSource(*chosen);
     m_context.category(i).history->setItems(*names);
     rememberFolder(HistoryKeyWritten, chosen->folder);
 }
@@ -141,6 +144,16 @@ std::optional<QStringList> WorkbookImport::readNames(const Chosen& chosen)
         names.append(std::move(name));
     }
     return names;
+}
+
+void WorkbookImport::noteSource(const Chosen& chosen)
+{
+    // The fingerprint of the very bytes the names came from, so a record can name the workbook exactly.
+    QFile file(chosen.path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (file.open(QIODevice::ReadOnly) && hash.addData(&file))
+        m_context.notes.note(QStringLiteral("sha256"), QString::fromLatin1(hash.result().toHex()));
+    m_context.notes.note(QStringLiteral("file"), chosen.fileName);
 }
 
 QString WorkbookImport::rememberedFolder(const QString& keyPath)

@@ -35,6 +35,8 @@ private:
     std::optional<Chosen> choose(const QString& keyPath);
     // The names of column B, or nullopt after telling the user why the workbook could not be read.
     std::optional<QStringList> readNames(const Chosen& chosen);
+    // Notes the workbook's file name and the SHA-256 of its bytes for the command's record.
+    void noteSource(const Chosen& chosen);
     QString rememberedFolder(const QString& keyPath);
     void rememberFolder(const QString& keyPath, const QString& folder);
 

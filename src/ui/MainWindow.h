@@ -28,6 +28,7 @@ class MainWindow : public QWidget
     Q_OBJECT
 public:
     // Services left empty are filled with the desktop's own; rollTimer defaults to a precise 10 ms timer.
+    // Shuffles get seeds from the secure source unless random is given: then they take their picks from it.
     explicit MainWindow(Services services = {}, ITimer* rollTimer = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 

@@ -207,7 +207,10 @@ private slots:
         const QJsonObject notes = f.context.notes.take();
         QCOMPARE(notes.value(QStringLiteral("slowStop")).toBool(), true);
         QCOMPARE(notes.value(QStringLiteral("slowStopPressAngle")).toInt(), 60);
-        QCOMPARE(notes.value(QStringLiteral("slowStopTurn")).toDouble(), 360.0 + (5 * 360 + 100) / 12.0);
+        QCOMPARE(notes.value(QStringLiteral("slowStopTurn")).toInteger(), 360 * 12 + 5 * 360 + 100);
+        // Rest = press + turn, in steps of 1/12 degree.
+        QCOMPARE(notes.value(QStringLiteral("steps")).toInteger(), 60 * 12 + 360 * 12 + 5 * 360 + 100);
+        QCOMPARE(notes.value(QStringLiteral("sector")).toInt(), 7);
 
         // The next draw rolls again with ticks of the rolling speed, and ends the opening at the preset.
         f.controller.startStop();

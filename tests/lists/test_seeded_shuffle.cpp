@@ -1,0 +1,131 @@
+// Shuffles that can be recomputed: the picks of a seed's ChaCha20 stream, and the fingerprint of a list.
+#include "app/AppContext.h"
+#include "fakes/CountingSeeds.h"
+#include "fakes/MemoryControls.h"
+#include "lists/ListFingerprint.h"
+#include "lists/SeededShuffle.h"
+#include "lists/SeededStream.h"
+#include "lists/Shuffle.h"
+
+#include <QCryptographicHash>
+#include <QJsonObject>
+#include <QTest>
+#include <sodium.h>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+ShuffleSeed seedOf(std::uint8_t first)
+{
+    ShuffleSeed seed;
+    for (std::size_t i = 0; i < seed.bytes.size(); ++i)
+        seed.bytes[i] = static_cast<std::uint8_t>(first + 7 * i);
+    return seed;
+}
+
+} // namespace
+
+class SeededShuffleTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(sodium_init() >= 0); }
+
+    void streamIsLibsodiumsDeterministicBytes()
+    {
+        // Anyone with the seed gets the same words from libsodium alone, across the stream's refills.
+        const ShuffleSeed seed = seedOf(3);
+        constexpr std::size_t words = 5000;
+        std::vector<std::uint8_t> expected(4 * words);
+        randombytes_buf_deterministic(expected.data(), expected.size(), seed.bytes.data());
+        SeededStream stream(seed);
+        for (std::size_t i = 0; i < words; ++i) {
+            const std::uint32_t word = std::uint32_t(expected[4 * i]) | std::uint32_t(expected[4 * i + 1]) << 8
+                | std::uint32_t(expected[4 * i + 2]) << 16 | std::uint32_t(expected[4 * i + 3]) << 24;
+            QCOMPARE(stream.nextWord(), word);
+        }
+    }
+
+    void sameSeedSameOrderOtherSeedOtherOrder()
+    {
+        QStringList items;
+        for (int i = 0; i < 200; ++i)
+            items.append(QString::number(i));
+        SeededStream a(seedOf(1)), b(seedOf(1)), c(seedOf(2));
+        const QStringList first = shuffledItems(items, a);
+        QCOMPARE(shuffledItems(items, b), first);
+        QVERIFY(shuffledItems(items, c) != first);
+    }
+
+    void seedHexRoundTripsAndRefusesOtherText()
+    {
+        const ShuffleSeed seed = seedOf(250);
+        QCOMPARE(seed.hex().size(), 64);
+        QCOMPARE(ShuffleSeed::fromHex(seed.hex()), seed);
+        QCOMPARE(ShuffleSeed::fromHex(seed.hex().toUpper()), seed);
+        QVERIFY(!ShuffleSeed::fromHex(seed.hex().left(63)));
+        QVERIFY(!ShuffleSeed::fromHex(seed.hex() + "0"));
+        QVERIFY(!ShuffleSeed::fromHex(QString(seed.hex()).replace(10, 1, "g")));
+        QVERIFY(!ShuffleSeed::fromHex(QString()));
+    }
+
+    void everyPositionIsEquallyLikelyOverSeeds()
+    {
+        // A fresh seed for every shuffle, as at every start: chi-square over item x position.
+        constexpr int n = 6;
+        constexpr int runs = 30000;
+        QStringList items;
+        for (int i = 0; i < n; ++i)
+            items.append(QString::number(i));
+        CountingSeeds seeds;
+        int counts[n][n] = {};
+        for (int r = 0; r < runs; ++r) {
+            SeededStream stream(seeds.newSeed());
+            const QStringList out = shuffledItems(items, stream);
+            for (int pos = 0; pos < n; ++pos)
+                ++counts[out[pos].toInt()][pos];
+        }
+        const double expected = double(runs) / n;
+        double chi = 0;
+        for (auto& row : counts)
+            for (int c : row)
+                chi += (c - expected) * (c - expected) / expected;
+        // n(n - 1) = 30 degrees of freedom: the 0.999 quantile is 59.70.
+        QVERIFY2(chi < 59.70, qPrintable(QString::number(chi)));
+    }
+
+    void fingerprintIsTheHashOfTheNamesLineByLine()
+    {
+        // printf '%s\n' 张三 '' 'a b' | sha256sum
+        const QByteArray text = QStringLiteral("张三\n\na b\n").toUtf8();
+        QCOMPARE(listFingerprint({ "张三", "", "a b" }),
+                 QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex()));
+        QCOMPARE(listFingerprint({}), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+        QVERIFY(listFingerprint({ "a", "b" }) != listFingerprint({ "b", "a" }));
+        QVERIFY(listFingerprint({ "ab" }) != listFingerprint({ "a", "b" }));
+    }
+
+    void aShuffleNotesWhatRecomputesIt()
+    {
+        AppContext context;
+        MemoryNameList candidates;
+        CountingSeeds seeds;
+        context.category(2).candidates = &candidates;
+        context.services.seeds = &seeds;
+        const QStringList before = { "甲", "乙", "甲", "", "丙" };
+        candidates.setItems(before);
+        QVERIFY(shuffleCandidatesWithNewSeed(context, 2));
+        const QJsonObject notes = context.notes.take();
+        QCOMPARE(seeds.given.size(), 1);
+        QCOMPARE(notes.value(shufflenotes::Seed).toString(), seeds.given.front().hex());
+        QCOMPARE(notes.value(shufflenotes::Count).toInt(), 5);
+        QCOMPARE(notes.value(shufflenotes::Fingerprint).toString(), listFingerprint(before));
+        SeededStream again(seeds.given.front());
+        QCOMPARE(candidates.items(), shuffledItems(before, again));
+    }
+};
+
+QTEST_GUILESS_MAIN(SeededShuffleTest)
+#include "test_seeded_shuffle.moc"
