@@ -13,6 +13,7 @@ Commands::Commands(AppContext& context)
     , draw(context)
     , exporter(context)
     , clipboard(context)
+    , record(context)
     , m_context(context)
 {
 }

@@ -6,6 +6,7 @@
 #include "lists/ManualEntry.h"
 #include "lists/WorkbookImport.h"
 #include "output/ClipboardCopy.h"
+#include "output/RecordExport.h"
 #include "output/WorkbookExport.h"
 
 namespace pelorin {
@@ -28,6 +29,7 @@ public:
     DrawWindowController draw;
     WorkbookExport exporter;
     ClipboardCopy clipboard;
+    RecordExport record;
 
 private:
     AppContext& m_context;

@@ -20,6 +20,9 @@ BottomBar::BottomBar(QWidget* parent)
         ui::place(b, left, 120, width, 375);
         return b;
     };
+    // In the free room left of the export-all button, as wide as its neighbours on the right.
+    drawRecord = button(QStringLiteral("CommandRecord"), QStringLiteral("摇号记录"), 1560, 1455);
+    drawRecord->setToolTip(QStringLiteral("保存本次摇号的记录文件和可打印、签字的记录单（PDF）"));
     exportAll = button(QStringLiteral("Command15"), QStringLiteral("一键导出（本轮所有的）摇号结果"), 3120, 3495);
     exportAll->setFont(fonts::song(9, true));
     templateDownload = button(QStringLiteral("Command16"), QStringLiteral("Excel模板下载"), 6720, 1455);

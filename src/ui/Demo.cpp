@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "platform/qt/QtClipboard.h"
+#include "session/SessionKeeper.h"
 #include "settings/FileSettingsStore.h"
 #include "ui/CategoryPage.h"
 #include "ui/DemoServices.h"
@@ -98,6 +99,8 @@ int runDemo(const QString& folder)
     services.settings = &settings;
     MainWindow window(services);
     window.setExitHandler([] {});
+    // The demo's session is kept in memory only, for its draw record.
+    SessionKeeper session(window.context(), window.lists(), nullptr, QDateTime::currentDateTimeUtc());
     window.show();
     QApplication::processEvents();
 
@@ -142,11 +145,19 @@ int runDemo(const QString& folder)
     out << "6. 复制到粘贴板的文字：" << Qt::endl;
     for (const QString& line : QtClipboard().text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         out << "   " << line << Qt::endl;
+    const std::optional<QString> sheet = window.commands().record.writeRecordInto(dir.absolutePath());
+    out << "7. 摇号记录：" << Qt::endl;
+    if (sheet) {
+        out << "   "
+            << QDir::toNativeSeparators(QString(*sheet).replace(QStringLiteral(".pdf"), QStringLiteral(".jsonl")))
+            << Qt::endl
+            << "   " << QDir::toNativeSeparators(*sheet) << Qt::endl;
+    }
     out << "程序显示过的消息：" << Qt::endl;
     for (const QString& text : messages.shown)
         out << "   " << QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')) << Qt::endl;
 
-    const bool complete = page->results->count() == 3 && shell.opened.size() == 2
+    const bool complete = page->results->count() == 3 && shell.opened.size() == 2 && sheet && QFile::exists(*sheet)
         && QFile::exists(shell.opened.value(0)) && QFile::exists(shell.opened.value(1));
     out << (complete ? "演示完成。" : "演示没有走完，请看上面的消息。") << Qt::endl;
     return complete ? 0 : 1;

@@ -6,6 +6,7 @@
 #include "lists/SessionLists.h"
 #include "platform/IClock.h"
 #include "platform/SystemRandom.h"
+#include "platform/SystemSeedSource.h"
 #include "platform/qt/ListViewNameList.h"
 #include "platform/qt/ListWidgetNameList.h"
 #include "platform/qt/QtClipboard.h"
@@ -13,6 +14,7 @@
 #include "platform/qt/QtFileDialog.h"
 #include "platform/qt/QtInputBox.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtSheetPdf.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtTimer.h"
 #include "platform/qt/WidgetPanel.h"
@@ -164,12 +166,19 @@ void MainWindow::fillServices(Services& services, ITimer* rollTimer)
         services.shell = keep<QtShell>();
     if (!services.clock)
         services.clock = keep<SystemClock>();
-    if (!services.random)
+    // A caller that scripts the picks scripts the shuffles with them: only the desktop's own random source
+    // comes with the desktop's seeds.
+    if (!services.random) {
         services.random = keep<SystemRandom>();
+        if (!services.seeds)
+            services.seeds = keep<SystemSeedSource>();
+    }
     if (!services.settings)
         services.settings = keep<FileSettingsStore>(FileSettingsStore::defaultPath());
     if (!services.spreadsheet)
         services.spreadsheet = keep<workbook::Spreadsheet>();
+    if (!services.printer)
+        services.printer = keep<QtSheetPdf>();
     if (services.programFolder.isEmpty())
         services.programFolder = QCoreApplication::applicationDirPath();
     m_context.controls.draw.timer = rollTimer ? rollTimer : keep<QtTimer>();
@@ -249,6 +258,7 @@ void MainWindow::connectCommands()
     connect(m_entryPanel->confirm, &QPushButton::clicked, this, [&cmd] { cmd.entry.commit(); });
     connect(m_entryPanel->close, &QPushButton::clicked, this, [&cmd] { cmd.entry.close(); });
 
+    connect(m_bottomBar->drawRecord, &QPushButton::clicked, this, [&cmd] { cmd.record.writeRecord(); });
     connect(m_bottomBar->exportAll, &QPushButton::clicked, this, [&cmd] { cmd.exporter.exportAll(); });
     connect(m_bottomBar->templateDownload, &QPushButton::clicked, this,
             [&cmd] { cmd.exporter.openTemplateDownload(); });

@@ -1,5 +1,6 @@
 #include "ui/Startup.h"
 
+#include "record/VerifyCommand.h"
 #include "ui/Demo.h"
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <string_view>
 
 namespace pelorin {
 
@@ -53,10 +55,46 @@ void chooseOffscreenWithoutDisplay(int argc)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+QCommandLineOption verifyOption()
+{
+    return QCommandLineOption(QStringLiteral("verify"),
+                              QStringLiteral("核验摇号记录<文件>：检查哈希链，重算每次洗牌和停止，显示校验码；"
+                                             "成立返回0，不成立返回1，不是摇号记录返回2。"),
+                              QStringLiteral("文件"));
+}
+
+bool wantsVerify(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument == "--verify" || argument.starts_with("--verify="))
+            return true;
+    }
+    return false;
+}
+
+// Verifying a record needs no window system at all.
+int runVerifyOnly(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption verify = verifyOption();
+    parser.addOption(verify);
+    QTextStream out(stdout);
+    if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
+        out << (parser.errorText().isEmpty() ? QStringLiteral("--verify 只需要一个记录文件。") : parser.errorText())
+            << Qt::endl;
+        return 2;
+    }
+    return record::runVerify(parser.value(verify), out);
+}
+
 } // namespace
 
 int runApplication(int argc, char* argv[])
 {
+    if (wantsVerify(argc, argv))
+        return runVerifyOnly(argc, argv);
     chooseOffscreenWithoutDisplay(argc);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pelorin"));
@@ -76,10 +114,11 @@ int runApplication(int argc, char* argv[])
     parser.addOption(screenshotOption);
     const QCommandLineOption demoOption(
         QStringLiteral("demo"),
-        QStringLiteral("不用人操作，完整演示一次摇号（导入、去已摇、摇3个、导出、复制），"
-                       "把画面和工作簿存到<文件夹>，然后退出。"),
+        QStringLiteral("不用人操作，完整演示一次摇号（导入、去已摇、摇3个、导出、复制、摇号记录），"
+                       "把画面、工作簿和摇号记录存到<文件夹>，然后退出。"),
         QStringLiteral("文件夹"));
     parser.addOption(demoOption);
+    parser.addOption(verifyOption());
     if (!parser.parse(QApplication::arguments())) {
         QTextStream(stderr) << parser.errorText() << Qt::endl << Qt::endl << parser.helpText();
         return 2;

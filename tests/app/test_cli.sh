@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The command line: --help and --version exit 0, an unknown option exits 2, --screenshot and --demo leave
-# their files. Usage: test_cli.sh PELORIN WORKDIR
+# their files, --verify checks the demo's draw record. Usage: test_cli.sh PELORIN WORKDIR
 set -u
 pelorin=$1
 work=$2
@@ -13,7 +13,7 @@ rm -rf "$work" && mkdir -p "$work"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 "$pelorin" --help >"$work/help.txt" 2>&1
 check "--help exits 0" "[ $? -eq 0 ]"
-check "--help names the options" "grep -q -- --screenshot '$work/help.txt' && grep -q -- --demo '$work/help.txt'"
+check "--help names the options" "grep -q -- --screenshot '$work/help.txt' && grep -q -- --demo '$work/help.txt' && grep -q -- --verify '$work/help.txt'"
 "$pelorin" --version >"$work/version.txt" 2>&1
 check "--version exits 0" "[ $? -eq 0 ]"
 check "--version prints the version" "grep -Eq '^pelorin [0-9]+\.[0-9]+\.[0-9]+' '$work/version.txt'"
@@ -48,5 +48,18 @@ if /usr/bin/python3 -c 'import openpyxl' 2>/dev/null; then
         check "openpyxl reads $(basename "$f")" "/usr/bin/python3 -c 'import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).worksheets[0]; assert s[\"A1\"].value == \"重点企业名单：\" and s[\"B3\"].value' '$f'"
     done
 fi
+record=$(ls "$work"/demo/摇号记录_*.jsonl 2>/dev/null | head -n 1)
+check "--demo leaves its draw record and sheet" "[ -s '$record' ] && [ -s '${record%.jsonl}.pdf' ]"
+"$pelorin" --verify "$record" >"$work/verify.txt" 2>&1
+check "--verify holds on the demo's record" "[ $? -eq 0 ] && grep -q '结论：记录完整' '$work/verify.txt'"
+# The check code is the SHA-256 of the last line, as the README says standard tools recompute it.
+code=$(tail -n 1 "$record" | tr -d '\n' | sha256sum | cut -d' ' -f1)
+check "the check code is the last line's SHA-256" "grep -q \"校验码：$code\" '$work/verify.txt'"
+sed '3s/"kind":"/"kind":"x/' "$record" >"$work/changed.jsonl"
+"$pelorin" --verify "$work/changed.jsonl" >"$work/verify-changed.txt" 2>&1
+check "--verify exits 1 for a changed record" "[ $? -eq 1 ] && grep -q '第 4 行不成立' '$work/verify-changed.txt'"
+head -c 3000 /dev/urandom >"$work/random.bin"
+"$pelorin" --verify "$work/random.bin" >"$work/verify-random.txt" 2>&1
+check "--verify exits 2 for a file that is no record" "[ $? -eq 2 ] && grep -q '不是摇号记录' '$work/verify-random.txt'"
 echo "$passes passed, $failures failed"
 [ $failures -eq 0 ]

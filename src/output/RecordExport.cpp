@@ -1,0 +1,135 @@
+#include "output/RecordExport.h"
+
+#include "app/AppContext.h"
+#include "app/AppText.h"
+#include "app/ISessionHistory.h"
+#include "lists/ImportPaths.h"
+#include "platform/IClock.h"
+#include "platform/IFileDialog.h"
+#include "platform/IMessageBox.h"
+#include "platform/ISheetPrinter.h"
+#include "platform/IShell.h"
+#include "record/RecordSheet.h"
+#include "record/RecordVerifier.h"
+#include "record/RecordWriter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace pelorin {
+
+namespace {
+
+const QString RecordSuffix = QStringLiteral(".jsonl");
+const QString SheetSuffix = QStringLiteral(".pdf");
+
+QString nativeName(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString sheetPathOf(const QString& recordPath)
+{
+    return recordPath.left(recordPath.size() - RecordSuffix.size()) + SheetSuffix;
+}
+
+} // namespace
+
+RecordExport::RecordExport(AppContext& context)
+    : m_context(context)
+{
+}
+
+void RecordExport::tell(const QString& text)
+{
+    m_context.services.messageBox->information(text, text::windowCaption());
+}
+
+void RecordExport::writeRecord()
+{
+    const ISessionHistory* history = m_context.history;
+    if (!history || history->commands().empty()) {
+        tell(QStringLiteral("当前还没有可以记录的操作。"));
+        return;
+    }
+    const std::optional<QString> path = recordPath();
+    if (!path)
+        return;
+    if (!confirmOverwrite(*path) || !confirmOverwrite(sheetPathOf(*path)))
+        return;
+    if (const std::optional<QString> sheet = write(*path))
+        m_context.services.shell->open(*sheet);
+}
+
+std::optional<QString> RecordExport::writeRecordInto(const QString& folder)
+{
+    if (!m_context.history || m_context.history->commands().empty())
+        return std::nullopt;
+    const QString name = QStringLiteral("摇号记录_") + importpaths::stampOf(m_context.services.clock->now());
+    return write(QDir(folder).filePath(name + RecordSuffix));
+}
+
+std::optional<QString> RecordExport::recordPath()
+{
+    const QString name
+        = QStringLiteral("摇号记录_") + importpaths::stampOf(m_context.services.clock->now()) + RecordSuffix;
+    const AppState& state = m_context.state;
+    if (state.HasImportedCandidates && QFileInfo(state.SourceFolder).isDir())
+        return QDir(state.SourceFolder).filePath(name);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const ChosenFile chosen = m_context.services.fileDialog->saveFile(
+        QStringLiteral("保存摇号记录："), { QStringLiteral("摇号记录(*.jsonl)") }, QDir(documents).filePath(name));
+    if (chosen.path.isEmpty())
+        return std::nullopt;
+    QString path = chosen.path;
+    if (!path.endsWith(RecordSuffix, Qt::CaseInsensitive))
+        path += RecordSuffix;
+    return path;
+}
+
+bool RecordExport::confirmOverwrite(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    return m_context.services.messageBox->question(QStringLiteral("文件已存在，是否覆盖？\n") + nativeName(path),
+                                                   text::windowCaption());
+}
+
+std::optional<QString> RecordExport::write(const QString& recordPath)
+{
+    const ISessionHistory& history = *m_context.history;
+    const record::RecordHeader header { history.sessionStarted(), m_context.services.clock->now(),
+                                        QStringLiteral(PELORIN_VERSION) };
+    const record::WrittenRecord written = record::writeRecord(header, history.commands());
+
+    // The sheet shows what a verifier reads back from the very bytes written, never what the program
+    // believes it wrote.
+    QBuffer buffer;
+    buffer.setData(written.bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const record::VerifyReport report = record::verifyRecord(buffer);
+    if (report.outcome != record::VerifyReport::Outcome::Holds) {
+        tell(QStringLiteral("摇号记录没有写成：记录第 %1 行核验不成立（%2）。").arg(report.line).arg(report.reason));
+        return std::nullopt;
+    }
+
+    QSaveFile file(recordPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(written.bytes) != written.bytes.size() || !file.commit()) {
+        tell(QStringLiteral("无法保存摇号记录：%1\n原因：%2").arg(nativeName(recordPath), file.errorString()));
+        return std::nullopt;
+    }
+    const QString sheetPath = sheetPathOf(recordPath);
+    const record::RecordSheet sheet = record::buildSheet(report.summary, QFileInfo(recordPath).fileName());
+    QString error;
+    if (!m_context.services.printer || !m_context.services.printer->printPdf(sheet, sheetPath, &error)) {
+        tell(QStringLiteral("摇号记录已保存：%1\n但记录单无法保存：%2\n原因：%3")
+                 .arg(nativeName(recordPath), nativeName(sheetPath), error));
+        return std::nullopt;
+    }
+    return sheetPath;
+}
+
+} // namespace pelorin

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/CommandRecord.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// The draw record: a text file of JSON Lines, one object per line, each line ending in a line feed.
+//
+//   line 1      the header: {"format":"pelorin-draw-record","formatVersion":1,"program":...,
+//               "programVersion":...,"sessionStarted":<UTC>,"sessionStartedLocal":<local>,"written":<UTC>}
+//   lines 2..   one event per command that changed anything, in the order they happened:
+//               {"prev":<hash of the line before>,"seq":n,"kind":...,"category":c,"categoryName":...,
+//                "time":<UTC>,"localTime":<local>,"details":{...},"changes":[...],"fields":[...]}
+//   last line   {"end":true,"events":<number of event lines>,"prev":<hash of the line before>}
+//
+// A hash is the SHA-256 of a line's bytes without its line feed, in lower-case hexadecimal. The check code
+// of a record is the hash of its last line. Every line is written as Qt writes a compact JSON object (keys
+// in sorted order, no spaces), and a verifier refuses any other spelling, so that no byte can change
+// unnoticed.
+//
+// A change is {"op":"append"|"remove"|"clear"|"replace","category":c,"list":"candidates"|"results"|"history",
+// "names":[...]} ("remove" also has "index"; "clear" names what it removed), or {"op":"shuffle",
+// "category":c,"list":"candidates"}: the list shuffled with the picks of details.shuffleSeed, recomputed
+// rather than written out.
+namespace pelorin::record {
+
+inline constexpr char FormatName[] = "pelorin-draw-record";
+constexpr int FormatVersion = 1;
+// No line of a record is longer; a longer one means the file is no record.
+constexpr qint64 MaxLineBytes = 16 * 1024 * 1024;
+
+QString listName(ListKind kind);
+std::optional<ListKind> listKindOf(const QString& name);
+QString opName(ListChange::Type type);
+
+// The hash of one line, without its line feed.
+QString lineHash(const QByteArray& line);
+// The compact form every line must take.
+QByteArray canonicalLine(const QJsonObject& object);
+
+// Times as written: UTC with milliseconds ("2026-12-08T07:30:00.125Z"), and local time with its offset.
+QString utcText(const QDateTime& time);
+QString localText(const QDateTime& time);
+
+} // namespace pelorin::record

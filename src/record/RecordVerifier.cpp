@@ -1,0 +1,150 @@
+#include "record/RecordVerifier.h"
+
+#include "record/RecordFormat.h"
+#include "record/RecordReplay.h"
+
+#include <QIODevice>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+namespace pelorin::record {
+
+namespace {
+
+enum class Read
+{
+    Line,
+    End, // nothing more in the file
+    TooLong,
+    Unterminated, // the file ends inside a line
+};
+
+Read readLine(QIODevice& device, QByteArray& line)
+{
+    line = device.readLine(MaxLineBytes + 2);
+    if (line.isEmpty())
+        return device.atEnd() ? Read::End : Read::Unterminated;
+    if (!line.endsWith('\n'))
+        return line.size() > MaxLineBytes ? Read::TooLong : Read::Unterminated;
+    line.chop(1);
+    return line.size() > MaxLineBytes ? Read::TooLong : Read::Line;
+}
+
+bool hasExactly(const QJsonObject& object, std::initializer_list<const char*> keys)
+{
+    if (object.size() != static_cast<qsizetype>(keys.size()))
+        return false;
+    for (const char* key : keys)
+        if (!object.contains(QLatin1String(key)))
+            return false;
+    return true;
+}
+
+VerifyReport fail(RecordReplay& replay, VerifyReport::Outcome outcome, int line, const QString& reason)
+{
+    VerifyReport report;
+    report.outcome = outcome;
+    report.line = line;
+    report.reason = reason;
+    report.summary = std::move(replay.summary());
+    return report;
+}
+
+} // namespace
+
+VerifyReport verifyRecord(QIODevice& device)
+{
+    using Outcome = VerifyReport::Outcome;
+    RecordReplay replay;
+    RecordSummary& summary = replay.summary();
+    QByteArray line;
+    QByteArray previous;
+    qint64 events = 0;
+    bool ended = false;
+
+    for (int number = 1;; ++number) {
+        const Read read = readLine(device, line);
+        if (read == Read::End) {
+            if (number == 1)
+                return fail(replay, Outcome::NotARecord, 0, QStringLiteral("文件是空的。"));
+            if (!ended)
+                return fail(replay, Outcome::Broken, number - 1,
+                            QStringLiteral("记录在这一行之后中断，缺少结束行：文件被截短过。"));
+            break;
+        }
+        if (read == Read::TooLong)
+            return fail(replay, Outcome::NotARecord, number,
+                        QStringLiteral("这一行超过 %1 MB，不是摇号记录的一行。").arg(MaxLineBytes / 1024 / 1024));
+        if (read == Read::Unterminated)
+            return fail(replay, number == 1 ? Outcome::NotARecord : Outcome::Broken, number,
+                        QStringLiteral("文件在这一行的中间结束（缺少换行符）：文件被截短或改动过。"));
+        if (ended)
+            return fail(replay, Outcome::Broken, number, QStringLiteral("结束行之后还有内容。"));
+
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+        if (error.error != QJsonParseError::NoError || !document.isObject())
+            return fail(replay, Outcome::NotARecord, number,
+                        QStringLiteral("这一行不是JSON对象（%1）。").arg(error.errorString()));
+        const QJsonObject object = document.object();
+        summary.lines = number;
+
+        if (number == 1) {
+            if (object.value(QStringLiteral("format")).toString() != QLatin1String(FormatName))
+                return fail(replay, Outcome::NotARecord, 1, QStringLiteral("第一行不是摇号记录的开头。"));
+            if (object.value(QStringLiteral("formatVersion")).toInt() != FormatVersion)
+                return fail(replay, Outcome::NotARecord, 1,
+                            QStringLiteral("记录的格式版本（%1）不是本程序能核验的版本。")
+                                .arg(object.value(QStringLiteral("formatVersion")).toVariant().toString()));
+            if (!hasExactly(object,
+                            { "format", "formatVersion", "program", "programVersion", "sessionStarted",
+                              "sessionStartedLocal", "written" })
+                || canonicalLine(object) != line)
+                return fail(replay, Outcome::Broken, 1, QStringLiteral("开头一行的写法被改动过。"));
+            summary.programVersion = object.value(QStringLiteral("programVersion")).toString();
+            summary.sessionStarted = object.value(QStringLiteral("sessionStarted")).toString();
+            summary.sessionStartedLocal = object.value(QStringLiteral("sessionStartedLocal")).toString();
+            previous = line;
+            continue;
+        }
+
+        if (object.value(QStringLiteral("prev")).toString() != lineHash(previous))
+            return fail(replay, Outcome::Broken, number,
+                        QStringLiteral("这一行记下的上一行哈希与上一行不符：记录被改动过，或有行被删去、调换。"));
+        if (canonicalLine(object) != line)
+            return fail(replay, Outcome::Broken, number, QStringLiteral("这一行的写法被改动过。"));
+
+        if (object.contains(QStringLiteral("end"))) {
+            if (!hasExactly(object, { "end", "events", "prev" }) || object.value(QStringLiteral("end")) != true
+                || object.value(QStringLiteral("events")).toDouble(-1) != double(events))
+                return fail(replay, Outcome::Broken, number,
+                            QStringLiteral("结束行记下的操作数（%1）与记录中的操作行数（%2）不符。")
+                                .arg(object.value(QStringLiteral("events")).toVariant().toString())
+                                .arg(events));
+            ended = true;
+            summary.checkCode = lineHash(line);
+            previous = line;
+            continue;
+        }
+
+        if (!hasExactly(object,
+                        { "prev", "seq", "kind", "category", "categoryName", "time", "localTime", "details", "changes",
+                          "fields" }))
+            return fail(replay, Outcome::Broken, number, QStringLiteral("这一行不是一条完整的操作记录。"));
+        ++events;
+        if (object.value(QStringLiteral("seq")).toDouble(-1) != double(events))
+            return fail(replay, Outcome::Broken, number,
+                        QStringLiteral("操作序号应为 %1：前面有操作被删去或调换。").arg(events));
+        QString reason;
+        if (!replay.apply(object, reason))
+            return fail(replay, Outcome::Broken, number, reason);
+        previous = line;
+    }
+    VerifyReport report;
+    report.outcome = Outcome::Holds;
+    report.summary = std::move(summary);
+    return report;
+}
+
+} // namespace pelorin::record

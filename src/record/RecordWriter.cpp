@@ -1,0 +1,118 @@
+#include "record/RecordWriter.h"
+
+#include "lists/SeededShuffle.h"
+#include "record/RecordFormat.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace pelorin::record {
+
+namespace {
+
+QJsonObject changeObject(const ListChange& change)
+{
+    QJsonObject object {
+        { QStringLiteral("op"), opName(change.type) },
+        { QStringLiteral("category"), change.category },
+        { QStringLiteral("list"), listName(change.list) },
+        { QStringLiteral("names"), QJsonArray::fromStringList(change.names) },
+    };
+    if (change.type == ListChange::Type::Remove)
+        object.insert(QStringLiteral("index"), change.index);
+    return object;
+}
+
+QJsonObject shuffleObject(Category category)
+{
+    return {
+        { QStringLiteral("op"), QStringLiteral("shuffle") },
+        { QStringLiteral("category"), category },
+        { QStringLiteral("list"), listName(ListKind::Candidates) },
+    };
+}
+
+// The list changes of a command. A shuffle is the last change of its command: its written-out order is
+// left out, as the seed recomputes it.
+QJsonArray changesOf(const CommandRecord& command)
+{
+    std::vector<ListChange> changes = command.lists;
+    const bool shuffled = command.details.contains(shufflenotes::Seed);
+    if (shuffled && !changes.empty()) {
+        const ListChange& last = changes.back();
+        if (last.type == ListChange::Type::Replace && last.list == ListKind::Candidates
+            && last.category == command.category)
+            changes.pop_back();
+    }
+    QJsonArray array;
+    for (const ListChange& change : changes)
+        array.append(changeObject(change));
+    if (shuffled)
+        array.append(shuffleObject(command.category));
+    return array;
+}
+
+QJsonArray fieldsOf(const CommandRecord& command)
+{
+    // The texts of the pages only: the window-level texts are folders and file paths of this computer,
+    // which a published record has no need of.
+    QJsonArray array;
+    for (const FieldChange& field : command.fields)
+        if (field.category >= 0)
+            array.append(QJsonObject { { QStringLiteral("category"), field.category },
+                                       { QStringLiteral("field"), field.field },
+                                       { QStringLiteral("value"), field.value } });
+    return array;
+}
+
+} // namespace
+
+QJsonObject eventObject(const CommandRecord& command)
+{
+    return {
+        { QStringLiteral("seq"), command.sequence },
+        { QStringLiteral("kind"), command.kind },
+        { QStringLiteral("category"), command.category },
+        { QStringLiteral("categoryName"),
+          command.category >= 0 && command.category < CategoryCount ? categoryName(command.category) : QString() },
+        { QStringLiteral("time"), utcText(command.time) },
+        { QStringLiteral("localTime"), localText(command.time) },
+        { QStringLiteral("details"), command.details },
+        { QStringLiteral("changes"), changesOf(command) },
+        { QStringLiteral("fields"), fieldsOf(command) },
+    };
+}
+
+WrittenRecord writeRecord(const RecordHeader& header, const std::vector<CommandRecord>& commands)
+{
+    WrittenRecord record;
+    QByteArray line = canonicalLine({
+        { QStringLiteral("format"), QString::fromLatin1(FormatName) },
+        { QStringLiteral("formatVersion"), FormatVersion },
+        { QStringLiteral("program"), QStringLiteral("Pelorin") },
+        { QStringLiteral("programVersion"), header.programVersion },
+        { QStringLiteral("sessionStarted"), utcText(header.sessionStarted) },
+        { QStringLiteral("sessionStartedLocal"), localText(header.sessionStarted) },
+        { QStringLiteral("written"), utcText(header.written) },
+    });
+    auto put = [&record](const QByteArray& text) {
+        record.bytes.append(text);
+        record.bytes.append('\n');
+    };
+    put(line);
+    for (const CommandRecord& command : commands) {
+        QJsonObject event = eventObject(command);
+        event.insert(QStringLiteral("prev"), lineHash(line));
+        line = canonicalLine(event);
+        put(line);
+        ++record.events;
+    }
+    line = canonicalLine({ { QStringLiteral("end"), true },
+                           { QStringLiteral("events"), record.events },
+                           { QStringLiteral("prev"), lineHash(line) } });
+    put(line);
+    record.checkCode = lineHash(line);
+    return record;
+}
+
+} // namespace pelorin::record

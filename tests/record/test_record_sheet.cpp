@@ -1,0 +1,192 @@
+// The 摇号记录 button: the record and its PDF sheet written beside the workbook, read back by poppler's tools.
+#include "RecordSession.h"
+#include "platform/qt/QtSheetPdf.h"
+#include "record/RecordSheet.h"
+#include "record/VerifyCommand.h"
+#include "ui/BottomBar.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTextStream>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+// The text poppler reads from a PDF, or a null string when pdftotext is not installed.
+QString pdfText(const QString& path)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        return {};
+    QProcess p;
+    p.start("pdftotext", { "-enc", "UTF-8", path, "-" });
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pdfInfo(const QString& tool, const QString& path)
+{
+    QProcess p;
+    p.start(tool, { path });
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString withoutSpace(QString text)
+{
+    text.remove(QRegularExpression("\\s"));
+    return text;
+}
+
+} // namespace
+
+class RecordSheetTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void theButtonWritesRecordAndSheetBesideTheWorkbook()
+    {
+        RecordSession s;
+        QVERIFY(s.active);
+        s.importCandidates(3,
+                           { "东城食品有限公司", "西城医药有限公司", "南岗照明有限公司", "北辰建材股份有限公司",
+                             "青山印刷股份有限公司" },
+                           "重点企业名单.xlsx");
+        s.draw(3, 3);
+        QCOMPARE(s.results(3).count(), 3);
+
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        const QString record = s.dir.filePath("摇号记录_20240305140709.jsonl");
+        const QString sheet = s.dir.filePath("摇号记录_20240305140709.pdf");
+        QVERIFY(QFile::exists(record));
+        QCOMPARE(s.desk.shell.opened, QStringList { sheet });
+
+        QString report;
+        QTextStream out(&report);
+        QCOMPARE(record::runVerify(record, out), 0);
+        const QString checkCode = report.section("校验码：", 1).section('\n', 0, 0);
+        QCOMPARE(checkCode.size(), 64);
+
+        const QString text = pdfText(sheet);
+        if (text.isNull())
+            QSKIP("pdftotext is not installed");
+        for (const QString& needed : { QString("随机抽查摇号记录"), QString("重点企业"), QString("重点企业名单.xlsx"),
+                                       QString("操作人："), QString("监督人："), QString("日期："), checkCode,
+                                       QString("pelorin --verify 摇号记录_20240305140709.jsonl") })
+            QVERIFY2(text.contains(needed), qPrintable(needed));
+        for (const QString& name : s.results(3).items())
+            QVERIFY2(text.contains(name), qPrintable(name));
+        // Every font the sheet uses travels inside it.
+        const QStringList fonts = pdfInfo("pdffonts", sheet).split('\n').mid(2, -1);
+        for (const QString& font : fonts)
+            if (!font.trimmed().isEmpty())
+                QVERIFY2(font.contains(" yes "), qPrintable(font));
+
+        // Twice within the same second: the same names, and No (the default) keeps both files.
+        const QByteArray before = [&] {
+            QFile f(record);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        s.desk.messageBox.answerNext(IMessageBox::Answer::No);
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QVERIFY(s.desk.messageBox.lastText().startsWith("文件已存在，是否覆盖？"));
+        QFile again(record);
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), before);
+        QCOMPARE(s.desk.shell.opened.size(), 1);
+    }
+
+    void withoutAnImportASaveDialogChoosesTheFolder()
+    {
+        RecordSession s;
+        s.enterCandidates(6, "甲\n乙\n丙");
+        s.draw(6, 1);
+        // The name typed without its extension gets it; the sheet goes beside.
+        s.desk.fileDialog.chooseNext(s.dir.filePath("今天的摇号"));
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QVERIFY(s.desk.fileDialog.opened.last().save);
+        QVERIFY(s.desk.fileDialog.opened.last().folder.endsWith("摇号记录_20240305140709.jsonl"));
+        QVERIFY(QFile::exists(s.dir.filePath("今天的摇号.jsonl")));
+        QCOMPARE(s.desk.shell.opened, QStringList { s.dir.filePath("今天的摇号.pdf") });
+
+        // Cancelled: nothing written, nothing said.
+        const qsizetype shown = s.desk.messageBox.shown.size();
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.messageBox.shown.size(), shown);
+        QCOMPARE(s.desk.shell.opened.size(), 1);
+
+        // A folder that cannot be written: one message naming the file, no file left.
+        const QString blocked = s.dir.filePath("不是文件夹");
+        QFile blocker(blocked);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        s.desk.fileDialog.chooseNext(blocked + "/记录.jsonl");
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QVERIFY(s.desk.messageBox.lastText().startsWith("无法保存摇号记录："));
+        QVERIFY(s.desk.messageBox.lastText().contains("记录.jsonl"));
+        QCOMPARE(s.desk.shell.opened.size(), 1);
+    }
+
+    void nothingToRecordIsSaid()
+    {
+        RecordSession s;
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.messageBox.lastText(), "当前还没有可以记录的操作。");
+        QVERIFY(s.desk.fileDialog.opened.isEmpty());
+    }
+
+    void longListsRunOverPagesAndNothingIsCutOff()
+    {
+        record::RecordSummary summary;
+        summary.sessionStarted = "2024-03-05T01:00:00.000Z";
+        summary.sessionStartedLocal = "2024-03-05T09:00:00.000+08:00";
+        summary.checkCode = QString(64, 'c');
+        QStringList names;
+        for (Category c : { 0, 3, 5 }) {
+            record::CategoryDraws& draws = summary.categories[c];
+            draws.sources = { "名单.xlsx" };
+            for (int i = 0; i < 70; ++i) {
+                record::DrawnName d;
+                d.name = QString("%1号企业有限责任公司第%2分公司").arg(categoryName(c)).arg(i);
+                if (i == 5)
+                    d.name = QString("很长的名称").repeated(200) + "完";
+                d.sector = i + 1;
+                d.wheelCount = 2000 - i;
+                d.stopTime = "2024-03-05T09:10:11.000+08:00";
+                d.fingerprint = QString(64, 'f');
+                draws.draws.push_back(d);
+                names << d.name;
+            }
+        }
+        const record::RecordSheet sheet = record::buildSheet(summary, "摇号记录_20240305091011.jsonl");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("sheet.pdf");
+        QString error;
+        QVERIFY2(QtSheetPdf().printPdf(sheet, path, &error), qPrintable(error));
+        const QString text = pdfText(path);
+        if (text.isNull())
+            QSKIP("pdftotext is not installed");
+        const QString pages = pdfInfo("pdfinfo", path).section("Pages:", 1).section('\n', 0, 0).trimmed();
+        QVERIFY2(pages.toInt() >= 6, qPrintable(pages));
+        QVERIFY(text.contains(QString("第 1 页 共 %1 页").arg(pages)));
+        QVERIFY(text.contains(QString("第 %1 页 共 %1 页").arg(pages)));
+        // The long name wraps in its column; the first of its lines shares the line with the time and sector.
+        QString flat = withoutSpace(text);
+        flat.remove(QRegularExpression("2024-03-0509:10:11(\\d+/\\d+)?"));
+        for (const QString& name : names)
+            QVERIFY2(flat.contains(withoutSpace(name)), qPrintable(name.left(40)));
+        QVERIFY(flat.contains(summary.checkCode));
+
+        // A folder that cannot take the file: false with a reason, and nothing left behind.
+        QVERIFY(!QtSheetPdf().printPdf(sheet, dir.filePath("没有/sheet.pdf"), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList { "sheet.pdf" });
+    }
+};
+
+QTEST_MAIN(RecordSheetTest)
+#include "test_record_sheet.moc"
