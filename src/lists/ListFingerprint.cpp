@@ -1,19 +1,66 @@
 #include "lists/ListFingerprint.h"
 
-#include <QCryptographicHash>
+#include <QByteArray>
+#include <sodium.h>
+#include <vector>
 
 namespace pelorin {
 
+namespace {
+
+// Appends text in UTF-8 as QString::toUtf8 writes it (an unpaired surrogate, which no UTF-8 text can
+// hold, as "?"). Written out here because a draw's fingerprint covers every name of the largest list at
+// every start, and converting name by name into fresh arrays cost more than the hash.
+void appendUtf8(std::vector<unsigned char>& out, const QString& text)
+{
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* end = p + text.size();
+    while (p < end) {
+        const char32_t c = *p++;
+        if (c < 0x80) {
+            out.push_back(static_cast<unsigned char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<unsigned char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<unsigned char>(0x80 | (c & 0x3F)));
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            if (c <= 0xDBFF && p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
+                const char32_t full = 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
+                out.push_back(static_cast<unsigned char>(0xF0 | (full >> 18)));
+                out.push_back(static_cast<unsigned char>(0x80 | ((full >> 12) & 0x3F)));
+                out.push_back(static_cast<unsigned char>(0x80 | ((full >> 6) & 0x3F)));
+                out.push_back(static_cast<unsigned char>(0x80 | (full & 0x3F)));
+            } else {
+                out.push_back('?');
+            }
+        } else {
+            out.push_back(static_cast<unsigned char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<unsigned char>(0x80 | (c & 0x3F)));
+        }
+    }
+}
+
+} // namespace
+
 QString listFingerprint(const QStringList& names)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    QByteArray line;
+    constexpr std::size_t Chunk = 64 * 1024;
+    crypto_hash_sha256_state state;
+    crypto_hash_sha256_init(&state);
+    std::vector<unsigned char> buffer;
+    buffer.reserve(2 * Chunk);
     for (const QString& name : names) {
-        line = name.toUtf8();
-        line.append('\n');
-        hash.addData(line);
+        appendUtf8(buffer, name);
+        buffer.push_back('\n');
+        if (buffer.size() >= Chunk) {
+            crypto_hash_sha256_update(&state, buffer.data(), buffer.size());
+            buffer.clear();
+        }
     }
-    return QString::fromLatin1(hash.result().toHex());
+    crypto_hash_sha256_update(&state, buffer.data(), buffer.size());
+    unsigned char digest[crypto_hash_sha256_BYTES];
+    crypto_hash_sha256_final(&state, digest);
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), sizeof digest).toHex());
 }
 
 } // namespace pelorin

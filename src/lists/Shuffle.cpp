@@ -64,15 +64,25 @@ bool RemoveAtIndex(std::vector<int>& array, int r)
 
 QStringList shuffledItems(const QStringList& items, IRandom& random)
 {
+    return shuffledItems(QStringList(items), random);
+}
+
+QStringList shuffledItems(QStringList&& items, IRandom& random)
+{
     const int n = static_cast<int>(items.size());
     if (n < 2)
-        return items;
+        return std::move(items);
+    std::vector<int> order;
+    order.reserve(static_cast<std::size_t>(n));
     RemainingPositions remaining(n);
+    for (int upper = n - 1; upper != 0; --upper)
+        order.push_back(remaining.take(RandomBetween(0, upper, random)));
+    order.push_back(remaining.take(0));
+    // Moved, not copied: the names' texts are not touched, which matters on the largest lists.
     QStringList result;
     result.reserve(n);
-    for (int upper = n - 1; upper != 0; --upper)
-        result.append(items[remaining.take(RandomBetween(0, upper, random))]);
-    result.append(items[remaining.take(0)]);
+    for (const int position : order)
+        result.append(std::move(items[position]));
     return result;
 }
 

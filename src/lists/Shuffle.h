@@ -17,6 +17,7 @@ bool RemoveAtIndex(std::vector<int>& array, int r);
 // Puts the items into a random order: n-1 picks, each uniform over the positions not yet placed (in
 // ascending order), the last position last. Picks 2 then 0 turn A, B, C into C, A, B.
 QStringList shuffledItems(const QStringList& items, IRandom& random);
+QStringList shuffledItems(QStringList&& items, IRandom& random);
 
 // Shuffles the list in place; false (and nothing changed) for fewer than two items. No item is selected after.
 bool ShuffleList(INameList& list, IRandom& random);

@@ -260,7 +260,7 @@ bool RecordReplay::shuffle(QStringList& list, Event& event, QString& reason)
         return false;
     }
     SeededStream stream(*seed);
-    list = shuffledItems(list, stream);
+    list = shuffledItems(std::move(list), stream);
     ++m_summary.shuffles;
     return true;
 }

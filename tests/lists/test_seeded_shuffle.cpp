@@ -104,6 +104,21 @@ private slots:
                  QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex()));
         QCOMPARE(listFingerprint({}), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
         QVERIFY(listFingerprint({ "a", "b" }) != listFingerprint({ "b", "a" }));
+        // Every width of UTF-8, a surrogate pair, unpaired surrogates, and more names than one hashing chunk
+        // holds: the same bytes as Qt's own conversion.
+        QStringList mixed = { "é",
+                              "中文",
+                              QString::fromUtf8("\xF0\x9F\x98\x80"),
+                              QString(QChar(0xD800)) + "x",
+                              "y" + QString(QChar(0xDC00)),
+                              QString(QChar(0xDBFF)) };
+        for (int i = 0; i < 20000; ++i)
+            mixed << QString("第%1号").arg(i);
+        QByteArray bytes;
+        for (const QString& name : mixed)
+            bytes += name.toUtf8() + '\n';
+        QCOMPARE(listFingerprint(mixed),
+                 QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
         QVERIFY(listFingerprint({ "ab" }) != listFingerprint({ "a", "b" }));
     }
 

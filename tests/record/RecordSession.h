@@ -14,6 +14,7 @@
 #include "ui/MainWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -38,6 +39,8 @@ struct RecordSession
     RecordSession()
     {
         window.setExitHandler([] {});
+        // The box is remembered in the settings file the tests of one program share: start from its default.
+        window.drawWindow()->slowStop->setChecked(false);
         window.show();
         window.activateWindow();
         active = QTest::qWaitForWindowActive(&window);
@@ -92,6 +95,9 @@ struct RecordSession
             desk.timer.fire(ticks);
             ticks = ticks * 7 % 61 + 24; // pointers stop all round the wheel
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            // With 随机缓停 the name is taken where the pointer comes to rest.
+            for (int guard = 0; guard < 100000 && window.commands().draw.slowStop().isRunning(); ++guard)
+                desk.timer.fire(1);
         }
         if (draw->isVisible())
             QTest::mouseClick(draw->close, Qt::LeftButton);

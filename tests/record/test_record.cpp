@@ -9,6 +9,8 @@
 #include "record/VerifyCommand.h"
 #include "ui/BottomBar.h"
 
+#include <QCheckBox>
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFile>
@@ -265,6 +267,36 @@ private slots:
         });
         QVERIFY(report.outcome == Outcome::Broken);
         QCOMPARE(report.line, exclude + 1);
+    }
+
+    void slowStopsAreRecordedAndChecked()
+    {
+        RecordSession s;
+        s.window.drawWindow()->slowStop->setChecked(true);
+        s.enterCandidates(2, "甲\n乙\n丙\n丁\n戊");
+        s.desk.random.picks.append({ 360 * 5 + 2 * 360 + 100, 2 * 360 * 4 + 17 }); // the further turns
+        s.draw(2, 2);
+        QCOMPARE(s.results(2).count(), 2);
+        const QList<QByteArray> lines = linesOf(s.record().bytes);
+        const record::VerifyReport report = verify(joined(lines));
+        QVERIFY2(report.outcome == Outcome::Holds, qPrintable(report.reason));
+        QVERIFY(report.summary.categories[2].draws[0].slowStop);
+        const int stop = firstLineOf(lines, "stop");
+        const QJsonObject details = objectOf(lines[stop]).value("details").toObject();
+        QCOMPARE(details.value("slowStopTurn").toInteger(), 360 * 5 + 2 * 360 + 100);
+        QVERIFY(
+            objectOf(lines[firstLineOf(lines, "start")]).value("details").toObject().value("slowStopOption").toBool());
+
+        // A turn that does not lead from the press to the rest, even rechained, fails.
+        QList<QByteArray> changed = lines;
+        QJsonObject object = objectOf(changed[stop]);
+        QJsonObject edited = details;
+        edited.insert("slowStopTurn", details.value("slowStopTurn").toInteger() + 360);
+        object.insert("details", edited);
+        changed[stop] = record::canonicalLine(object);
+        const record::VerifyReport forged = verify(rechained(changed));
+        QVERIFY(forged.outcome == Outcome::Broken);
+        QCOMPARE(forged.line, stop + 1);
     }
 
     void wheelOrderIsRecomputedFromTheSeed_data()
