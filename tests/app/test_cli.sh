@@ -55,6 +55,11 @@ check "--verify holds on the demo's record" "[ $? -eq 0 ] && grep -q '结论：�
 # The check code is the SHA-256 of the last line, as the README says standard tools recompute it.
 code=$(tail -n 1 "$record" | tr -d '\n' | sha256sum | cut -d' ' -f1)
 check "the check code is the last line's SHA-256" "grep -q \"校验码：$code\" '$work/verify.txt'"
+# Recomputed from the README's description alone, with Python's hashlib and libsodium.
+if /usr/bin/python3 -c 'import nacl.bindings' 2>/dev/null; then
+    here=$(cd "$(dirname "$0")" && pwd)
+    check "the record recomputes from its description" "/usr/bin/python3 '$here/../record/recompute_record.py' '$record' | grep -q \"check code $code\""
+fi
 sed '3s/"kind":"/"kind":"x/' "$record" >"$work/changed.jsonl"
 "$pelorin" --verify "$work/changed.jsonl" >"$work/verify-changed.txt" 2>&1
 check "--verify exits 1 for a changed record" "[ $? -eq 1 ] && grep -q '第 4 行不成立' '$work/verify-changed.txt'"

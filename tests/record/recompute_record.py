@@ -1,0 +1,115 @@
+#!/usr/bin/env python3
+"""Recomputes a Pelorin draw record from the README's description alone, with Python's hashlib and
+libsodium (PyNaCl): the chain, every list, every fingerprint, every shuffle from its seed, and the name
+under every stop. Prints what it drew and exits 0 when all of it matches the record; 1 otherwise.
+Usage: recompute_record.py RECORD.jsonl"""
+import hashlib
+import json
+import sys
+
+from nacl.bindings import randombytes_buf_deterministic
+
+
+def sha(data: bytes) -> str:
+    return hashlib.sha256(data).hexdigest()
+
+
+def fingerprint(names):
+    return sha(b"".join(name.encode("utf-8") + b"\n" for name in names))
+
+
+class Picks:
+    """Little-endian 32-bit words of randombytes_buf_deterministic(seed), Lemire's picks with rejection."""
+
+    def __init__(self, seed: bytes):
+        self.seed = seed
+        self.stream = b""
+        self.used = 0
+
+    def word(self):
+        if self.used + 4 > len(self.stream):
+            self.stream = randombytes_buf_deterministic(max(2 * len(self.stream), 4096), self.seed)
+        w = int.from_bytes(self.stream[self.used:self.used + 4], "little")
+        self.used += 4
+        return w
+
+    def below(self, m):
+        while True:
+            product = self.word() * m
+            if product & 0xFFFFFFFF >= (2**32) % m:
+                return product >> 32
+
+
+def shuffled(names, seed_hex):
+    picks = Picks(bytes.fromhex(seed_hex))
+    remaining = list(range(len(names)))
+    order = []
+    for upper in range(len(names) - 1, 0, -1):
+        order.append(remaining.pop(picks.below(upper + 1)))
+    order.extend(remaining)
+    return [names[i] for i in order]
+
+
+def sector_at_step(step, count):
+    k = (step % (360 * count)) // 360
+    return count if k == 0 else k
+
+
+def main(path):
+    raw = open(path, "rb").read().split(b"\n")
+    assert raw[-1] == b"", "the record ends with a line feed"
+    lines = raw[:-1]
+    header = json.loads(lines[0])
+    assert header["format"] == "pelorin-draw-record"
+    lists = {}
+    drawn = []
+    for number, line in enumerate(lines[1:], start=2):
+        event = json.loads(line)
+        assert event["prev"] == sha(lines[number - 2]), f"line {number}: chain"
+        if event.get("end"):
+            assert number == len(lines), "the end line is last"
+            break
+        details = event["details"]
+        if event["kind"] == "stop" and "name" in details:
+            c = event["category"]
+            wheel = lists.get((c, "candidates"), [])
+            count = details["wheelCount"]
+            assert len(wheel) == count, f"line {number}: wheel"
+            sector = sector_at_step(details["shownSteps"], count)
+            assert sector == details["sector"], f"line {number}: sector"
+            assert wheel[sector - 1] == details["name"], f"line {number}: name under the pointer"
+            drawn.append((event["categoryName"], details["name"], sector, count))
+        for change in event["changes"]:
+            key = (change["category"], change["list"])
+            items = lists.setdefault(key, [])
+            op = change["op"]
+            if op == "append":
+                items.extend(change["names"])
+            elif op == "replace":
+                lists[key] = list(change["names"])
+            elif op == "remove":
+                assert items[change["index"]] == change["names"][0], f"line {number}: remove"
+                del items[change["index"]]
+            elif op == "clear":
+                assert items == change["names"], f"line {number}: clear"
+                items.clear()
+            elif op == "shuffle":
+                assert details["candidates"] == len(items), f"line {number}: count"
+                assert details["fingerprint"] == fingerprint(items), f"line {number}: fingerprint"
+                lists[key] = shuffled(items, details["shuffleSeed"])
+            else:
+                raise AssertionError(f"line {number}: unknown change {op}")
+    else:
+        raise AssertionError("no end line")
+    for category, name, sector, count in drawn:
+        print(f"{category}: {name} (sector {sector} of {count})")
+    print("check code", sha(lines[-1]))
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main(sys.argv[1]))
+    except AssertionError as fault:
+        print("does not hold:", fault)
+        sys.exit(1)
