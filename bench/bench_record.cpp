@@ -93,7 +93,6 @@ void BM_RecordButton(benchmark::State& state)
     LargeSession& s = large();
     for (auto _ : state) {
         s.session.desk.messageBox.answerNext(IMessageBox::Answer::Yes); // replace the last run's files
-        s.session.desk.messageBox.answerNext(IMessageBox::Answer::Yes);
         QTest::mouseClick(s.session.window.bottomBar()->drawRecord, Qt::LeftButton);
     }
     state.counters["opened"] = double(s.session.desk.shell.opened.size());

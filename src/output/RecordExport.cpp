@@ -55,13 +55,17 @@ void RecordExport::writeRecord()
         tell(QStringLiteral("当前还没有可以记录的操作。"));
         return;
     }
-    const std::optional<QString> path = recordPath();
+    bool dialogAsked = false;
+    const std::optional<QString> path = recordPath(dialogAsked);
     if (!path)
         return;
-    if (!confirmOverwrite(*path) || !confirmOverwrite(sheetPathOf(*path)))
+    // One question for the pair; the save dialog has asked about the record file itself already.
+    const QString sheet = sheetPathOf(*path);
+    const bool recordExists = !dialogAsked && QFileInfo::exists(*path);
+    if ((recordExists || QFileInfo::exists(sheet)) && !confirmOverwrite(recordExists ? *path : sheet))
         return;
-    if (const std::optional<QString> sheet = write(*path))
-        m_context.services.shell->open(*sheet);
+    if (write(*path))
+        m_context.services.shell->open(sheet);
 }
 
 std::optional<QString> RecordExport::writeRecordInto(const QString& folder)
@@ -72,8 +76,9 @@ std::optional<QString> RecordExport::writeRecordInto(const QString& folder)
     return write(QDir(folder).filePath(name + RecordSuffix));
 }
 
-std::optional<QString> RecordExport::recordPath()
+std::optional<QString> RecordExport::recordPath(bool& dialogAsked)
 {
+    dialogAsked = false;
     const QString name
         = QStringLiteral("摇号记录_") + importpaths::stampOf(m_context.services.clock->now()) + RecordSuffix;
     const AppState& state = m_context.state;
@@ -87,13 +92,12 @@ std::optional<QString> RecordExport::recordPath()
     QString path = chosen.path;
     if (!path.endsWith(RecordSuffix, Qt::CaseInsensitive))
         path += RecordSuffix;
+    dialogAsked = path == chosen.path;
     return path;
 }
 
 bool RecordExport::confirmOverwrite(const QString& path)
 {
-    if (!QFileInfo::exists(path))
-        return true;
     return m_context.services.messageBox->question(QStringLiteral("文件已存在，是否覆盖？\n") + nativeName(path),
                                                    text::windowCaption());
 }

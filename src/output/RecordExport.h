@@ -19,8 +19,10 @@ public:
     std::optional<QString> writeRecordInto(const QString& folder);
 
 private:
-    std::optional<QString> recordPath();
+    // The record's path; dialogAsked tells that a save dialog chose it and asked about replacing it.
+    std::optional<QString> recordPath(bool& dialogAsked);
     std::optional<QString> write(const QString& recordPath);
+    // "文件已存在，是否覆盖？" with No as the default; true for Yes.
     bool confirmOverwrite(const QString& path);
     void tell(const QString& text);
 

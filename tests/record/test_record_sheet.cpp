@@ -113,11 +113,26 @@ private slots:
         QVERIFY(QFile::exists(s.dir.filePath("今天的摇号.jsonl")));
         QCOMPARE(s.desk.shell.opened, QStringList { s.dir.filePath("今天的摇号.pdf") });
 
+        // The same name again: one question for the pair, and No keeps them. Chosen with its extension, the
+        // dialog has asked about the record itself, so only the sheet is asked about.
+        qsizetype asked = s.desk.messageBox.shown.size();
+        s.desk.fileDialog.chooseNext(s.dir.filePath("今天的摇号"));
+        s.desk.messageBox.answerNext(IMessageBox::Answer::No);
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.messageBox.shown.size(), asked + 1);
+        QVERIFY(s.desk.messageBox.lastText().endsWith("今天的摇号.jsonl"));
+        s.desk.fileDialog.chooseNext(s.dir.filePath("今天的摇号.jsonl"));
+        s.desk.messageBox.answerNext(IMessageBox::Answer::Yes);
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.messageBox.shown.size(), asked + 2);
+        QVERIFY(s.desk.messageBox.lastText().endsWith("今天的摇号.pdf"));
+        QCOMPARE(s.desk.shell.opened.size(), 2);
+
         // Cancelled: nothing written, nothing said.
         const qsizetype shown = s.desk.messageBox.shown.size();
         QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
         QCOMPARE(s.desk.messageBox.shown.size(), shown);
-        QCOMPARE(s.desk.shell.opened.size(), 1);
+        QCOMPARE(s.desk.shell.opened.size(), 2);
 
         // A folder that cannot be written: one message naming the file, no file left.
         const QString blocked = s.dir.filePath("不是文件夹");
@@ -128,7 +143,7 @@ private slots:
         QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
         QVERIFY(s.desk.messageBox.lastText().startsWith("无法保存摇号记录："));
         QVERIFY(s.desk.messageBox.lastText().contains("记录.jsonl"));
-        QCOMPARE(s.desk.shell.opened.size(), 1);
+        QCOMPARE(s.desk.shell.opened.size(), 2);
     }
 
     void nothingToRecordIsSaid()
