@@ -2,6 +2,7 @@
 
 #include "ui/Fonts.h"
 #include "ui/NameListView.h"
+#include "ui/OnePress.h"
 #include "ui/Placement.h"
 
 #include <QKeyEvent>
@@ -117,6 +118,7 @@ CategoryPage::CategoryPage(Category category, QWidget* parent)
     drawButton->setCursor(Qt::PointingHandCursor);
     at(drawButton, 3720, 4560, 1500, 465);
     drawButton->setIconSize(drawButton->size() - QSize(4, 2));
+    ui::OnePress::install(drawButton);
 
     resultsHeading = label(QStringLiteral("Label6"), QStringLiteral("摇出结果："), boldMid, 3240, 5280);
     drawnLabel = label(QStringLiteral("Label8"), qs(info.drawnCaption), normal, 3240, 5715);
@@ -145,7 +147,9 @@ bool CategoryPage::eventFilter(QObject* watched, QEvent* event)
     if (watched == presetCount && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            emit presetEnterPressed();
+            // A held Enter opens one draw window, not one after every notice it answers.
+            if (!ui::OnePress::isRepeat(event))
+                emit presetEnterPressed();
             return true;
         }
     }

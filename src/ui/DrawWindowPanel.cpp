@@ -4,6 +4,7 @@
 #include "platform/qt/QtDrawingSurface.h"
 #include "platform/qt/SurfaceView.h"
 #include "ui/Fonts.h"
+#include "ui/OnePress.h"
 #include "ui/Placement.h"
 
 #include <QCheckBox>
@@ -84,6 +85,8 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     close->setAccessibleName(QStringLiteral("关闭摇窗"));
     close->setAutoDefault(true);
     ui::place(close, 3000, 4440, 975, 495);
+    ui::OnePress::install(startStop);
+    ui::OnePress::install(close);
 
     // Read-only: the stop takes the name shown here, so nothing typed may become a drawn name.
     nameBox = new QLineEdit(this);

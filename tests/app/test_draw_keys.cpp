@@ -6,8 +6,11 @@
 #include "ui/EntryPanel.h"
 #include "ui/MainWindow.h"
 #include "ui/NameListView.h"
+#include "ui/ProjectorControl.h"
+#include "ui/ProjectorWindow.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -169,7 +172,93 @@ private slots:
         QVERIFY(window->isVisible());
     }
 
+    // A double click is one press on the controls that open and close the draw window. The close button
+    // lies over the draw button of "通用随机摇号": without that rule the second press of a double click on
+    // "关闭摇窗" opened a draw of that page, and one on its draw button closed the window it had just opened.
+    void aDoubleClickOpensOrClosesOneWindow()
+    {
+        CategoryPage* general = window->page(6);
+        CategoryPage* key = window->page(3);
+        enterNames(general, QStringLiteral("甲\n乙\n丙"));
+        enterNames(key, QStringLiteral("企业A\n企业B"));
+        general->presetCount->setText(QStringLiteral("2"));
+        key->presetCount->setText(QStringLiteral("2"));
+        const QStringList generalNames = itemsOf(general->candidates);
+
+        QTest::mouseClick(key->drawButton, Qt::LeftButton);
+        QVERIFY(window->context().state.IsRolling);
+        QPushButton* close = window->drawWindow()->close;
+        const QRect both = QRect(close->mapTo(window.get(), QPoint(0, 0)), close->size())
+            & QRect(general->drawButton->mapTo(window.get(), QPoint(0, 0)), general->drawButton->size());
+        QVERIFY2(!both.isEmpty(), "the close button no longer lies over a draw button: find another pair");
+
+        QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, both.center());
+        QVERIFY(!window->drawWindow()->isVisible());
+        QVERIFY(!window->context().state.IsRolling);
+        QCOMPARE(window->context().state.CurCategory, 3);
+        QCOMPARE(itemsOf(general->candidates), generalNames); // not even shuffled
+        QCOMPARE(key->results->count() + general->results->count(), 0);
+
+        QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, both.center());
+        QVERIFY(window->drawWindow()->isVisible());
+        QVERIFY(window->context().state.IsRolling);
+        QCOMPARE(window->context().state.CurCategory, 6);
+        QVERIFY(boxes.isEmpty());
+    }
+
+    // Enter held down until the keyboard repeats it starts or stops once: the repeats do nothing, whether
+    // they reach the preset field, the start/stop button or the projector view.
+    void aHeldEnterIsOnePress()
+    {
+        CategoryPage* general = window->page(6);
+        enterNames(general, QStringLiteral("甲\n乙\n丙\n丁\n戊"));
+        general->presetCount->setText(QStringLiteral("2"));
+        general->presetCount->setFocus();
+
+        holdEnter(); // opens the draw window and starts
+        QVERIFY(window->drawWindow()->isVisible());
+        QVERIFY(window->context().state.IsRolling);
+        QCOMPARE(general->results->count(), 0);
+        QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
+
+        holdEnter(); // stops
+        QVERIFY(!window->context().state.IsRolling);
+        QCOMPARE(general->results->count(), 1);
+
+        window->projector()->open();
+        ProjectorWindow* mirror = window->projector()->window();
+        QVERIFY(mirror && mirror->isVisible());
+        holdEnter(mirror); // starts, through the projector view
+        QVERIFY(window->context().state.IsRolling);
+        QCOMPARE(general->results->count(), 1);
+        holdEnter(mirror); // stops: the second name, the notice answered, the window closed
+        QCOMPARE(general->results->count(), 2);
+        QCOMPARE(boxes, QStringList { QStringLiteral("预设定摇取个数已摇完毕。") });
+        QVERIFY(!window->drawWindow()->isVisible());
+        QCOMPARE(general->candidates->count(), 3);
+    }
+
 private:
+    // One press of Enter on the focus (or on target), held while the roll timer runs, so that the keyboard
+    // repeats it as a desktop does: a release and a press, both marked as repeats.
+    void holdEnter(QWidget* target = nullptr)
+    {
+        auto send = [&](QEvent::Type type, bool repeat) {
+            QWidget* to = target ? target : QApplication::focusWidget();
+            QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+            QApplication::sendEvent(to ? to : window.get(), &key);
+        };
+        send(QEvent::KeyPress, false);
+        for (int repeat = 0; repeat < 12; ++repeat) {
+            for (int n = 0; n < 10; ++n)
+                desk->timer.fire();
+            send(QEvent::KeyRelease, true);
+            send(QEvent::KeyPress, true);
+        }
+        send(QEvent::KeyRelease, false);
+        QApplication::processEvents();
+    }
+
     void pressEnter()
     {
         QWidget* focus = QApplication::focusWidget();
