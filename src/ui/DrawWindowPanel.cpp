@@ -7,6 +7,7 @@
 #include "ui/OnePress.h"
 #include "ui/Placement.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -63,7 +64,7 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     drawnBox = box(QStringLiteral("Text7_1"), QStringLiteral("已摇个数"), 720, 360, 855, 315);
     label(QStringLiteral("Label1_4"), QStringLiteral("个"), normal, 1680, 420);
     label(QStringLiteral("Label1_5"), QStringLiteral("（摇号或停止可用鼠标或键盘回车键进行）"), normal, 2040, 120);
-    label(QStringLiteral("Label1_0"), QStringLiteral("转速："), normal, 5640, 75);
+    QLabel* speedLabel = label(QStringLiteral("Label1_0"), QStringLiteral("转速："), normal, 5640, 75);
 
     speedBox = new QComboBox(this);
     speedBox->setObjectName(QStringLiteral("Combo1"));
@@ -74,6 +75,9 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     speedBox->addItems({ QStringLiteral("10"), QStringLiteral("15"), QStringLiteral("20") });
     speedBox->setCurrentIndex(1);
     ui::place(speedBox, 6240, 0, 735, 330);
+    speedBox->lineEdit()->setAccessibleName(QStringLiteral("转速"));
+    speedBox->view()->setAccessibleName(QStringLiteral("转速选项"));
+    speedLabel->setBuddy(speedBox);
 
     startStop = new QPushButton(QStringLiteral("开始摇号"), this);
     startStop->setObjectName(QStringLiteral("Command1"));
@@ -113,6 +117,7 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
 
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("Line3"));
+    separator->setAccessibleName(QStringLiteral("分隔线"));
     separator->setFrameShape(QFrame::VLine);
     separator->setGeometry(layout::px(7080), 0, 1, layout::px(6960));
 
