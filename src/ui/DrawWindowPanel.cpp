@@ -100,7 +100,10 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     nameBox->setFocusPolicy(Qt::NoFocus);
     nameBox->setFont(fonts::song(18));
     ui::setTextColour(nameBox, red);
+    // On the window's bottom edge, inside its frame: at its design top (6480 twips) the box's lower edge fell
+    // below the 7000-twip window and was cut off.
     ui::place(nameBox, 0, 6480, 6953, 555);
+    nameBox->move(nameBox->x(), layout::px(layout::DrawWindowHeight) - frameWidth() - nameBox->height());
 
     // Both in corners below the wheel that neither the wheel nor its numbers reach.
     slowStop = new QCheckBox(QStringLiteral("随机缓停"), this);

@@ -1,8 +1,9 @@
 #include "app/AppText.h"
+#include "app/Commands.h"
 #include "fakes/FakeDesktop.h"
+#include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
-#include "ui/BottomBar.h"
 #include "ui/EntryPanel.h"
 #include "ui/MainWindow.h"
 
@@ -277,6 +278,30 @@ private slots:
                     QVERIFY2(!children[a]->geometry().adjusted(1, 1, -1, -1).intersects(children[b]->geometry()),
                              qPrintable(children[a]->objectName() + QLatin1String(" / ") + children[b]->objectName()));
         }
+    }
+
+    // The open draw window shows every one of its controls whole, and none covers another; only the wheel
+    // lies under them all.
+    void theDrawWindowHoldsItsControlsWhole()
+    {
+        window->show();
+        window->page(3)->candidates->addItems({ QStringLiteral("甲"), QStringLiteral("乙") });
+        window->commands().draw.open(3);
+        DrawWindowPanel* draw = window->drawWindow();
+        QVERIFY(draw->isVisible());
+        QCOMPARE(draw->width(), 691); // widened by the start
+        const QList<QWidget*> children = draw->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (int a = 0; a < children.size(); ++a) {
+            QVERIFY2(draw->rect().contains(children[a]->geometry()), qPrintable(children[a]->objectName()));
+            if (children[a]->objectName() == QLatin1String("WheelView"))
+                continue;
+            for (int b = a + 1; b < children.size(); ++b)
+                if (children[b]->objectName() != QLatin1String("WheelView"))
+                    QVERIFY2(!children[a]->geometry().intersects(children[b]->geometry()),
+                             qPrintable(children[a]->objectName() + QLatin1String(" / ") + children[b]->objectName()));
+        }
+        // The name box keeps its designed size.
+        QCOMPARE(draw->nameBox->size(), QSize(464, 37));
     }
 
 private:
