@@ -304,6 +304,23 @@ private slots:
         QCOMPARE(draw->nameBox->size(), QSize(464, 37));
     }
 
+    // A name too long for the name box shows from its start, the sector number the wheel shows included.
+    void aLongNameShowsFromItsNumber()
+    {
+        window->show();
+        const QString name = QStringLiteral("内蒙古自治区呼和浩特市赛罕区某某某某某某科技发展有限责任公司第一分公司");
+        window->page(3)->candidates->addItems({ name });
+        window->page(3)->presetCount->setText(QStringLiteral("1"));
+        window->commands().draw.open(3);
+        QLineEdit* nameBox = window->drawWindow()->nameBox;
+        for (int n = 0; n < 24; ++n) // speed 15: at 360 degrees the pointer reaches the only sector
+            desk->timer.fire();
+        QCOMPARE(nameBox->text(), QStringLiteral("1_") + name);
+        QVERIFY(nameBox->fontMetrics().horizontalAdvance(nameBox->text()) > nameBox->width());
+        nameBox->grab(); // lays the text out as a paint does
+        QVERIFY(nameBox->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() < nameBox->width() / 10);
+    }
+
 private:
     std::unique_ptr<FakeDesktop> desk;
     std::unique_ptr<MainWindow> window;
