@@ -91,6 +91,10 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     ui::place(close, 3000, 4440, 975, 495);
     ui::OnePress::install(startStop);
     ui::OnePress::install(close);
+    // A click on it closes the window at once and needs no focus; taking it would leave the focus here
+    // after the swallowed second press of a double click on the draw button beneath, and the next Enter,
+    // meant to stop the draw, would close the window.
+    close->setFocusPolicy(Qt::TabFocus);
 
     // Read-only: the stop takes the name shown here, so nothing typed may become a drawn name.
     nameBox = new QLineEdit(this);

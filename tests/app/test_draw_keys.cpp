@@ -196,6 +196,7 @@ private slots:
         QVERIFY(!window->drawWindow()->isVisible());
         QVERIFY(!window->context().state.IsRolling);
         QCOMPARE(window->context().state.CurCategory, 3);
+        QCOMPARE(QApplication::focusWidget(), key->drawButton);
         QCOMPARE(itemsOf(general->candidates), generalNames); // not even shuffled
         QCOMPARE(key->results->count() + general->results->count(), 0);
 
@@ -203,6 +204,13 @@ private slots:
         QVERIFY(window->drawWindow()->isVisible());
         QVERIFY(window->context().state.IsRolling);
         QCOMPARE(window->context().state.CurCategory, 6);
+        // The swallowed press took no focus either: the next Enter stops the draw, it does not close it.
+        QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
+        for (int n = 0; n < 40; ++n)
+            desk->timer.fire();
+        pressEnter();
+        QVERIFY(window->drawWindow()->isVisible());
+        QCOMPARE(general->results->count(), 1);
         QVERIFY(boxes.isEmpty());
     }
 
