@@ -107,6 +107,8 @@ CategoryPage::CategoryPage(Category category, QWidget* parent)
     presetCount->setFont(fonts::song(12, true));
     ui::setTextColour(presetCount, red);
     presetCount->installEventFilter(this);
+    // A held Enter opens one draw window, not one after every notice it answers.
+    ui::OnePress::install(presetCount, ui::OnePress::DoubleClicks::Kept);
     at(presetCount, 4200, 4080, 735, 360);
     presetUnit = label(QStringLiteral("Label5"), qs(info.unitCaption), boldMid, 5040, 4200);
 
@@ -154,9 +156,7 @@ bool CategoryPage::eventFilter(QObject* watched, QEvent* event)
     if (watched == presetCount && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            // A held Enter opens one draw window, not one after every notice it answers.
-            if (!ui::OnePress::isRepeat(event))
-                emit presetEnterPressed();
+            emit presetEnterPressed();
             return true;
         }
     }

@@ -15,17 +15,23 @@ class OnePress : public QObject
 {
     Q_OBJECT
 public:
-    // The filter lives as long as the control.
-    static void install(QWidget* control);
+    enum class DoubleClicks
+    {
+        Swallowed,
+        Kept, // for a text field, where a double click selects a word
+    };
 
-    // True for a press that is part of a repetition rather than a press of its own.
-    static bool isRepeat(const QEvent* event);
+    // The filter lives as long as the control.
+    static void install(QWidget* control, DoubleClicks doubleClicks = DoubleClicks::Swallowed);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    using QObject::QObject;
+    OnePress(QWidget* control, DoubleClicks doubleClicks);
+
+    DoubleClicks m_doubleClicks;
+    quint64 m_enterReleasedAt = 0; // time stamp of the last release of Enter seen here; 0 when unknown
 };
 
 } // namespace pelorin::ui

@@ -229,14 +229,14 @@ private slots:
         QCOMPARE(general->results->count(), 0);
         QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
 
-        holdEnter(); // stops
+        holdEnter(nullptr, Repeats::Unflagged); // stops
         QVERIFY(!window->context().state.IsRolling);
         QCOMPARE(general->results->count(), 1);
 
         window->projector()->open();
         ProjectorWindow* mirror = window->projector()->window();
         QVERIFY(mirror && mirror->isVisible());
-        holdEnter(mirror); // starts, through the projector view
+        holdEnter(mirror, Repeats::Unflagged); // starts, through the projector view
         QVERIFY(window->context().state.IsRolling);
         QCOMPARE(general->results->count(), 1);
         holdEnter(mirror); // stops: the second name, the notice answered, the window closed
@@ -247,22 +247,32 @@ private slots:
     }
 
 private:
-    // One press of Enter on the focus (or on target), held while the roll timer runs, so that the keyboard
-    // repeats it as a desktop does: a release and a press, both marked as repeats.
-    void holdEnter(QWidget* target = nullptr)
+    // How a desktop delivers Enter held down: one press, then a release and a press with one time stamp for
+    // every repeat of the keyboard. Qt marks the repeats as such, except now and then in a busy program,
+    // where it misses the pairing and hands on a plain release and press (flagged false).
+    enum class Repeats
+    {
+        Flagged,
+        Unflagged,
+    };
+    void holdEnter(QWidget* target = nullptr, Repeats repeats = Repeats::Flagged)
     {
         auto send = [&](QEvent::Type type, bool repeat) {
             QWidget* to = target ? target : QApplication::focusWidget();
             QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+            key.setTimestamp(keyboardTime);
             QApplication::sendEvent(to ? to : window.get(), &key);
         };
+        keyboardTime += 500;
         send(QEvent::KeyPress, false);
         for (int repeat = 0; repeat < 12; ++repeat) {
-            for (int n = 0; n < 10; ++n)
+            for (int n = 0; n < 4; ++n)
                 desk->timer.fire();
-            send(QEvent::KeyRelease, true);
-            send(QEvent::KeyPress, true);
+            keyboardTime += 40;
+            send(QEvent::KeyRelease, repeats == Repeats::Flagged);
+            send(QEvent::KeyPress, repeats == Repeats::Flagged);
         }
+        keyboardTime += 40;
         send(QEvent::KeyRelease, false);
         QApplication::processEvents();
     }
@@ -291,6 +301,7 @@ private:
     std::unique_ptr<QTimer> modalKeys;
     QStringList boxes;
     int exits = 0;
+    quint64 keyboardTime = 1000; // milliseconds, as the desktop stamps key events
 };
 
 QTEST_MAIN(DrawKeysTest)
