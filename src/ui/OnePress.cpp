@@ -1,7 +1,7 @@
 #include "ui/OnePress.h"
 
+#include <QAbstractButton>
 #include <QKeyEvent>
-#include <QWidget>
 
 namespace pelorin::ui {
 
@@ -26,31 +26,41 @@ void OnePress::install(QWidget* control, DoubleClicks doubleClicks)
     control->installEventFilter(new OnePress(control, doubleClicks));
 }
 
+// The keyboard repeats a held key as a release and a press with one time stamp. Qt marks the press as a
+// repeat only when it finds it already queued behind the release, which it misses now and then while the
+// wheel keeps the program busy; the equal time stamp tells it anyway.
+bool OnePress::isRepeat(const QKeyEvent* key) const
+{
+    const quint64 releasedAt = isEnter(key) ? m_enterReleasedAt : m_spaceReleasedAt;
+    return key->isAutoRepeat() || (key->timestamp() != 0 && key->timestamp() == releasedAt);
+}
+
 bool OnePress::eventFilter(QObject* watched, QEvent* event)
 {
-    switch (event->type()) {
-    case QEvent::MouseButtonDblClick:
+    if (event->type() == QEvent::MouseButtonDblClick) {
         // Qt delivers the second press of a double click to a widget as a double click alone, not as a press.
-        if (m_doubleClicks == DoubleClicks::Swallowed)
-            return true;
-        break;
-    case QEvent::KeyRelease: {
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        if (isEnter(key))
+        return m_doubleClicks == DoubleClicks::Swallowed;
+    }
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const bool press = event->type() == QEvent::KeyPress;
+    if (isEnter(key)) {
+        if (!press)
             m_enterReleasedAt = key->timestamp();
-        break;
-    }
-    case QEvent::KeyPress: {
-        // The keyboard repeats a held key as a release and a press with one time stamp. Qt marks the press as
-        // a repeat only when it finds it already queued behind the release, which it misses now and then
-        // while the wheel keeps the program busy; the equal time stamp tells it anyway.
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        if (isEnter(key) && (key->isAutoRepeat() || (key->timestamp() != 0 && key->timestamp() == m_enterReleasedAt)))
+        else if (isRepeat(key))
             return true;
-        break;
+        return QObject::eventFilter(watched, event);
     }
-    default:
-        break;
+    // A button clicks on the release of Space; a repeat's release is told from a real one only by the press
+    // that follows it. So a button here clicks on the press of Space, once per press, as on Enter.
+    auto* button = qobject_cast<QAbstractButton*>(watched);
+    if (button && key->key() == Qt::Key_Space) {
+        if (!press)
+            m_spaceReleasedAt = key->timestamp();
+        else if (!isRepeat(key))
+            button->click();
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -2,15 +2,16 @@
 
 #include <QObject>
 
+class QKeyEvent;
 class QWidget;
 
 namespace pelorin::ui {
 
 // Makes one press of the hand do one thing on a control that opens, closes, starts or stops a draw:
-// the second press of a double click and an Enter held until it repeats are swallowed. Without it the
-// second press of a double click on "关闭摇窗" lands on the draw button that lies under it once the
-// window has gone (and opens a draw of that page), and a held Enter runs start, stop, start ... as fast
-// as the keyboard repeats, drawing names nobody saw.
+// the second press of a double click and the keyboard's repeats of a held Enter or Space are swallowed.
+// Without it the second press of a double click on "关闭摇窗" lands on the draw button that lies under it
+// once the window has gone (and opens a draw of that page), and a held key runs start, stop, start ... as
+// fast as the keyboard repeats, drawing names nobody saw.
 class OnePress : public QObject
 {
     Q_OBJECT
@@ -29,9 +30,12 @@ protected:
 
 private:
     OnePress(QWidget* control, DoubleClicks doubleClicks);
+    bool isRepeat(const QKeyEvent* key) const;
 
     DoubleClicks m_doubleClicks;
-    quint64 m_enterReleasedAt = 0; // time stamp of the last release of Enter seen here; 0 when unknown
+    // Time stamps of the last releases of Enter and Space seen here; 0 when unknown.
+    quint64 m_enterReleasedAt = 0;
+    quint64 m_spaceReleasedAt = 0;
 };
 
 } // namespace pelorin::ui

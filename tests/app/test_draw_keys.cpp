@@ -246,8 +246,30 @@ private slots:
         QCOMPARE(general->candidates->count(), 3);
     }
 
+    // Space on the start/stop button, held down, also starts or stops once.
+    void aHeldSpaceIsOnePress()
+    {
+        CategoryPage* general = window->page(6);
+        enterNames(general, QStringLiteral("甲\n乙\n丙\n丁\n戊"));
+        general->presetCount->setText(QStringLiteral("4"));
+        QTest::mouseClick(general->drawButton, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
+        for (int n = 0; n < 8; ++n)
+            desk->timer.fire();
+
+        for (Repeats repeats : { Repeats::Unflagged, Repeats::Flagged }) {
+            holdKey(Qt::Key_Space, nullptr, repeats); // stops
+            QVERIFY(!window->context().state.IsRolling);
+            holdKey(Qt::Key_Space, nullptr, repeats); // starts
+            QVERIFY(window->context().state.IsRolling);
+        }
+        QCOMPARE(general->results->count(), 2);
+        QVERIFY(window->drawWindow()->isVisible());
+        QVERIFY(boxes.isEmpty());
+    }
+
 private:
-    // How a desktop delivers Enter held down: one press, then a release and a press with one time stamp for
+    // How a desktop delivers a key held down: one press, then a release and a press with one time stamp for
     // every repeat of the keyboard. Qt marks the repeats as such, except now and then in a busy program,
     // where it misses the pairing and hands on a plain release and press (flagged false).
     enum class Repeats
@@ -257,9 +279,14 @@ private:
     };
     void holdEnter(QWidget* target = nullptr, Repeats repeats = Repeats::Flagged)
     {
+        holdKey(Qt::Key_Return, target, repeats);
+    }
+    void holdKey(Qt::Key held, QWidget* target = nullptr, Repeats repeats = Repeats::Flagged)
+    {
+        const QString text = held == Qt::Key_Space ? QStringLiteral(" ") : QStringLiteral("\r");
         auto send = [&](QEvent::Type type, bool repeat) {
             QWidget* to = target ? target : QApplication::focusWidget();
-            QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+            QKeyEvent key(type, held, Qt::NoModifier, text, repeat);
             key.setTimestamp(keyboardTime);
             QApplication::sendEvent(to ? to : window.get(), &key);
         };
