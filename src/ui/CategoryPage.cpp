@@ -2,6 +2,7 @@
 
 #include "ui/Fonts.h"
 #include "ui/NameListView.h"
+#include "ui/OnePress.h"
 #include "ui/Placement.h"
 
 #include <QKeyEvent>
@@ -74,8 +75,9 @@ CategoryPage::CategoryPage(Category category, QWidget* parent)
     const QFont boldMid = fonts::song(10.5, true);
 
     importCandidates = button(QStringLiteral("Command3"), qs(info.importCaption), {}, 240, 720, 1455, 375);
+    // Its accessible name is the count it shows, as every caption's is; the description says what it counts.
     candidateCounter = label(QStringLiteral("Label2"), QStringLiteral("XXXX"), normal, 1800, 840);
-    candidateCounter->setAccessibleName(QStringLiteral("候选名单数量"));
+    candidateCounter->setAccessibleDescription(QStringLiteral("候选名单数量"));
     ui::setTextColour(candidateCounter, blue);
     candidateCounter->resize(layout::px(1200), candidateCounter->height());
     candidates = list(QStringLiteral("List1"), QStringLiteral("候选名单"), 240, 1080, 2775, 6360);
@@ -105,6 +107,8 @@ CategoryPage::CategoryPage(Category category, QWidget* parent)
     presetCount->setFont(fonts::song(12, true));
     ui::setTextColour(presetCount, red);
     presetCount->installEventFilter(this);
+    // A held Enter opens one draw window, not one after every notice it answers.
+    ui::OnePress::install(presetCount, ui::OnePress::DoubleClicks::Kept);
     at(presetCount, 4200, 4080, 735, 360);
     presetUnit = label(QStringLiteral("Label5"), qs(info.unitCaption), boldMid, 5040, 4200);
 
@@ -117,6 +121,7 @@ CategoryPage::CategoryPage(Category category, QWidget* parent)
     drawButton->setCursor(Qt::PointingHandCursor);
     at(drawButton, 3720, 4560, 1500, 465);
     drawButton->setIconSize(drawButton->size() - QSize(4, 2));
+    ui::OnePress::install(drawButton);
 
     resultsHeading = label(QStringLiteral("Label6"), QStringLiteral("摇出结果："), boldMid, 3240, 5280);
     drawnLabel = label(QStringLiteral("Label8"), qs(info.drawnCaption), normal, 3240, 5715);
@@ -138,6 +143,12 @@ CategoryPage::CategoryPage(Category category, QWidget* parent)
         = button(QStringLiteral("Command8"), QStringLiteral("清"), QStringLiteral("清空列表"), 4200, 7560, 495, 375);
     copyResults = button(QStringLiteral("Command24"), QStringLiteral("复制"), {}, 4680, 7560, 495, 375);
     exportResults = button(QStringLiteral("Command13"), QStringLiteral("导出"), {}, 5160, 7560, 615, 375);
+
+    // Two captions stand twice on a page; their accessible names say which list each acts on.
+    clearCandidates->setAccessibleName(QStringLiteral("清空候选名单"));
+    enterCandidates->setAccessibleName(QStringLiteral("手工录入候选名单"));
+    clearHistory->setAccessibleName(QStringLiteral("清空历史摇中名单"));
+    enterHistory->setAccessibleName(QStringLiteral("手工录入历史摇中名单"));
 }
 
 bool CategoryPage::eventFilter(QObject* watched, QEvent* event)

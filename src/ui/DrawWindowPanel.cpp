@@ -4,8 +4,10 @@
 #include "platform/qt/QtDrawingSurface.h"
 #include "platform/qt/SurfaceView.h"
 #include "ui/Fonts.h"
+#include "ui/OnePress.h"
 #include "ui/Placement.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -62,7 +64,7 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     drawnBox = box(QStringLiteral("Text7_1"), QStringLiteral("已摇个数"), 720, 360, 855, 315);
     label(QStringLiteral("Label1_4"), QStringLiteral("个"), normal, 1680, 420);
     label(QStringLiteral("Label1_5"), QStringLiteral("（摇号或停止可用鼠标或键盘回车键进行）"), normal, 2040, 120);
-    label(QStringLiteral("Label1_0"), QStringLiteral("转速："), normal, 5640, 75);
+    QLabel* speedLabel = label(QStringLiteral("Label1_0"), QStringLiteral("转速："), normal, 5640, 75);
 
     speedBox = new QComboBox(this);
     speedBox->setObjectName(QStringLiteral("Combo1"));
@@ -73,6 +75,9 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     speedBox->addItems({ QStringLiteral("10"), QStringLiteral("15"), QStringLiteral("20") });
     speedBox->setCurrentIndex(1);
     ui::place(speedBox, 6240, 0, 735, 330);
+    speedBox->lineEdit()->setAccessibleName(QStringLiteral("转速"));
+    speedBox->view()->setAccessibleName(QStringLiteral("转速选项"));
+    speedLabel->setBuddy(speedBox);
 
     startStop = new QPushButton(QStringLiteral("开始摇号"), this);
     startStop->setObjectName(QStringLiteral("Command1"));
@@ -84,6 +89,12 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     close->setAccessibleName(QStringLiteral("关闭摇窗"));
     close->setAutoDefault(true);
     ui::place(close, 3000, 4440, 975, 495);
+    ui::OnePress::install(startStop);
+    ui::OnePress::install(close);
+    // A click on it closes the window at once and needs no focus; taking it would leave the focus here
+    // after the swallowed second press of a double click on the draw button beneath, and the next Enter,
+    // meant to stop the draw, would close the window.
+    close->setFocusPolicy(Qt::TabFocus);
 
     // Read-only: the stop takes the name shown here, so nothing typed may become a drawn name.
     nameBox = new QLineEdit(this);
@@ -93,7 +104,10 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     nameBox->setFocusPolicy(Qt::NoFocus);
     nameBox->setFont(fonts::song(18));
     ui::setTextColour(nameBox, red);
+    // On the window's bottom edge, inside its frame: at its design top (6480 twips) the box's lower edge fell
+    // below the 7000-twip window and was cut off.
     ui::place(nameBox, 0, 6480, 6953, 555);
+    nameBox->move(nameBox->x(), layout::px(layout::DrawWindowHeight) - frameWidth() - nameBox->height());
 
     // Both in corners below the wheel that neither the wheel nor its numbers reach.
     slowStop = new QCheckBox(QStringLiteral("随机缓停"), this);
@@ -110,6 +124,7 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
 
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("Line3"));
+    separator->setAccessibleName(QStringLiteral("分隔线"));
     separator->setFrameShape(QFrame::VLine);
     separator->setGeometry(layout::px(7080), 0, 1, layout::px(6960));
 

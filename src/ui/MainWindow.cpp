@@ -28,6 +28,7 @@
 #include "ui/EntryPanel.h"
 #include "ui/Fonts.h"
 #include "ui/NameListView.h"
+#include "ui/NamedComboAccessible.h"
 #include "ui/Placement.h"
 #include "ui/ProjectorControl.h"
 #include "ui/ProjectorWindow.h"
@@ -68,6 +69,7 @@ MainWindow::MainWindow(Services services, ITimer* rollTimer, QWidget* parent)
     , m_exit([] { QCoreApplication::exit(0); })
 {
     initResources();
+    ui::NamedComboAccessible::install();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(text::windowCaption());
     setWindowIcon(QIcon(QStringLiteral(":/images/pelorin.svg")));
@@ -78,6 +80,7 @@ MainWindow::MainWindow(Services services, ITimer* rollTimer, QWidget* parent)
     buildHeadings();
     buildTabs();
     m_bottomBar = new BottomBar(this);
+    m_bottomBar->setAccessibleName(QStringLiteral("底部按钮栏"));
     ui::place(m_bottomBar, 120, 9480, 12495, 615);
     buildPanels();
 
@@ -133,6 +136,7 @@ void MainWindow::buildTabs()
         QTabWidget* tabs = info.tabControl == 1 ? m_tabs1 : m_tabs2;
         auto* page = new CategoryPage(i, tabs);
         page->setObjectName(QStringLiteral("Page_%1").arg(i));
+        page->setAccessibleName(QString::fromUtf8(info.tabCaption));
         tabs->addTab(page, QString::fromUtf8(info.tabCaption));
         m_pages.at(static_cast<std::size_t>(i)) = page;
     }

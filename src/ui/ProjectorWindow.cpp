@@ -9,6 +9,7 @@
 #include "platform/ITextControl.h"
 #include "platform/qt/QtDrawingSurface.h"
 #include "ui/Fonts.h"
+#include "ui/OnePress.h"
 
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -53,6 +54,7 @@ ProjectorWindow::ProjectorWindow(const AppContext& context, const RollingDisplay
     setAccessibleName(QStringLiteral("Pelorin 大屏"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    ui::OnePress::install(this);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);

@@ -1,20 +1,26 @@
 #include "app/AppText.h"
+#include "app/Commands.h"
 #include "fakes/FakeDesktop.h"
+#include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/EntryPanel.h"
 #include "ui/MainWindow.h"
 
+#include "ui/NameListView.h"
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include "ui/NameListView.h"
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTabWidget>
 #include <QTest>
+#include <functional>
 
 using namespace pelorin;
 using namespace pelorin::test;
@@ -51,37 +57,40 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("tip");
+        QTest::addColumn<QString>("accessibleName");
+        // The accessible name is the caption, where a page does not show that caption twice.
         const QList<QStringList> table = {
-            { "Command27", "清空", "" },
-            { "Command4", "删选", "删除选中项" },
-            { "Command9", "手工录入", "手工录入或者复制名单" },
-            { "Command26", "重排序", "打乱排序" },
-            { "Command5", "导入历史摇中名单", "" },
-            { "Command23", "手工录入", "手工录入" },
-            { "Command6", "去已摇", "去除历史摇中名单" },
-            { "Command17", "删选项", "删除选中项" },
-            { "Command7", "清空", "" },
-            { "Command21", "撤", "撤回已摇出的名单" },
-            { "Command20", "删", "删除选中项" },
-            { "Command8", "清", "清空列表" },
-            { "Command24", "复制", "" },
-            { "Command13", "导出", "" },
+            { "Command27", "清空", "", "清空候选名单" },
+            { "Command4", "删选", "删除选中项", "删选" },
+            { "Command9", "手工录入", "手工录入或者复制名单", "手工录入候选名单" },
+            { "Command26", "重排序", "打乱排序", "重排序" },
+            { "Command5", "导入历史摇中名单", "", "导入历史摇中名单" },
+            { "Command23", "手工录入", "手工录入", "手工录入历史摇中名单" },
+            { "Command6", "去已摇", "去除历史摇中名单", "去已摇" },
+            { "Command17", "删选项", "删除选中项", "删选项" },
+            { "Command7", "清空", "", "清空历史摇中名单" },
+            { "Command21", "撤", "撤回已摇出的名单", "撤" },
+            { "Command20", "删", "删除选中项", "删" },
+            { "Command8", "清", "清空列表", "清" },
+            { "Command24", "复制", "", "复制" },
+            { "Command13", "导出", "", "导出" },
         };
         for (int i = 0; i < CategoryCount; ++i)
             for (const QStringList& row : table)
                 QTest::addRow("%s_%d", qPrintable(row[0]), i)
-                    << QStringLiteral("%1_%2").arg(row[0]).arg(i) << row[1] << row[2];
+                    << QStringLiteral("%1_%2").arg(row[0]).arg(i) << row[1] << row[2] << row[3];
     }
     void pageButtonsCarryTheirCaptionsAndTips()
     {
         QFETCH(QString, control);
         QFETCH(QString, caption);
         QFETCH(QString, tip);
+        QFETCH(QString, accessibleName);
         auto* button = window->findChild<QAbstractButton*>(control);
         QVERIFY2(button, qPrintable(control));
         QCOMPARE(button->text(), caption);
         QCOMPARE(button->toolTip(), tip);
-        QCOMPARE(button->accessibleName(), caption);
+        QCOMPARE(button->accessibleName(), accessibleName);
     }
 
     void categoriesSitOnTheirTabs()
@@ -144,11 +153,78 @@ private slots:
     void everyControlHasAnAccessibleName()
     {
         for (QWidget* w : window->findChildren<QWidget*>()) {
-            const bool control
-                = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QListWidget*>(w) || qobject_cast<QListView*>(w);
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)
+                || qobject_cast<QListWidget*>(w) || qobject_cast<QListView*>(w);
             if (control && !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
                 QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
         }
+    }
+
+    // What a screen reader or an automated check sees: the accessibility tree, walked from the window as the
+    // desktop's accessibility bus walks it. Every control has a name of its own (a combo box too, whose
+    // view on Linux otherwise reports its current text), and no two controls of one page or panel share one.
+    void theAccessibilityTreeNamesEveryControl()
+    {
+        window->show();
+        const QSet<QAccessible::Role> controls
+            = { QAccessible::PushButton, QAccessible::CheckBox, QAccessible::EditableText, QAccessible::ComboBox,
+                QAccessible::List,       QAccessible::PageTab,  QAccessible::RadioButton,  QAccessible::SpinBox };
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
+        QVERIFY(root);
+        int seen = 0;
+        std::function<void(QAccessibleInterface*, const QString&, QStringList&)> walk;
+        walk = [&](QAccessibleInterface* node, const QString& path, QStringList& names) {
+            const QString name = node->text(QAccessible::Name);
+            const QString here = path + QLatin1Char('/') + name;
+            if (controls.contains(node->role())) {
+                ++seen;
+                QVERIFY2(!name.trimmed().isEmpty(), qPrintable(here + QLatin1String(" has no name")));
+                if (node->role() == QAccessible::ComboBox)
+                    QCOMPARE(name, QStringLiteral("转速"));
+                if (node->role() != QAccessible::PageTab)
+                    names.append(name);
+            }
+            // A page, a panel or the draw window is named, and its controls are told apart by their names.
+            const bool scope = qobject_cast<CategoryPage*>(node->object()) || node->object() == window->drawWindow()
+                || node->object() == window->entryPanel() || node->object() == window->bottomBar();
+            // The edit field of a combo box rightly bears the box's own name.
+            QStringList inner;
+            QStringList ownParts;
+            QStringList& childNames = node->role() == QAccessible::ComboBox ? ownParts : scope ? inner : names;
+            for (int i = 0; i < node->childCount(); ++i)
+                if (QAccessibleInterface* child = node->child(i))
+                    walk(child, here, childNames);
+            if (scope) {
+                QVERIFY2(!name.isEmpty(), qPrintable(here + QLatin1String(" has no name")));
+                QStringList twice = inner;
+                twice.removeDuplicates();
+                for (const QString& once : twice)
+                    inner.removeOne(once);
+                QVERIFY2(inner.isEmpty(), qPrintable(here + QLatin1String(": ") + inner.join(QLatin1Char(','))));
+            }
+        };
+        QStringList top;
+        walk(root, QString(), top);
+        QVERIFY(seen > 7 * 20);
+
+        // The speed box keeps its text as its value; its edit field and its list carry names too.
+        QAccessibleInterface* speed = QAccessible::queryAccessibleInterface(window->drawWindow()->speedBox);
+        QCOMPARE(speed->text(QAccessible::Value), QStringLiteral("15"));
+        QCOMPARE(speed->childCount(), 2);
+        QVERIFY(!speed->child(0)->text(QAccessible::Name).isEmpty());
+        QCOMPARE(speed->child(1)->text(QAccessible::Name), QStringLiteral("转速"));
+
+        // The candidate counter reads as the count it shows, from the start and after every change.
+        CategoryPage* page = window->page(3);
+        QAccessibleInterface* counter = QAccessible::queryAccessibleInterface(page->candidateCounter);
+        QCOMPARE(counter->text(QAccessible::Name), QStringLiteral("XXXX"));
+        QCOMPARE(counter->text(QAccessible::Description), QStringLiteral("候选名单数量"));
+        window->entryPanel()->text->setPlainText(QStringLiteral("甲\n乙"));
+        QTest::mouseClick(page->enterCandidates, Qt::LeftButton);
+        QTest::mouseClick(window->entryPanel()->confirm, Qt::LeftButton);
+        QCOMPARE(page->candidateCounter->text(), QStringLiteral("2"));
+        QCOMPARE(counter->text(QAccessible::Name), QStringLiteral("2"));
+        QCOMPARE(counter->text(QAccessible::Description), QStringLiteral("候选名单数量"));
     }
 
     void exitAnsweredNoChangesNothing()
@@ -202,6 +278,47 @@ private slots:
                     QVERIFY2(!children[a]->geometry().adjusted(1, 1, -1, -1).intersects(children[b]->geometry()),
                              qPrintable(children[a]->objectName() + QLatin1String(" / ") + children[b]->objectName()));
         }
+    }
+
+    // The open draw window shows every one of its controls whole, and none covers another; only the wheel
+    // lies under them all.
+    void theDrawWindowHoldsItsControlsWhole()
+    {
+        window->show();
+        window->page(3)->candidates->addItems({ QStringLiteral("甲"), QStringLiteral("乙") });
+        window->commands().draw.open(3);
+        DrawWindowPanel* draw = window->drawWindow();
+        QVERIFY(draw->isVisible());
+        QCOMPARE(draw->width(), 691); // widened by the start
+        const QList<QWidget*> children = draw->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (int a = 0; a < children.size(); ++a) {
+            QVERIFY2(draw->rect().contains(children[a]->geometry()), qPrintable(children[a]->objectName()));
+            if (children[a]->objectName() == QLatin1String("WheelView"))
+                continue;
+            for (int b = a + 1; b < children.size(); ++b)
+                if (children[b]->objectName() != QLatin1String("WheelView"))
+                    QVERIFY2(!children[a]->geometry().intersects(children[b]->geometry()),
+                             qPrintable(children[a]->objectName() + QLatin1String(" / ") + children[b]->objectName()));
+        }
+        // The name box keeps its designed size.
+        QCOMPARE(draw->nameBox->size(), QSize(464, 37));
+    }
+
+    // A name too long for the name box shows from its start, the sector number the wheel shows included.
+    void aLongNameShowsFromItsNumber()
+    {
+        window->show();
+        const QString name = QStringLiteral("内蒙古自治区呼和浩特市赛罕区某某某某某某科技发展有限责任公司第一分公司");
+        window->page(3)->candidates->addItems({ name });
+        window->page(3)->presetCount->setText(QStringLiteral("1"));
+        window->commands().draw.open(3);
+        QLineEdit* nameBox = window->drawWindow()->nameBox;
+        for (int n = 0; n < 24; ++n) // speed 15: at 360 degrees the pointer reaches the only sector
+            desk->timer.fire();
+        QCOMPARE(nameBox->text(), QStringLiteral("1_") + name);
+        QVERIFY(nameBox->fontMetrics().horizontalAdvance(nameBox->text()) > nameBox->width());
+        nameBox->grab(); // lays the text out as a paint does
+        QVERIFY(nameBox->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() < nameBox->width() / 10);
     }
 
 private:

@@ -19,7 +19,13 @@ WidgetText WidgetText::of(QLabel* label)
 
 WidgetText WidgetText::of(QLineEdit* edit)
 {
-    return WidgetText([edit] { return edit->text(); }, [edit](const QString& text) { edit->setText(text); });
+    return WidgetText([edit] { return edit->text(); },
+                      [edit](const QString& text) {
+                          edit->setText(text);
+                          // Shown from its start: a name too long for the name box keeps its sector number in
+                          // view, rather than only its tail.
+                          edit->setCursorPosition(0);
+                      });
 }
 
 WidgetText WidgetText::of(QAbstractButton* button)
