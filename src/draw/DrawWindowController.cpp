@@ -128,7 +128,7 @@ void DrawWindowController::startStop()
                        m_context.state.CurCategory);
     if (!m_context.state.IsRolling) {
         if (m_slowStop.allowsStart() && m_engine.start())
-            m_context.notes.note(drawnotes::SlowStopOption, m_slowStop.isOptionOn());
+            m_context.notes.note(drawnotes::SlowStopOption, m_slowStop.isOnForThisDraw());
         return;
     }
     if (m_slowStop.begin([this] { takeStop(true); }))

@@ -27,7 +27,8 @@ bool SlowStopRun::isOptionOn() const
 
 bool SlowStopRun::allowsStart()
 {
-    if (!isOptionOn())
+    m_onForThisDraw = isOptionOn();
+    if (!m_onForThisDraw)
         return true;
     // An empty list or an unreadable speed is the start's own notice.
     const INameList* candidates = m_context.category(m_context.state.CurCategory).candidates;
@@ -43,7 +44,7 @@ bool SlowStopRun::allowsStart()
 bool SlowStopRun::begin(std::function<void()> onRest)
 {
     const AppState& s = m_context.state;
-    if (!isOptionOn() || !m_display.hasShownSector() || s.WheelCount < 1)
+    if (!m_onForThisDraw || !m_display.hasShownSector() || s.WheelCount < 1)
         return false;
     // A draw started at a lower speed before the option was ticked still runs out at a sensible pace.
     const int speed = s.RollSpeed < SlowStop::MinimumSpeed ? SlowStop::MinimumSpeed : s.RollSpeed;

@@ -18,8 +18,12 @@ public:
 
     bool isOptionOn() const;
     // False, with a notice, when the option is on and the speed box asks for less than the slowest run-out
-    // speed. Other faults of the speed box are left to the start itself.
+    // speed. Other faults of the speed box are left to the start itself. Otherwise the option as it stands
+    // now holds for this draw's stop: ticking or unticking the box while the wheel turns changes the next
+    // draw, not this one.
     bool allowsStart();
+    // Whether this draw's stop lets the pointer run out.
+    bool isOnForThisDraw() const { return m_onForThisDraw; }
     // Starts the run-out from where the pointer stands, when the option is on and the wheel has shown a
     // sector; onRest is called on the tick on which it comes to rest. False when the stop is to take effect at once.
     bool begin(std::function<void()> onRest);
@@ -36,6 +40,7 @@ private:
     RollingDisplay& m_display;
     SlowStop m_motion;
     std::function<void()> m_onRest;
+    bool m_onForThisDraw = false;
 };
 
 } // namespace pelorin

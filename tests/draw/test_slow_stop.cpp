@@ -174,6 +174,33 @@ private slots:
         QCOMPARE(f.context.notes.take().value(QStringLiteral("slowStop")).toBool(true), false);
     }
 
+    void theBoxTickedWhileTheWheelTurnsHoldsFromTheNextDraw()
+    {
+        // The rules of a draw are set at its start: ticking the box mid-roll does not turn this stop into a
+        // run-out, and unticking it does not let this stop be aimed.
+        SlowStopFixture f;
+        f.option.checked = false;
+        f.fill(3, 12);
+        f.page(3).presetCount.setText(QStringLiteral("3"));
+        f.page(3).drawnCount.setText(QStringLiteral("0"));
+        f.controller.open(3);
+        QVERIFY(f.rollTo(60));
+        f.option.checked = true;
+        f.controller.startStop();
+        QVERIFY(!f.controller.slowStop().isRunning());
+        QCOMPARE(f.page(3).results.count(), 1);
+        QCOMPARE(f.context.notes.take().value(QStringLiteral("slowStop")).toBool(true), false);
+
+        f.controller.startStop(); // the next draw starts with the box ticked
+        QVERIFY(f.rollTo(90));
+        f.option.checked = false;
+        f.controller.startStop();
+        QVERIFY(f.controller.slowStop().isRunning());
+        f.runOut();
+        QCOMPARE(f.page(3).results.count(), 2);
+        QCOMPARE(f.context.notes.take().value(QStringLiteral("slowStop")).toBool(), true);
+    }
+
     void optionOnTakesTheNameWhereThePointerRests()
     {
         SlowStopFixture f;
