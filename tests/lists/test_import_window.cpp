@@ -3,9 +3,9 @@
 #include "settings/FileSettingsStore.h"
 #include "ui/MainWindow.h"
 
+#include "ui/NameListView.h"
 #include <QLabel>
 #include <QListWidget>
-#include "ui/NameListView.h"
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>

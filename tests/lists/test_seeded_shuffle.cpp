@@ -1,4 +1,5 @@
 // Shuffles that can be recomputed: the picks of a seed's ChaCha20 stream, and the fingerprint of a list.
+#include "PositionChiSquare.h"
 #include "app/AppContext.h"
 #include "fakes/CountingSeeds.h"
 #include "fakes/MemoryControls.h"
@@ -74,24 +75,11 @@ private slots:
     void everyPositionIsEquallyLikelyOverSeeds()
     {
         // A fresh seed for every shuffle, as at every start: chi-square over item x position.
-        constexpr int n = 6;
-        constexpr int runs = 30000;
-        QStringList items;
-        for (int i = 0; i < n; ++i)
-            items.append(QString::number(i));
         CountingSeeds seeds;
-        int counts[n][n] = {};
-        for (int r = 0; r < runs; ++r) {
+        const double chi = positionChiSquare(6, 30000, [&seeds](const QStringList& items) {
             SeededStream stream(seeds.newSeed());
-            const QStringList out = shuffledItems(items, stream);
-            for (int pos = 0; pos < n; ++pos)
-                ++counts[out[pos].toInt()][pos];
-        }
-        const double expected = double(runs) / n;
-        double chi = 0;
-        for (auto& row : counts)
-            for (int c : row)
-                chi += (c - expected) * (c - expected) / expected;
+            return shuffledItems(items, stream);
+        });
         // n(n - 1) = 30 degrees of freedom: the 0.999 quantile is 59.70.
         QVERIFY2(chi < 59.70, qPrintable(QString::number(chi)));
     }

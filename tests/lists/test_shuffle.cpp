@@ -1,3 +1,4 @@
+#include "PositionChiSquare.h"
 #include "fakes/MemoryControls.h"
 #include "fakes/ScriptedRandom.h"
 #include "lists/Shuffle.h"
@@ -79,24 +80,10 @@ private slots:
 
     void everyPositionIsEquallyLikely()
     {
-        // Chi-square over item x position for five items; fixed seed, so the outcome is fixed.
-        constexpr int n = 5;
-        constexpr int runs = 100000;
+        // Five items, a fixed seed, so the outcome is fixed.
         SystemRandom random(20241207);
-        QStringList items;
-        for (int i = 0; i < n; ++i)
-            items.append(QString::number(i));
-        int counts[n][n] = {};
-        for (int r = 0; r < runs; ++r) {
-            const QStringList out = shuffledItems(items, random);
-            for (int pos = 0; pos < n; ++pos)
-                ++counts[out[pos].toInt()][pos];
-        }
-        const double expected = double(runs) / n;
-        double chi = 0;
-        for (auto& row : counts)
-            for (int c : row)
-                chi += (c - expected) * (c - expected) / expected;
+        const double chi = positionChiSquare(
+            5, 100000, [&random](const QStringList& items) { return shuffledItems(items, random); });
         // Each position's column is a multinomial over n items (n - 1 degrees of freedom), so the sum over
         // the n positions has n(n - 1) = 20: the 0.999 quantile of chi-square with 20 is 45.31.
         QVERIFY2(chi < 45.31, qPrintable(QString::number(chi)));
