@@ -22,7 +22,20 @@ enum class Read
 
 Read readLine(QIODevice& device, QByteArray& line)
 {
-    line = device.readLine(MaxLineBytes + 2);
+    // Piece by piece: asking QIODevice for a line of up to the limit would set aside the whole limit for
+    // every line.
+    line.clear();
+    char piece[64 * 1024];
+    for (;;) {
+        const qint64 got = device.readLine(piece, sizeof piece);
+        if (got <= 0)
+            break;
+        line.append(piece, static_cast<qsizetype>(got));
+        if (line.endsWith('\n'))
+            break;
+        if (line.size() > MaxLineBytes)
+            return Read::TooLong;
+    }
     if (line.isEmpty())
         return device.atEnd() ? Read::End : Read::Unterminated;
     if (!line.endsWith('\n'))
