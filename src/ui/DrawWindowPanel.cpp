@@ -78,6 +78,11 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     speedBox->lineEdit()->setAccessibleName(QStringLiteral("转速"));
     speedBox->view()->setAccessibleName(QStringLiteral("转速选项"));
     speedLabel->setBuddy(speedBox);
+    // Once a speed is chosen or typed and confirmed, the keyboard goes back to the start/stop button, so the
+    // next Enter starts or stops the draw as the hint above says. The confirming Enter does nothing else.
+    const auto backToStartStop = [this] { startStop->setFocus(Qt::OtherFocusReason); };
+    connect(speedBox, &QComboBox::activated, this, backToStartStop);
+    connect(speedBox->lineEdit(), &QLineEdit::returnPressed, this, backToStartStop);
 
     startStop = new QPushButton(QStringLiteral("开始摇号"), this);
     startStop->setObjectName(QStringLiteral("Command1"));

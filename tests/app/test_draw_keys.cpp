@@ -10,6 +10,7 @@
 #include "ui/ProjectorWindow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -147,6 +148,32 @@ private slots:
         QCOMPARE(general->results->count(), 2);
         QVERIFY(!window->drawWindow()->isVisible());
         QVERIFY(boxes.size() == 1);
+    }
+
+    void enterAfterChoosingASpeedGoesBackToTheDraw()
+    {
+        CategoryPage* general = window->page(6);
+        enterNames(general, QStringLiteral("甲\n乙\n丙"));
+        general->presetCount->setText(QStringLiteral("2"));
+        QTest::mouseClick(general->drawButton, Qt::LeftButton);
+        for (int n = 0; n < 40; ++n)
+            desk->timer.fire();
+        pressEnter();
+        QCOMPARE(general->results->count(), 1);
+
+        // Typed into the speed box and confirmed: the Enter only confirms, the next one starts the draw.
+        QComboBox* speed = window->drawWindow()->speedBox;
+        speed->lineEdit()->setFocus();
+        speed->lineEdit()->selectAll();
+        QTest::keyClicks(speed->lineEdit(), QStringLiteral("20"));
+        pressEnter();
+        QCOMPARE(speed->currentText(), QStringLiteral("20"));
+        QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
+        QVERIFY(!window->context().state.IsRolling);
+        QCOMPARE(general->results->count(), 1);
+        pressEnter();
+        QVERIFY(window->context().state.IsRolling);
+        QCOMPARE(window->context().state.RollSpeed, 20);
     }
 
     void enterAnswersNoToEveryQuestion()
