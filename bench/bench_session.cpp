@@ -2,9 +2,12 @@
 // full categories, and the size of a realistic day's journal.
 #include "app/AppContext.h"
 #include "app/CommandScope.h"
+#include "draw/DrawEngine.h"
 #include "fakes/MemoryControls.h"
 #include "lists/ModelNameList.h"
+#include "lists/SeededShuffle.h"
 #include "lists/SessionLists.h"
+#include "platform/SystemSeedSource.h"
 #include "platform/qt/SqlJournal.h"
 #include "session/SessionKeeper.h"
 
@@ -62,6 +65,16 @@ void stop(AppContext& context, Category i, int pick)
     CommandScope scope(context, QStringLiteral("stop"), i);
     CategoryControls& c = context.category(i);
     const QString name = c.candidates->textAt(pick);
+    // What a stop notes for the record, so the journal grows as the program's does.
+    const int count = c.candidates->count();
+    context.notes.note(drawnotes::Name, name);
+    context.notes.note(drawnotes::Sector, pick + 1);
+    context.notes.note(drawnotes::WheelCount, count);
+    context.notes.note(drawnotes::Speed, 15);
+    context.notes.note(drawnotes::Angle, 345);
+    context.notes.note(drawnotes::Steps, qint64(345) * count);
+    context.notes.note(drawnotes::ShownSteps, qint64(345) * count);
+    context.notes.note(drawnotes::SlowStop, false);
     c.candidates->removeAt(pick);
     c.results->append(name);
     c.candidateCounter->setText(QString::number(c.candidates->count()));
@@ -125,7 +138,8 @@ void BM_RestoreSevenFullCategories(benchmark::State& state)
 }
 BENCHMARK(BM_RestoreSevenFullCategories)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Seven imports of 2,000 names and fifty draws (open, stop, close), then the journal's size on disk.
+// Seven imports of 2,000 names and fifty draws (a start that shuffles, a stop, a close), then the journal's
+// size on disk.
 void BM_RealisticDay(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -133,14 +147,18 @@ void BM_RealisticDay(benchmark::State& state)
         const QString path = dir.filePath(QStringLiteral("j.sqlite"));
         auto opened = SqlJournal::open(path);
         Pages pages;
+        SystemSeedSource seeds;
+        pages.context.services.seeds = &seeds;
         SessionKeeper keeper(pages.context, pages.lists, opened.journal.get(), QDateTime::currentDateTimeUtc());
         for (Category i = 0; i < CategoryCount; ++i)
             import(pages.context, i, names(2000, QStringLiteral("某某市某某区企业名称")));
         for (int d = 0; d < 50; ++d) {
             const Category i = d % CategoryCount;
             {
+                // The start's change: the candidates shuffled with a fresh seed, kept as that seed.
                 CommandScope start(pages.context, QStringLiteral("start"), i);
                 pages.context.state.CurCategory = static_cast<std::int16_t>(i);
+                shuffleCandidatesWithNewSeed(pages.context, i);
             }
             stop(pages.context, i, (d * 37) % pages.context.category(i).candidates->count());
             {

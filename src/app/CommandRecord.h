@@ -26,7 +26,10 @@ struct ListChange
         Append, // names appended at the end
         Remove, // the item at index removed; names holds the removed text, one item
         Clear, // every item removed; names holds them
-        Replace, // the list's items replaced by names (a shuffle, an exclusion)
+        Replace, // the list's items replaced by names (an import, an exclusion)
+        // The list shuffled with the picks of the command's details' shuffleSeed; names is empty, the seed
+        // recomputes the order.
+        Shuffle,
     };
 
     Type type = Type::Append;

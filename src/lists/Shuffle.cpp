@@ -67,20 +67,27 @@ QStringList shuffledItems(const QStringList& items, IRandom& random)
     return shuffledItems(QStringList(items), random);
 }
 
-QStringList shuffledItems(QStringList&& items, IRandom& random)
+std::vector<int> shuffledOrder(int n, IRandom& random)
 {
-    const int n = static_cast<int>(items.size());
-    if (n < 2)
-        return std::move(items);
     std::vector<int> order;
+    if (n < 2)
+        return order;
     order.reserve(static_cast<std::size_t>(n));
     RemainingPositions remaining(n);
     for (int upper = n - 1; upper != 0; --upper)
         order.push_back(remaining.take(RandomBetween(0, upper, random)));
     order.push_back(remaining.take(0));
+    return order;
+}
+
+QStringList shuffledItems(QStringList&& items, IRandom& random)
+{
+    const std::vector<int> order = shuffledOrder(static_cast<int>(items.size()), random);
+    if (order.empty())
+        return std::move(items);
     // Moved, not copied: the names' texts are not touched, which matters on the largest lists.
     QStringList result;
-    result.reserve(n);
+    result.reserve(items.size());
     for (const int position : order)
         result.append(std::move(items[position]));
     return result;

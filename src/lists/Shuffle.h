@@ -17,6 +17,8 @@ bool RemoveAtIndex(std::vector<int>& array, int r);
 // Puts the items into a random order: n-1 picks, each uniform over the positions not yet placed (in
 // ascending order), the last position last. Picks 2 then 0 turn A, B, C into C, A, B.
 QStringList shuffledItems(const QStringList& items, IRandom& random);
+// The same shuffle as positions: item order[k] of the list goes to place k. Empty for fewer than two items.
+std::vector<int> shuffledOrder(int n, IRandom& random);
 QStringList shuffledItems(QStringList&& items, IRandom& random);
 
 // Shuffles the list in place; false (and nothing changed) for fewer than two items. No item is selected after.

@@ -38,6 +38,8 @@ QString opName(ListChange::Type type)
         return QStringLiteral("clear");
     case ListChange::Type::Replace:
         return QStringLiteral("replace");
+    case ListChange::Type::Shuffle:
+        return QStringLiteral("shuffle");
     }
     return {};
 }

@@ -16,39 +16,32 @@ QJsonObject changeObject(const ListChange& change)
         { QStringLiteral("op"), opName(change.type) },
         { QStringLiteral("category"), change.category },
         { QStringLiteral("list"), listName(change.list) },
-        { QStringLiteral("names"), QJsonArray::fromStringList(change.names) },
     };
+    // A shuffle is written as its seed (in the command's details), never as the order it gave.
+    if (change.type != ListChange::Type::Shuffle)
+        object.insert(QStringLiteral("names"), QJsonArray::fromStringList(change.names));
     if (change.type == ListChange::Type::Remove)
         object.insert(QStringLiteral("index"), change.index);
     return object;
 }
 
-QJsonObject shuffleObject(Category category)
-{
-    return {
-        { QStringLiteral("op"), QStringLiteral("shuffle") },
-        { QStringLiteral("category"), category },
-        { QStringLiteral("list"), listName(ListKind::Candidates) },
-    };
-}
-
-// The list changes of a command. A shuffle is the last change of its command: its written-out order is
-// left out, as the seed recomputes it.
 QJsonArray changesOf(const CommandRecord& command)
 {
-    std::vector<ListChange> changes = command.lists;
-    const bool shuffled = command.details.contains(shufflenotes::Seed);
-    if (shuffled && !changes.empty()) {
-        const ListChange& last = changes.back();
-        if (last.type == ListChange::Type::Replace && last.list == ListKind::Candidates
-            && last.category == command.category)
-            changes.pop_back();
-    }
     QJsonArray array;
-    for (const ListChange& change : changes)
+    bool shuffled = false;
+    for (const ListChange& change : command.lists) {
         array.append(changeObject(change));
-    if (shuffled)
-        array.append(shuffleObject(command.category));
+        shuffled = shuffled || change.type == ListChange::Type::Shuffle;
+    }
+    // A shuffle of fewer than two names changes nothing and leaves no change of its own; its seed still
+    // belongs to the wheel the start laid out.
+    if (!shuffled && command.details.contains(shufflenotes::Seed)) {
+        ListChange none;
+        none.type = ListChange::Type::Shuffle;
+        none.category = command.category;
+        none.list = ListKind::Candidates;
+        array.append(changeObject(none));
+    }
     return array;
 }
 

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "lists/SessionLists.h"
 #include "platform/IClock.h"
+#include "session/CompactShuffle.h"
 #include "session/SessionFields.h"
 #include "session/SessionSnapshot.h"
 
@@ -98,6 +99,7 @@ void SessionKeeper::keep(const QString& kind, Category category)
     record.kind = kind;
     record.category = category;
     record.time = now();
+    compactShuffle(record);
     m_records.push_back(record);
     if (m_journal && !m_journal->append(record)) {
         const QString reason = m_journal->lastError();

@@ -1,5 +1,9 @@
 #include "session/SessionSnapshot.h"
 
+#include "lists/SeededShuffle.h"
+#include "lists/SeededStream.h"
+#include "lists/Shuffle.h"
+
 namespace pelorin {
 
 void SessionSnapshot::apply(const CommandRecord& record)
@@ -22,6 +26,13 @@ void SessionSnapshot::apply(const CommandRecord& record)
             break;
         case ListChange::Type::Replace:
             list = change.names;
+            break;
+        case ListChange::Type::Shuffle:
+            if (const std::optional<ShuffleSeed> seed
+                = ShuffleSeed::fromHex(record.details.value(shufflenotes::Seed).toString())) {
+                SeededStream stream(*seed);
+                list = shuffledItems(std::move(list), stream);
+            }
             break;
         }
     }

@@ -1,11 +1,18 @@
 #include "app/CommandScope.h"
 #include "fakes/CandidateWorkbook.h"
+#include "fakes/CountingSeeds.h"
 #include "fakes/FakeDesktop.h"
+#include "lists/ListFingerprint.h"
+#include "lists/SeededShuffle.h"
+#include "lists/SeededStream.h"
 #include "lists/SessionLists.h"
+#include "lists/Shuffle.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
 #include "platform/qt/SqlJournal.h"
+#include "session/CompactShuffle.h"
 #include "session/SessionKeeper.h"
+#include "session/SessionSnapshot.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
@@ -50,7 +57,8 @@ QStringList shownState(MainWindow& w)
 struct Run
 {
     FakeDesktop desk;
-    MainWindow window { desk.services(), &desk.timer };
+    CountingSeeds seeds; // real seeded shuffles, kept as their seeds
+    MainWindow window { seeded(), &desk.timer };
     bool answer = true;
     QStringList asked;
     SessionSetup setup { window, [this](const QString& q) {
@@ -60,6 +68,12 @@ struct Run
     Run()
     {
         window.setExitHandler([] {});
+    }
+    Services seeded()
+    {
+        Services s = desk.services();
+        s.seeds = &seeds;
+        return s;
     }
 };
 
@@ -149,6 +163,104 @@ private slots:
         QCOMPARE(kept->commands[1].lists, records[1].lists);
         QCOMPARE(kept->commands[0].time, records[0].time);
         QCOMPARE(userVersion(journalPath()), SqlJournal::SchemaVersion);
+    }
+
+    void aShuffleIsKeptAsItsSeed()
+    {
+        // Duplicates and empty names, and a list that fills more than one of the stream's buffers.
+        QStringList names = { "甲", "", "乙", "甲", "", "丙" };
+        for (int i = 0; i < 3000; ++i)
+            names << QString("企业%1").arg(i % 1000);
+        QStringList wheel;
+        qint64 startSeq = 0;
+        {
+            Run run;
+            QVERIFY(run.setup.begin());
+            run.window.show();
+            run.window.context().category(4).candidates->setItems(names);
+            run.window.page(4)->presetCount->setText("2");
+            QTest::mouseClick(run.window.page(4)->drawButton, Qt::LeftButton);
+            QVERIFY(run.window.drawWindow()->isVisible());
+            wheel = run.window.context().category(4).candidates->items();
+            QVERIFY(wheel != names);
+            const CommandRecord start = run.setup.keeper().commands().back();
+            QCOMPARE(start.kind, "start");
+            QCOMPARE(start.lists.size(), std::size_t(1));
+            QCOMPARE(start.lists[0].type, ListChange::Type::Shuffle);
+            QVERIFY(start.lists[0].names.isEmpty());
+            startSeq = start.sequence;
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "shuffle");
+            db.setDatabaseName(journalPath());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QString("SELECT type, names FROM list_change WHERE seq = %1").arg(startSeq)));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toString(), "shuffle");
+            QCOMPARE(q.value(1).toString(), "[]");
+        }
+        QSqlDatabase::removeDatabase("shuffle");
+        // The crash: the restore recomputes the wheel from the list and the seed.
+        Run next;
+        QVERIFY(next.setup.begin());
+        next.setup.offerRestore();
+        QCOMPARE(next.window.context().category(4).candidates->items(), wheel);
+    }
+
+    void anOrderTheSeedDoesNotGiveIsKeptAsItWas()
+    {
+        CountingSeeds seeds;
+        CommandRecord record;
+        record.category = 1;
+        const QStringList before = { "a", "b", "c", "d" };
+        const ShuffleSeed seed = seeds.newSeed();
+        record.details.insert(shufflenotes::Seed, seed.hex());
+        record.details.insert(shufflenotes::Fingerprint, listFingerprint(before));
+        ListChange change;
+        change.type = ListChange::Type::Replace;
+        change.category = 1;
+        change.names = { "d", "c", "b", "a" };
+        SeededStream stream(seed);
+        if (shuffledItems(before, stream) == change.names)
+            change.names = { "c", "d", "b", "a" };
+        record.lists.push_back(change);
+        compactShuffle(record);
+        QCOMPARE(record.lists[0].type, ListChange::Type::Replace);
+        QCOMPARE(record.lists[0].names.size(), 4);
+
+        SeededStream again(seed);
+        record.lists[0].names = shuffledItems(before, again);
+        compactShuffle(record);
+        QCOMPARE(record.lists[0].type, ListChange::Type::Shuffle);
+        SessionSnapshot snapshot;
+        snapshot.lists[1][0] = before;
+        snapshot.apply(record);
+        SeededStream third(seed);
+        QCOMPARE(snapshot.lists[1][0], shuffledItems(before, third));
+    }
+
+    void aJournalOfTheFirstFormatIsTakenOver()
+    {
+        {
+            Run run;
+            QVERIFY(run.setup.begin());
+            run.window.context().category(0).candidates->setItems({ "甲", "乙" });
+            QTest::qWait(1);
+            QCoreApplication::processEvents();
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old");
+            db.setDatabaseName(journalPath());
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("PRAGMA user_version = 1"));
+        }
+        QSqlDatabase::removeDatabase("old");
+        Run next;
+        QVERIFY(next.setup.begin());
+        next.setup.offerRestore();
+        QCOMPARE(next.window.context().category(0).candidates->items(), QStringList({ "甲", "乙" }));
+        QCOMPARE(userVersion(journalPath()), 2);
     }
 
     void restoresEveryListAndFieldAfterACrash()

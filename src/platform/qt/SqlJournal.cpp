@@ -11,8 +11,9 @@
 
 namespace pelorin {
 
-// The journal's schema, version 1 (PRAGMA user_version = 1). Times are ISO 8601 in UTC with
+// The journal's schema, version 2 (PRAGMA user_version = 2). Times are ISO 8601 in UTC with
 // milliseconds. A session's lists and fields are rebuilt by replaying its changes in (seq, pos) order.
+// Version 2 added the change type shuffle; a version 1 file is the same otherwise and is taken over.
 //
 //   session       one run of the program that changed anything
 //     id          1, 2, 3 ...
@@ -20,8 +21,10 @@ namespace pelorin {
 //     ended       set at a normal end (Yes to the exit question)
 //     declined    set when the user chose not to restore it after a crash
 //   command       one user command: kind as in CommandRecord, category -1 for none, details a JSON object
-//   list_change   type append | remove | clear | replace; list 0 candidates, 1 results, 2 history;
-//                 idx the removed item's index (remove only); names a JSON array of the names
+//   list_change   type append | remove | clear | replace | shuffle; list 0 candidates, 1 results,
+//                 2 history; idx the removed item's index (remove only); names a JSON array of the names
+//                 (a clear's are those it removed; a shuffle has none: its command's details hold the
+//                 seed that recomputes the order)
 //   field_change  a text the command set: category -1 for window-level texts
 static const char* const Schema[] = {
     "CREATE TABLE session (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, declined TEXT)",
@@ -37,7 +40,8 @@ static const char* const Schema[] = {
 
 namespace {
 
-const char* const TypeNames[] = { "append", "remove", "clear", "replace" };
+const char* const TypeNames[] = { "append", "remove", "clear", "replace", "shuffle" };
+constexpr int TypeCount = 5;
 
 QString isoTime(const QDateTime& time)
 {
@@ -176,6 +180,8 @@ SqlJournal::Fault SqlJournal::prepare(QString& reason)
             reason = QStringLiteral("文件内容不完整");
         return Fault::Unreadable;
     }
+    if (version < SchemaVersion && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)))
+        return faultOf(q.lastError(), reason);
     return Fault::None;
 }
 
@@ -227,10 +233,10 @@ bool SqlJournal::readUnfinished(QString& reason)
         ListChange change;
         const QString type = q.value(1).toString();
         int t = 0;
-        while (t < 4 && type != QLatin1String(TypeNames[t]))
+        while (t < TypeCount && type != QLatin1String(TypeNames[t]))
             ++t;
         const int list = q.value(3).toInt();
-        if (t == 4 || list < 0 || list > 2 || !parseNames(q.value(5).toString(), change.names))
+        if (t == TypeCount || list < 0 || list > 2 || !parseNames(q.value(5).toString(), change.names))
             return reason = corrupt, false;
         change.type = static_cast<ListChange::Type>(t);
         change.category = q.value(2).toInt();

@@ -14,7 +14,7 @@ class SqlJournal : public IJournal
 {
 public:
     // The version this program writes, kept in PRAGMA user_version.
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
     enum class Fault
     {
