@@ -1,5 +1,6 @@
 #include "workbook/Spreadsheet.h"
 
+#include "workbook/SheetCells.h"
 #include "workbook/WorkbookDocument.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xlsx/XlsxReader.h"
@@ -44,12 +45,13 @@ std::unique_ptr<IWorkbookDocument> Spreadsheet::open(const QString& path, QStrin
     const Format format = detectFormat(bytes);
     if (format == Format::Unknown)
         return fail(QStringLiteral("“%1”不是Excel工作簿。").arg(shown));
-    Expected<WorkbookData> data = format == Format::Xls ? readXls(bytes, true) : readXlsx(bytes, true);
-    if (!data)
-        return fail(QStringLiteral("“%1”不是Excel工作簿，或文件已损坏：%2").arg(shown, data.error()));
+    // Cells are kept as stored and turn into text when they are read, so opening costs one pass over the sheet.
+    auto cells = format == Format::Xls ? readXlsFirstSheet(bytes) : readXlsxFirstSheet(bytes);
+    if (!cells)
+        return fail(QStringLiteral("“%1”不是Excel工作簿，或文件已损坏：%2").arg(shown, cells.error()));
     std::unique_ptr<Sheet> sheet;
-    if (!data->sheets.empty())
-        sheet = std::make_unique<Sheet>(std::move(data->sheets.front()));
+    if (*cells)
+        sheet = std::make_unique<Sheet>(std::move(*cells));
     return std::make_unique<WorkbookDocument>(bytes, format, std::move(sheet));
 }
 

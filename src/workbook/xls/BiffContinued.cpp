@@ -6,16 +6,25 @@ namespace pelorin::workbook {
 
 ContinuedReader::ContinuedReader(QByteArrayView first, BiffStream& stream)
 {
-    m_segments.push_back(first);
+    m_owned.push_back(first);
     BiffRecord next;
     while (stream.peek(next) && next.type == biff::Continue) {
         stream.next(next);
-        m_segments.push_back(next.body);
+        m_owned.push_back(next.body);
     }
+    m_segments = m_owned;
 }
 
 ContinuedReader::ContinuedReader(std::vector<QByteArrayView> segments)
-    : m_segments(std::move(segments))
+    : m_owned(std::move(segments))
+    , m_segments(m_owned)
+{
+}
+
+ContinuedReader::ContinuedReader(std::span<const QByteArrayView> segments, std::size_t segment, qsizetype offset)
+    : m_segments(segments)
+    , m_segment(segment)
+    , m_offset(offset)
 {
 }
 
@@ -70,9 +79,8 @@ QByteArray ContinuedReader::bytes(qsizetype n)
     return out;
 }
 
-QString ContinuedReader::characters(quint32 count, bool twoBytes)
+template <typename Take> void ContinuedReader::walkCharacters(quint32 count, bool twoBytes, Take&& take)
 {
-    QString text;
     while (count > 0 && m_ok) {
         if (m_segment < m_segments.size() && m_offset >= m_segments[m_segment].size()) {
             // The string goes on in the next CONTINUE record, which starts with its own flags byte.
@@ -96,16 +104,33 @@ QString ContinuedReader::characters(quint32 count, bool twoBytes)
             m_ok = false; // half a character before the boundary
             break;
         }
-        const qsizetype old = text.size();
-        text.resize(old + fit);
-        QChar* out = text.data() + old;
-        const auto* in = reinterpret_cast<const uchar*>(seg.data() + m_offset);
-        for (qsizetype i = 0; i < fit; ++i)
-            out[i] = twoBytes ? QChar(char16_t(in[2 * i] | (in[2 * i + 1] << 8))) : QChar(char16_t(in[i]));
+        take(reinterpret_cast<const uchar*>(seg.data() + m_offset), fit, twoBytes);
         m_offset += fit * width;
         count -= quint32(fit);
     }
+}
+
+QString ContinuedReader::characters(quint32 count, bool twoBytes)
+{
+    QString text;
+    walkCharacters(count, twoBytes, [&text](const uchar* in, qsizetype fit, bool wide) {
+        const qsizetype old = text.size();
+        text.resize(old + fit);
+        QChar* out = text.data() + old;
+        if (wide) {
+            for (qsizetype i = 0; i < fit; ++i)
+                out[i] = QChar(char16_t(in[2 * i] | (in[2 * i + 1] << 8)));
+        } else {
+            for (qsizetype i = 0; i < fit; ++i)
+                out[i] = QChar(char16_t(in[i]));
+        }
+    });
     return text;
+}
+
+void ContinuedReader::skipCharacters(quint32 count, bool twoBytes)
+{
+    walkCharacters(count, twoBytes, [](const uchar*, qsizetype, bool) {});
 }
 
 QString ContinuedReader::unicodeString()

@@ -201,12 +201,15 @@ Expected<QByteArray> CompoundFile::readChain(quint32 start, quint64 size, bool m
     if (!chain)
         return Result::failure(chain.error());
     QByteArray data;
+    // The size was checked against the file's, so it is safe to take at its word.
+    data.reserve(qsizetype(size));
+    const QByteArray& source = mini ? m_miniStream : m_bytes;
     for (quint32 id : *chain) {
         if (quint64(data.size()) >= size)
             break;
-        const QByteArray& source = mini ? m_miniStream : m_bytes;
         const qsizetype offset = mini ? qsizetype(id) * unit : (qsizetype(id) + 1) * unit;
-        data.append(source.mid(offset, unit));
+        if (offset < source.size())
+            data.append(source.constData() + offset, std::min(unit, source.size() - offset));
     }
     if (quint64(data.size()) < size)
         return Result::failure(damaged(QStringLiteral("数据流被截断")));

@@ -1,5 +1,7 @@
+#include "../SheetCellsCheck.h"
 #include "XlsTestSupport.h"
 
+#include "workbook/SheetCells.h"
 #include "workbook/xls/CompoundFile.h"
 #include "workbook/xls/XlsReader.h"
 
@@ -52,6 +54,18 @@ QString cellsText(const WorkbookData& data)
     return parts.join(u'|');
 }
 
+// The first sheet read for the import, its cells shown one by one, must agree with the whole read.
+QString lazyDifference(const QByteArray& bytes)
+{
+    const auto whole = readXls(bytes, true);
+    const auto first = readXlsFirstSheet(bytes);
+    if (!whole || !first)
+        return QStringLiteral("not read");
+    if ((*first)->name != whole->sheets[0].name || (*first)->columnWidths != whole->sheets[0].columnWidths)
+        return QStringLiteral("name or widths differ");
+    return sheetcheck::differenceFromFullRead(**first, whole->sheets[0].cells);
+}
+
 quint32 le32(const QByteArray& b, qsizetype at)
 {
     return qFromLittleEndian<quint32>(b.constData() + at);
@@ -102,6 +116,8 @@ private slots:
         QVERIFY(first.ok());
         QCOMPARE(first->sheets.size(), std::size_t(1));
         QCOMPARE(first->sheets[0].cells, ours->sheets[0].cells);
+        const QString difference = lazyDifference(readFile(path));
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
     // Records xlwt never writes, built by hand; each workbook is small enough to live in the mini stream.
@@ -162,6 +178,20 @@ private slots:
         QTest::newRow("declared string count far above the real one, index past the table")
             << record(0x00FC, u32(1) + u32(0xFFFFFFFF) + unicodeString(QStringLiteral("only")))
             << cell(0x00FD, 0, 0, u32(0)) + cell(0x00FD, 1, 0, u32(99)) << QStringLiteral("0,0=only") << false;
+        // Cells out of order, and places written twice: the later record counts, an empty one included.
+        QTest::newRow("later records of a place replace earlier ones, empty ones too")
+            << QByteArray()
+            << cell(0x0204, 3, 1, unicodeString(QStringLiteral("late"))) + cell(0x0203, 1, 1, number(1.5))
+                + cell(0x0204, 1, 1, unicodeString(QStringLiteral("second"))) + cell(0x0203, 2, 1, number(2))
+                + cell(0x0204, 2, 1, unicodeString(QString())) + formula(0, 1, 0, 0)
+                + record(0x0207, unicodeString(QStringLiteral("x"))) + formula(0, 1, 3, 0)
+                + cell(0x0204, 0, 2, unicodeString(QStringLiteral("kept"))) + formula(0, 2, 0, 0)
+            << QStringLiteral("0,2=kept|1,1=second|3,1=late") << false;
+        QTest::newRow("LABEL shorter than its length is passed over")
+            << QByteArray()
+            << cell(0x0204, 0, 0, u16(5) + QByteArray("\0ab", 3)) + cell(0x0204, 1, 0, u16(2) + QByteArray("\1a", 2))
+                + cell(0x0204, 2, 0, u16(0) + QByteArray("\0", 1))
+            << QString() << false;
         QTest::newRow("chart block inside the sheet is passed over")
             << QByteArray()
             << cell(0x0204, 0, 0, unicodeString(QStringLiteral("a"))) + bof(0x0020) + record(0x000A, {})
@@ -179,6 +209,8 @@ private slots:
         const auto data = readXls(file, true);
         QVERIFY2(data.ok(), qPrintable(data.error()));
         QCOMPARE(cellsText(*data), expected);
+        const QString difference = lazyDifference(file);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
         if (!m_haveTool || !xlrdReadsIt)
             return;

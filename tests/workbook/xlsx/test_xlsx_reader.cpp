@@ -1,4 +1,6 @@
+#include "../SheetCellsCheck.h"
 #include "workbook/CellAddress.h"
+#include "workbook/SheetCells.h"
 #include "workbook/xlsx/XlsxReader.h"
 #include "workbook/xlsx/XlsxTestTools.h"
 
@@ -120,6 +122,17 @@ void TestXlsxReader::cellValues_data()
         R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs>)", R"(<workbookPr date1904="1"/>)")
                                       << Texts { { QStringLiteral("A1"), QStringLiteral("1904/1/1") },
                                                  { QStringLiteral("B1"), QStringLiteral("2024/3/5") } };
+    // An empty cell never replaces an earlier one of the same place; rows and cells may come out of order.
+    QTest::newRow("places written twice, rows out of order, items that show nothing")
+        << simplePackage(
+               R"(<row r="3"><c r="B3" t="inlineStr"><is><t>first</t></is><is><t>last</t></is></c></row>)"
+               R"(<row r="2"><c r="B2"><v>7</v></c><c r="B2" t="s"><v>1</v></c><c r="C2" t="s"><v>0</v></c>)"
+               R"(<c r="C2"/><c r="C2" t="s"><v>2</v></c><c r="D2" t="str"><v>x</v></c><c r="D2" t="inlineStr"/>)"
+               R"(<c r="E2" t="d"><v> </v></c><c r="F2" t="s"><v> 0 </v></c><c r="G2" t="s"><v>0.5</v></c></row>)",
+               R"(<si><t>zero</t></si><si><t>&#xFEFF;</t></si><si><t></t></si>)")
+        << Texts { { QStringLiteral("B3"), QStringLiteral("last") }, { QStringLiteral("B2"), QStringLiteral("7") },
+                   { QStringLiteral("C2"), QStringLiteral("zero") }, { QStringLiteral("D2"), QStringLiteral("x") },
+                   { QStringLiteral("F2"), QStringLiteral("zero") }, { QStringLiteral("G2"), QStringLiteral("zero") } };
     QTest::newRow("shared string index out of range and garbage numbers do not crash") << simplePackage(
         R"(<row r="1"><c r="A1" t="s"><v>5</v></c><c r="B1" t="s"><v>-1</v></c><c r="C1"><v>abc</v></c></row>)",
         R"(<si><t>only</t></si>)") << Texts { { QStringLiteral("C1"), QStringLiteral("abc") } };
@@ -133,6 +146,12 @@ void TestXlsxReader::cellValues()
     QVERIFY2(data.ok(), qPrintable(data.error()));
     QCOMPARE(data->sheets.size(), size_t(1));
     QCOMPARE(textsOf(data->sheets.front()), expected);
+
+    // The first sheet read for the import, its cells shown one by one, agrees with the whole read.
+    const Expected<std::unique_ptr<SheetCells>> first = readXlsxFirstSheet(package);
+    QVERIFY2(first.ok() && *first, qPrintable(first.error()));
+    const QString difference = sheetcheck::differenceFromFullRead(**first, data->sheets.front().cells);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestXlsxReader::firstWorksheetThroughRelationships_data()
@@ -342,6 +361,11 @@ void TestXlsxReader::agreesWithOpenpyxl()
     QVERIFY(first.ok());
     QCOMPARE(first->sheets.size(), size_t(1));
     QCOMPARE(first->sheets.front().name, QStringLiteral("名单"));
+    const Expected<std::unique_ptr<SheetCells>> lazy = readXlsxFirstSheet(bytes);
+    QVERIFY(lazy.ok() && *lazy);
+    QCOMPARE((*lazy)->columnWidths, first->sheets.front().columnWidths);
+    const QString difference = sheetcheck::differenceFromFullRead(**lazy, first->sheets.front().cells);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 QTEST_GUILESS_MAIN(TestXlsxReader)
