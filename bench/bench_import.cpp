@@ -45,16 +45,7 @@ QStringList importNames(const QString& path)
     const ISheet* sheet = document->firstSheet();
     if (!sheet)
         return {};
-    QStringList names;
-    for (int row = WorkbookImport::FirstRow; row <= WorkbookImport::LastRow; ++row) {
-        QString name = sheet->cellText(QLatin1Char('B') + QString::number(row));
-        if (name.isEmpty())
-            break;
-        if (names.size() == WorkbookImport::MaxNames)
-            return {};
-        names.append(std::move(name));
-    }
-    return names;
+    return WorkbookImport::namesOf(*sheet).value_or(QStringList());
 }
 
 // The least any reader must do: read the file, inflate the worksheet and shared-strings parts (for .xls: nothing)

@@ -39,7 +39,7 @@ bool ContinuedReader::advanceIfEmpty()
     return m_ok;
 }
 
-quint8 ContinuedReader::u8()
+quint8 ContinuedReader::nextSegmentU8()
 {
     if (!advanceIfEmpty())
         return 0;
@@ -112,11 +112,15 @@ template <typename Take> void ContinuedReader::walkCharacters(quint32 count, boo
 
 QString ContinuedReader::characters(quint32 count, bool twoBytes)
 {
-    QString text;
-    walkCharacters(count, twoBytes, [&text](const uchar* in, qsizetype fit, bool wide) {
-        const qsizetype old = text.size();
-        text.resize(old + fit);
-        QChar* out = text.data() + old;
+    if (count == 0)
+        return {};
+    // Sized for every character at once (counts are 16-bit, so a false one costs little), cut to what was read.
+    QString text(qsizetype(std::min<quint32>(count, 0xFFFF)), Qt::Uninitialized);
+    qsizetype written = 0;
+    walkCharacters(count, twoBytes, [&](const uchar* in, qsizetype fit, bool wide) {
+        if (written + fit > text.size())
+            text.resize(written + fit);
+        QChar* out = text.data() + written;
         if (wide) {
             for (qsizetype i = 0; i < fit; ++i)
                 out[i] = QChar(char16_t(in[2 * i] | (in[2 * i + 1] << 8)));
@@ -124,7 +128,9 @@ QString ContinuedReader::characters(quint32 count, bool twoBytes)
             for (qsizetype i = 0; i < fit; ++i)
                 out[i] = QChar(char16_t(in[i]));
         }
+        written += fit;
     });
+    text.truncate(written);
     return text;
 }
 

@@ -22,7 +22,12 @@ public:
     ContinuedReader(const ContinuedReader&) = delete;
     ContinuedReader& operator=(const ContinuedReader&) = delete;
 
-    quint8 u8();
+    quint8 u8()
+    {
+        if (m_ok && m_segment < m_segments.size() && m_offset < m_segments[m_segment].size())
+            return quint8(m_segments[m_segment][m_offset++]);
+        return nextSegmentU8();
+    }
     quint16 u16();
     quint32 u32();
     void skip(qsizetype n);
@@ -44,6 +49,7 @@ public:
 
 private:
     bool advanceIfEmpty();
+    quint8 nextSegmentU8();
     template <typename Take> void walkCharacters(quint32 count, bool twoBytes, Take&& take);
 
     std::vector<QByteArrayView> m_owned;

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QtEndian>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -53,7 +55,8 @@ enum : quint16
 constexpr qsizetype MaxRecordBody = 8224;
 } // namespace biff
 
-// Reads little-endian numbers from a byte range; reading past its end gives zeros and clears ok().
+// Reads little-endian numbers from a byte range; reading past its end gives zeros and clears ok(). Defined here,
+// since a sheet's records are read a few bytes at a time.
 class ByteReader
 {
 public:
@@ -62,17 +65,48 @@ public:
         , m_pos(pos)
     {
     }
-    quint8 u8();
-    quint16 u16();
-    quint32 u32();
-    double f64();
-    void skip(qsizetype n);
+    quint8 u8()
+    {
+        if (!take(1))
+            return 0;
+        return quint8(m_bytes[m_pos++]);
+    }
+    quint16 u16() { return take(2) ? qFromLittleEndian<quint16>(advance(2)) : 0; }
+    quint32 u32() { return take(4) ? qFromLittleEndian<quint32>(advance(4)) : 0; }
+    double f64()
+    {
+        if (!take(8))
+            return 0;
+        const quint64 bits = qFromLittleEndian<quint64>(advance(8));
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        return v;
+    }
+    void skip(qsizetype n)
+    {
+        if (take(n))
+            m_pos += n;
+    }
     bool ok() const { return m_ok; }
     qsizetype pos() const { return m_pos; }
     qsizetype remaining() const { return m_ok ? m_bytes.size() - m_pos : 0; }
 
 private:
-    bool take(qsizetype n);
+    bool take(qsizetype n)
+    {
+        if (!m_ok || n < 0 || n > m_bytes.size() - m_pos) {
+            m_ok = false;
+            return false;
+        }
+        return true;
+    }
+    const char* advance(qsizetype n)
+    {
+        const char* at = m_bytes.data() + m_pos;
+        m_pos += n;
+        return at;
+    }
+
     QByteArrayView m_bytes;
     qsizetype m_pos;
     bool m_ok = true;
@@ -96,9 +130,35 @@ public:
     {
     }
     // The next record; false at the end of the stream or when a record runs past it (then truncated() is true).
-    bool next(BiffRecord& record);
+    bool next(BiffRecord& record)
+    {
+        if (m_stream.size() - m_pos < 4) {
+            m_truncated = m_pos < m_stream.size();
+            m_pos = m_stream.size();
+            return false;
+        }
+        if (!peek(record)) {
+            m_truncated = true;
+            m_pos = m_stream.size();
+            return false;
+        }
+        m_pos = record.end();
+        return true;
+    }
     // The record after the current one, without moving on.
-    bool peek(BiffRecord& record) const;
+    bool peek(BiffRecord& record) const
+    {
+        if (m_stream.size() - m_pos < 4)
+            return false;
+        const quint16 type = qFromLittleEndian<quint16>(m_stream.data() + m_pos);
+        const quint16 length = qFromLittleEndian<quint16>(m_stream.data() + m_pos + 2);
+        if (m_stream.size() - m_pos - 4 < length)
+            return false;
+        record.type = type;
+        record.offset = m_pos;
+        record.body = m_stream.sliced(m_pos + 4, length);
+        return true;
+    }
     bool truncated() const { return m_truncated; }
     qsizetype pos() const { return m_pos; }
 
