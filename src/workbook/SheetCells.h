@@ -16,7 +16,7 @@ struct StoredCell
     quint16 column = 0;
     quint8 kind = 0;
     quint8 flags = 0;
-    quint32 style = 0; // cell format index
+    quint32 style = 0; // cell format index; for characters kept where they lie, their count
     union {
         double number;
         struct
@@ -25,6 +25,7 @@ struct StoredCell
             quint32 size;
         } span; // where the value's bytes or characters are
         quint32 index;
+        const char* characters; // in bytes that live as long as the sheet
     } value { 0.0 };
 
     quint64 place() const { return (quint64(row) << 16) | column; }

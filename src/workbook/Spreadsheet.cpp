@@ -33,8 +33,11 @@ std::unique_ptr<IWorkbookDocument> Spreadsheet::open(const QString& path, QStrin
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("无法读取工作簿“%1”：%2").arg(shown, file.errorString()));
-    // Read at most one byte past the cap, in case the file grew after it was measured.
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    // Read at most one byte past the cap, in case the file grew after it was measured. The measured size comes
+    // first, so the buffer is not sized for the cap.
+    QByteArray bytes = file.read(info.size() + 1);
+    if (bytes.size() > info.size())
+        bytes += file.read(kMaxFileBytes + 1 - bytes.size());
     if (bytes.size() > kMaxFileBytes)
         return fail(
             QStringLiteral("工作簿“%1”太大，最多只能打开%2 MB的文件。").arg(shown).arg(kMaxFileBytes / (1024 * 1024)));

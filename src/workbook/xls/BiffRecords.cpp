@@ -1,9 +1,45 @@
 #include "workbook/xls/BiffRecords.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 
 namespace pelorin::workbook {
+
+StreamRuns::StreamRuns(std::vector<QByteArrayView> runs)
+    : m_runs(std::move(runs))
+{
+    for (const QByteArrayView run : m_runs) {
+        m_starts.push_back(m_size);
+        m_size += run.size();
+    }
+}
+
+QByteArrayView StreamRuns::bytesElsewhere(qsizetype pos, qsizetype n) const
+{
+    // The run holding pos: the last one starting at or before it.
+    const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), pos);
+    const std::size_t run = std::size_t(after - m_starts.begin()) - 1;
+    if (pos + n <= m_starts[run] + m_runs[run].size()) {
+        m_last = run;
+        return m_runs[run].sliced(pos - m_starts[run], n);
+    }
+    // A record read twice (looked at, then taken) is copied once: the header and the body are the last two pieces.
+    for (auto it = m_bridges.rbegin(); it != m_bridges.rend() && it - m_bridges.rbegin() < 2; ++it) {
+        if (it->first == pos && it->second.size() == n)
+            return QByteArrayView(it->second);
+    }
+    QByteArray bridge(n, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (std::size_t r = run; filled < n; ++r) {
+        const qsizetype from = r == run ? pos - m_starts[r] : 0;
+        const qsizetype take = std::min(n - filled, m_runs[r].size() - from);
+        std::memcpy(bridge.data() + filled, m_runs[r].data() + from, size_t(take));
+        filled += take;
+    }
+    m_bridges.emplace_back(pos, std::move(bridge));
+    return QByteArrayView(m_bridges.back().second);
+}
 
 void BiffWriter::record(quint16 type, QByteArrayView body)
 {

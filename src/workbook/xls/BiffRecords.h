@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtEndian>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -120,26 +121,61 @@ struct BiffRecord
     qsizetype end() const { return offset + 4 + body.size(); }
 };
 
+// The bytes of a workbook stream as they lie in the file: runs of sectors that follow one another there. Bytes
+// asked for across the end of a run are copied into a piece of their own, kept as long as this object, so every
+// record reads as one run of bytes and stays readable while the object lives.
+class StreamRuns
+{
+public:
+    StreamRuns() = default;
+    explicit StreamRuns(std::vector<QByteArrayView> runs);
+
+    qsizetype size() const { return m_size; }
+    // n bytes from pos on, as one view; pos + n must not pass size().
+    QByteArrayView bytes(qsizetype pos, qsizetype n) const
+    {
+        if (m_last < m_runs.size() && pos >= m_starts[m_last] && pos + n <= m_starts[m_last] + m_runs[m_last].size())
+            return m_runs[m_last].sliced(pos - m_starts[m_last], n);
+        return bytesElsewhere(pos, n);
+    }
+
+private:
+    QByteArrayView bytesElsewhere(qsizetype pos, qsizetype n) const;
+
+    std::vector<QByteArrayView> m_runs;
+    std::vector<qsizetype> m_starts; // stream position of each run
+    qsizetype m_size = 0;
+    mutable std::size_t m_last = 0; // the run read last
+    mutable std::deque<std::pair<qsizetype, QByteArray>> m_bridges; // copies across runs, by position
+};
+
 // Walks the records of a workbook stream from a position on.
 class BiffStream
 {
 public:
     explicit BiffStream(QByteArrayView stream, qsizetype pos = 0)
         : m_stream(stream)
+        , m_size(stream.size())
+        , m_pos(pos)
+    {
+    }
+    BiffStream(const StreamRuns& runs, qsizetype pos = 0)
+        : m_runs(&runs)
+        , m_size(runs.size())
         , m_pos(pos)
     {
     }
     // The next record; false at the end of the stream or when a record runs past it (then truncated() is true).
     bool next(BiffRecord& record)
     {
-        if (m_stream.size() - m_pos < 4) {
-            m_truncated = m_pos < m_stream.size();
-            m_pos = m_stream.size();
+        if (m_size - m_pos < 4) {
+            m_truncated = m_pos < m_size;
+            m_pos = m_size;
             return false;
         }
         if (!peek(record)) {
             m_truncated = true;
-            m_pos = m_stream.size();
+            m_pos = m_size;
             return false;
         }
         m_pos = record.end();
@@ -148,22 +184,30 @@ public:
     // The record after the current one, without moving on.
     bool peek(BiffRecord& record) const
     {
-        if (m_stream.size() - m_pos < 4)
+        if (m_size - m_pos < 4)
             return false;
-        const quint16 type = qFromLittleEndian<quint16>(m_stream.data() + m_pos);
-        const quint16 length = qFromLittleEndian<quint16>(m_stream.data() + m_pos + 2);
-        if (m_stream.size() - m_pos - 4 < length)
+        const char* head = bytes(m_pos, 4).data();
+        const quint16 type = qFromLittleEndian<quint16>(head);
+        const quint16 length = qFromLittleEndian<quint16>(head + 2);
+        if (m_size - m_pos - 4 < length)
             return false;
         record.type = type;
         record.offset = m_pos;
-        record.body = m_stream.sliced(m_pos + 4, length);
+        record.body = bytes(m_pos + 4, length);
         return true;
     }
     bool truncated() const { return m_truncated; }
     qsizetype pos() const { return m_pos; }
 
 private:
+    QByteArrayView bytes(qsizetype pos, qsizetype n) const
+    {
+        return m_runs ? m_runs->bytes(pos, n) : m_stream.sliced(pos, n);
+    }
+
     QByteArrayView m_stream;
+    const StreamRuns* m_runs = nullptr;
+    qsizetype m_size;
     qsizetype m_pos;
     bool m_truncated = false;
 };

@@ -82,7 +82,9 @@ double rkValue(quint32 rk)
 // The workbook stream with what its sheets' cells need to be shown.
 struct Book
 {
-    QByteArray stream;
+    QByteArray file; // the stream lies in it, or in copy when it is small
+    QByteArray copy;
+    StreamRuns stream;
     Globals globals;
     std::vector<bool> dateXf; // cell format index -> shows a date
 };
@@ -92,14 +94,14 @@ enum Kind : quint8
 {
     Number, // value.number, shown by the cell format in style
     Shared, // value.index into the shared strings
-    Characters, // value.span: that many characters at a place in the stream, two bytes each when flags is 1
+    Characters, // value.characters: style characters inside a record, two bytes each when flags is 1
     Decoded, // value.index into the sheet's own decoded texts
     Boolean, // value.index 0 or 1
     Error, // value.index, the error code
     Empty
 };
 
-Expected<Globals> readGlobals(QByteArrayView stream)
+Expected<Globals> readGlobals(const StreamRuns& stream)
 {
     using GResult = Expected<Globals>;
     Globals g;
@@ -171,7 +173,7 @@ public:
 
     QString read(quint32 offset)
     {
-        const QByteArrayView stream(m_book->stream);
+        const StreamRuns& stream = m_book->stream;
         BiffStream records(stream, offset);
         BiffRecord r;
         if (offset >= quint32(stream.size()) || !records.next(r) || r.type != biff::Bof)
@@ -210,10 +212,9 @@ protected:
         case Shared:
             return m_book->globals.strings.text(cell.value.index);
         case Characters: {
-            const QByteArrayView bytes
-                = QByteArrayView(m_book->stream).sliced(cell.value.span.at, cell.value.span.size * (cell.flags + 1));
+            const QByteArrayView bytes(cell.value.characters, qsizetype(cell.style) * (cell.flags + 1));
             ContinuedReader text(std::span(&bytes, 1), 0, 0);
-            return text.characters(cell.value.span.size, cell.flags != 0);
+            return text.characters(cell.style, cell.flags != 0);
         }
         case Decoded:
             return m_texts[cell.value.index];
@@ -281,7 +282,8 @@ private:
                 cell.column = col;
                 cell.kind = Characters;
                 cell.flags = flags;
-                cell.value.span = { quint32(r.offset + 4 + text.pos()), count };
+                cell.style = count;
+                cell.value.characters = r.body.data() + text.pos();
                 add(cell);
             }
             break;
@@ -401,12 +403,12 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
     if (file->entries()[index].name.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0
         && file->rootStream(u"Workbook") < 0)
         return Result::failure(oldFormat());
-    auto stream = file->streamData(index);
-    if (!stream)
-        return Result::failure(stream.error());
-
     auto book = std::make_shared<Book>();
-    book->stream = std::move(*stream);
+    book->file = bytes;
+    auto runs = file->streamRuns(index, book->copy);
+    if (!runs)
+        return Result::failure(runs.error());
+    book->stream = StreamRuns(std::move(*runs));
     auto globals = readGlobals(book->stream);
     if (!globals)
         return Result::failure(globals.error());
