@@ -3,6 +3,7 @@
 // readers a user could pick instead, all timed inside their own runtime after a warm-up. One run prints the table.
 //   bench_import                       makes the workbooks once (bench/make_import_workbooks.py), prints the table
 //   bench_import --import-once FILE    reads the names once; the table's peak memory is this, measured from outside
+//   bench_import --time FILE...        Pelorin's time and the floor for each file alone
 #include "lists/WorkbookImport.h"
 #include "workbook/Spreadsheet.h"
 
@@ -261,6 +262,15 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "--import-once") == 0) {
         const QStringList names = importNames(QString::fromLocal8Bit(argv[2]));
         return names.isEmpty() ? 1 : 0;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "--time") == 0) {
+        for (int i = 2; i < argc; ++i) {
+            const QString path = QString::fromLocal8Bit(argv[i]);
+            const qsizetype names = importNames(path).size();
+            std::printf("%s: %lld names, Pelorin %.1f ms, floor %.1f ms\n", argv[i], static_cast<long long>(names),
+                        medianMs([&] { importNames(path); }), medianMs([&] { floorPass(path); }));
+        }
+        return 0;
     }
     return printTable();
 }
