@@ -49,6 +49,8 @@ public:
     std::map<int, double> columnWidths; // column -> width in characters
 
 protected:
+    // Room for this many cells, so that a sheet read cell by cell is not moved in memory as it grows.
+    void reserve(std::size_t cells) { m_cells.reserve(cells); }
     // Cells are added in file order; a later cell of the same place replaces an earlier one.
     void add(const StoredCell& cell) { m_cells.push_back(cell); }
     // After the last add: puts the cells in place order, keeping the last of each place.

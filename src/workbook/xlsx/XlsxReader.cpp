@@ -44,11 +44,12 @@ QString escapedText(std::string_view utf8)
     return utf8.find("_x") == std::string_view::npos ? text : decodeEscapes(text);
 }
 
-// True when the bytes show as no text at all: none, or a byte order mark alone, which the conversion drops.
-// Escapes never turn a text empty, so this holds for escaped text too.
+// True when the bytes show as no text at all: none, or a byte order mark alone, which the conversion drops (any
+// other bytes give at least one character). Escapes never turn a text empty, so this holds for escaped text too.
 bool showsNothing(std::string_view utf8)
 {
-    return utf8.empty() || (utf8.size() <= 3 && utf8Text(utf8).isEmpty());
+    return utf8.empty()
+        || (utf8.size() <= 3 && static_cast<unsigned char>(utf8.front()) == 0xEF && utf8Text(utf8).isEmpty());
 }
 
 // Collects the text of a string item (<si> or <is>) from the events under it: plain text or rich-text runs;
@@ -318,6 +319,11 @@ public:
     }
 
     const ReadContext& context() const { return *m_context; }
+    void reserve(std::size_t cells, std::size_t bytes)
+    {
+        SheetCells::reserve(cells);
+        m_bytes.reserve(bytes);
+    }
     // The bytes of the sheet's own values; a cell's value.span points into them.
     std::string& bytes() { return m_bytes; }
     void store(const StoredCell& cell) { add(cell); }
@@ -646,7 +652,12 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
 
     auto context = std::make_shared<ReadContext>();
     context->date1904 = layout->date1904;
+    // Buffers are sized from the parts' declared sizes (capped by the limit for a part), so they are not moved as
+    // they fill: a text takes a few bytes of every ten of its <si>, a cell at least twenty bytes of its sheet.
     if (!layout->sharedStringsPart.isEmpty()) {
+        const qint64 declared = zip.declaredSize(layout->sharedStringsPart);
+        context->sharedStrings.bytes.reserve(std::size_t(declared / 4));
+        context->sharedStrings.starts.reserve(std::size_t(declared / 16));
         SharedStringsReader reader(context->sharedStrings);
         if (QString error = streamPart(zip, layout->sharedStringsPart, reader); !error.isEmpty())
             return Result::failure(error);
@@ -665,6 +676,8 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
     for (const SheetRef& ref : layout->worksheets) {
         auto sheet = std::make_unique<XlsxSheetCells>(context);
         sheet->name = ref.name;
+        const qint64 declared = zip.declaredSize(ref.part);
+        sheet->reserve(std::size_t(declared / 20), std::size_t(declared / 4));
         SheetReader reader(*sheet);
         if (QString error = streamPart(zip, ref.part, reader); !error.isEmpty())
             return Result::failure(error);
