@@ -25,6 +25,8 @@ namespace {
 
 constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
+// A declared size is believed for reserving room for at most this many cells.
+constexpr qint64 kMaxReservedCells = 1 << 22;
 
 // Compares a name with a literal; the fixed length lets the compiler do it without a library call.
 template <size_t N> bool named(std::string_view name, const char (&literal)[N])
@@ -677,7 +679,7 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
         auto sheet = std::make_unique<XlsxSheetCells>(context);
         sheet->name = ref.name;
         const qint64 declared = zip.declaredSize(ref.part);
-        sheet->reserve(std::size_t(declared / 20), std::size_t(declared / 4));
+        sheet->reserve(std::size_t(std::min<qint64>(declared / 20, kMaxReservedCells)), std::size_t(declared / 4));
         SheetReader reader(*sheet);
         if (QString error = streamPart(zip, ref.part, reader); !error.isEmpty())
             return Result::failure(error);

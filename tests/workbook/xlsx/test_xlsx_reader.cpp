@@ -27,6 +27,17 @@ Texts textsOf(const SheetData& sheet)
 
 const QByteArray kRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
+// The package with the checksum of one part changed in its local and its central header.
+QByteArray withWrongChecksum(QByteArray package, const QByteArray& part)
+{
+    for (qsizetype at = package.indexOf(part); at >= 0; at = package.indexOf(part, at + 1)) {
+        const bool central = package.mid(at - 46, 4) == "PK\x01\x02";
+        const qsizetype crc = central ? at - 46 + 16 : at - 30 + 14;
+        package[crc] = char(package[crc] ^ 0x5A);
+    }
+    return package;
+}
+
 } // namespace
 
 // Slot bodies follow the class: moc cannot read some raw string literals they use.
@@ -44,6 +55,7 @@ private slots:
     void columnWidthsLaterElementsWin();
     void manyFullWidthColumnElementsReadQuickly();
     void zipBombIsRefusedWithoutExhaustingMemory();
+    void largePartsReadAsSmallOnes();
     void tooManyEntriesAreRefused();
     void agreesWithOpenpyxl();
 };
@@ -317,6 +329,49 @@ void TestXlsxReader::zipBombIsRefusedWithoutExhaustingMemory()
     const Expected<WorkbookData> data = readXlsx(out, true);
     QVERIFY(!data.ok());
     QVERIFY2(data.error().contains(QStringLiteral("过大")), qPrintable(data.error()));
+}
+
+// Parts of more than a megabyte inflate on one thread while another parses them: the cells, and the reasons a
+// part is refused, come out as from small parts.
+void TestXlsxReader::largePartsReadAsSmallOnes()
+{
+    QByteArray rows;
+    QByteArray strings;
+    for (int r = 1; r <= 30000; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        rows += R"(<row r=")" + n + R"("><c r="A)" + n + R"("><v>)" + n + R"(.25</v></c><c r="B)" + n + R"(" t="s"><v>)"
+            + QByteArray::number(r - 1) + R"(</v></c><c r="C)" + n + R"(" t="inlineStr"><is><t>行)" + n
+            + "</t></is></c></row>";
+        strings += "<si><r><t>第" + n + "</t></r><r><rPr><b/></rPr><t>号</t></r></si>";
+    }
+    QVERIFY(rows.size() > 2 * 1024 * 1024 && strings.size() > 1024 * 1024);
+    const QByteArray package = simplePackage(rows, strings);
+    const Expected<WorkbookData> data = readXlsx(package, true);
+    QVERIFY2(data.ok(), qPrintable(data.error()));
+    const auto& cells = data->sheets.front().cells;
+    QCOMPARE(cells.size(), size_t(90000));
+    QCOMPARE(cells.at({ 0, 0 }), QStringLiteral("1.25"));
+    QCOMPARE(cells.at({ 29999, 1 }), QStringLiteral("第30000号"));
+    QCOMPARE(cells.at({ 29999, 2 }), QStringLiteral("行30000"));
+    const Expected<std::unique_ptr<SheetCells>> first = readXlsxFirstSheet(package);
+    QVERIFY(first.ok() && *first);
+    QCOMPARE((*first)->texts(), cells);
+
+    // Cut short, the sheet is bad XML; with a wrong checksum as well, it is a damaged part, since the rest still
+    // inflates after the parser gave up.
+    const QByteArray cut = simplePackage(rows.chopped(7), strings);
+    const Expected<WorkbookData> malformed = readXlsx(cut, true);
+    QVERIFY(!malformed.ok());
+    QVERIFY2(malformed.error().contains(QStringLiteral("XML")), qPrintable(malformed.error()));
+    for (const QByteArray& broken : { package, cut }) {
+        for (const QByteArray& part : { QByteArray("xl/worksheets/sheet1.xml"), QByteArray("xl/sharedStrings.xml") }) {
+            const Expected<WorkbookData> damaged = readXlsx(withWrongChecksum(broken, part), true);
+            QVERIFY(!damaged.ok());
+            QVERIFY2(damaged.error().contains(QStringLiteral("校验失败"))
+                         && damaged.error().contains(QString::fromLatin1(part)),
+                     qPrintable(damaged.error()));
+        }
+    }
 }
 
 void TestXlsxReader::tooManyEntriesAreRefused()
