@@ -106,6 +106,19 @@ bool decodeNumber(std::string_view digits, char32_t& code)
 size_t decodeReference(const char* p, const char* end, std::string& out)
 {
     const size_t window = std::min<size_t>(end - p, kMaxReference);
+    if (window > 1 && p[1] == '#') {
+        // A character reference, what some programs write for every character past ASCII, is read without a
+        // search: its ';' must follow its letters and digits directly, or it is no reference.
+        const char* const limit = p + window;
+        const char* semi = p + 2;
+        while (semi < limit && ((*semi >= '0' && *semi <= '9') || ((*semi | 0x20) >= 'a' && (*semi | 0x20) <= 'z')))
+            ++semi;
+        char32_t code = 0;
+        if (semi == limit || *semi != ';' || !decodeNumber(std::string_view(p + 2, semi - p - 2), code))
+            return 0;
+        appendUtf8(code, out);
+        return semi - p + 1;
+    }
     const auto* semi = static_cast<const char*>(std::memchr(p, ';', window));
     if (!semi)
         return 0;
