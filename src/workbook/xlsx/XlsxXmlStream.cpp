@@ -58,21 +58,24 @@ std::string_view localPart(std::string_view qualified)
 
 void appendUtf8(char32_t code, std::string& out)
 {
+    char bytes[4];
+    size_t n = 0;
     if (code < 0x80) {
-        out += static_cast<char>(code);
+        bytes[n++] = static_cast<char>(code);
     } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        bytes[n++] = static_cast<char>(0xC0 | (code >> 6));
+        bytes[n++] = static_cast<char>(0x80 | (code & 0x3F));
     } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        bytes[n++] = static_cast<char>(0xE0 | (code >> 12));
+        bytes[n++] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | (code & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        bytes[n++] = static_cast<char>(0xF0 | (code >> 18));
+        bytes[n++] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | (code & 0x3F));
     }
+    out.append(bytes, n);
 }
 
 bool decodeNumber(std::string_view digits, char32_t& code)
@@ -107,17 +110,34 @@ size_t decodeReference(const char* p, const char* end, std::string& out)
 {
     const size_t window = std::min<size_t>(end - p, kMaxReference);
     if (window > 1 && p[1] == '#') {
-        // A character reference, what some programs write for every character past ASCII, is read without a
-        // search: its ';' must follow its letters and digits directly, or it is no reference.
+        // A character reference, what some programs write for every character past ASCII, is read as it is
+        // scanned: its ';' must follow its digits directly, or it is no reference.
         const char* const limit = p + window;
-        const char* semi = p + 2;
-        while (semi < limit && ((*semi >= '0' && *semi <= '9') || ((*semi | 0x20) >= 'a' && (*semi | 0x20) <= 'z')))
-            ++semi;
+        const char* q = p + 2;
+        const bool hex = q < limit && *q == 'x';
+        if (hex)
+            ++q;
+        const char* const digits = q;
         char32_t code = 0;
-        if (semi == limit || *semi != ';' || !decodeNumber(std::string_view(p + 2, semi - p - 2), code))
+        bool inRange = true;
+        for (; q < limit; ++q) {
+            const char lower = static_cast<char>(*q | 0x20);
+            int d = -1;
+            if (*q >= '0' && *q <= '9')
+                d = *q - '0';
+            else if (hex && lower >= 'a' && lower <= 'f')
+                d = lower - 'a' + 10;
+            if (d < 0)
+                break;
+            if (inRange) {
+                code = code * (hex ? 16 : 10) + static_cast<char32_t>(d);
+                inRange = code <= 0x10FFFF;
+            }
+        }
+        if (q == limit || *q != ';' || q == digits || !inRange || code == 0 || (code >= 0xD800 && code <= 0xDFFF))
             return 0;
         appendUtf8(code, out);
-        return semi - p + 1;
+        return static_cast<size_t>(q - p) + 1;
     }
     const auto* semi = static_cast<const char*>(std::memchr(p, ';', window));
     if (!semi)
