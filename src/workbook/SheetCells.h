@@ -38,7 +38,8 @@ class SheetCells
 public:
     virtual ~SheetCells() = default;
 
-    // The text the spreadsheet shows in the cell; empty for an empty cell. Reading cells in order is fastest.
+    // The text the spreadsheet shows in the cell; empty for an empty cell. Reading cells in order is fastest; it
+    // remembers where the last search ended, so it is not for two threads at once.
     QString text(CellKey key) const;
     // Every cell that shows a text, with its text; only those of the given columns when columns is not null.
     std::map<CellKey, QString> texts(const std::set<int>* columns = nullptr) const;
