@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -31,7 +32,7 @@ extern char** environ;
 namespace {
 
 constexpr int kNames = 32767;
-constexpr int kRuns = 15;
+constexpr int kRuns = 21;
 constexpr int kPeerRuns = 3;
 
 // What the import command does with a chosen file (WorkbookImport::readNames): open it through the component,
@@ -104,19 +105,32 @@ qint64 floorPass(const QString& path)
     return count;
 }
 
-template <typename F> double medianMs(F&& run, int runs = kRuns)
+double median(std::vector<double> times)
 {
-    run();
-    run();
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Median times of two jobs, run in turns after a warm-up, so that whatever else the machine does at the time
+// weighs on both alike.
+template <typename A, typename B> std::pair<double, double> medianMs(A&& a, B&& b, int runs = kRuns)
+{
+    a();
+    b();
+    a();
+    b();
+    std::vector<double> timesA;
+    std::vector<double> timesB;
+    for (int i = 0; i < runs; ++i) {
+        for (const auto& [run, times] : { std::pair<std::function<void()>, std::vector<double>*> { a, &timesA },
+                                          std::pair<std::function<void()>, std::vector<double>*> { b, &timesB } }) {
+            QElapsedTimer timer;
+            timer.start();
+            run();
+            times->push_back(timer.nsecsElapsed() / 1e6);
+        }
+    }
+    return { median(timesA), median(timesB) };
 }
 
 // Peak resident memory of a run of this program that reads the file once, in MB.
@@ -236,8 +250,7 @@ int printTable()
             ++failures;
             continue;
         }
-        const double floorMs = medianMs([&] { floorPass(path); });
-        const double ours = medianMs([&] { importNames(path); });
+        const auto [floorMs, ours] = medianMs([&] { floorPass(path); }, [&] { importNames(path); });
         const bool xls = path.endsWith(QLatin1String(".xls"));
         const std::optional<Peer> free = xls ? freexl(path) : std::nullopt;
         std::printf(
@@ -248,8 +261,8 @@ int printTable()
             qPrintable(against(find(peers, QStringLiteral("xlrd"), path), ours)), peakMemoryMb(path));
         std::fflush(stdout);
     }
-    std::printf("\nTimes are medians of %d runs after a warm-up (FreeXL 9, the Python readers %d); (Nx) is the "
-                "reader's time over Pelorin's.\n",
+    std::printf("\nTimes are medians of %d runs after a warm-up, the floor's and Pelorin's taken in turns (FreeXL 9 "
+                "runs, the Python readers %d); (Nx) is the reader's time over Pelorin's.\n",
                 kRuns, kPeerRuns);
     return failures;
 }
@@ -267,8 +280,9 @@ int main(int argc, char** argv)
         for (int i = 2; i < argc; ++i) {
             const QString path = QString::fromLocal8Bit(argv[i]);
             const qsizetype names = importNames(path).size();
+            const auto [floorMs, ours] = medianMs([&] { floorPass(path); }, [&] { importNames(path); });
             std::printf("%s: %lld names, Pelorin %.1f ms, floor %.1f ms\n", argv[i], static_cast<long long>(names),
-                        medianMs([&] { importNames(path); }), medianMs([&] { floorPass(path); }));
+                        ours, floorMs);
         }
         return 0;
     }
