@@ -78,7 +78,7 @@ public:
 
 private:
     static constexpr int kBuffers = 4;
-    static constexpr qsizetype kBufferBytes = 256 * 1024;
+    static constexpr qsizetype kBufferBytes = 64 * 1024;
 
     struct Buffer
     {
