@@ -56,26 +56,29 @@ std::string_view localPart(std::string_view qualified)
     return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
 }
 
-void appendUtf8(char32_t code, std::string& out)
+// Writes the UTF-8 form of code to out, which has room for four bytes; returns how many it wrote.
+size_t writeUtf8(char32_t code, char* out)
 {
-    char bytes[4];
-    size_t n = 0;
     if (code < 0x80) {
-        bytes[n++] = static_cast<char>(code);
-    } else if (code < 0x800) {
-        bytes[n++] = static_cast<char>(0xC0 | (code >> 6));
-        bytes[n++] = static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        bytes[n++] = static_cast<char>(0xE0 | (code >> 12));
-        bytes[n++] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        bytes[n++] = static_cast<char>(0xF0 | (code >> 18));
-        bytes[n++] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | (code & 0x3F));
+        out[0] = static_cast<char>(code);
+        return 1;
     }
-    out.append(bytes, n);
+    if (code < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (code >> 6));
+        out[1] = static_cast<char>(0x80 | (code & 0x3F));
+        return 2;
+    }
+    if (code < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (code >> 12));
+        out[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (code & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (code >> 18));
+    out[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (code & 0x3F));
+    return 4;
 }
 
 bool decodeNumber(std::string_view digits, char32_t& code)
@@ -105,8 +108,10 @@ bool decodeNumber(std::string_view digits, char32_t& code)
     return code != 0 && (code < 0xD800 || code > 0xDFFF);
 }
 
-// Decodes the reference that starts at p ('&') into out; its length, or 0 when the '&' is taken literally.
-size_t decodeReference(const char* p, const char* end, std::string& out)
+// Decodes the reference that starts at p ('&'); its length, or 0 when the '&' is taken literally. What it stands
+// for is written to out, which has room for four bytes, and written says how many; a reference is never shorter
+// than what it stands for, so text decodes in place into a buffer of its own length.
+size_t decodeReference(const char* p, const char* end, char* out, size_t& written)
 {
     const size_t window = std::min<size_t>(end - p, kMaxReference);
     if (window > 1 && p[1] == '#') {
@@ -136,7 +141,7 @@ size_t decodeReference(const char* p, const char* end, std::string& out)
         }
         if (q == limit || *q != ';' || q == digits || !inRange || code == 0 || (code >= 0xD800 && code <= 0xDFFF))
             return 0;
-        appendUtf8(code, out);
+        written = writeUtf8(code, out);
         return static_cast<size_t>(q - p) + 1;
     }
     const auto* semi = static_cast<const char*>(std::memchr(p, ';', window));
@@ -144,21 +149,32 @@ size_t decodeReference(const char* p, const char* end, std::string& out)
         return 0;
     const std::string_view name(p + 1, semi - p - 1);
     char32_t code = 0;
+    written = 1;
     if (name == "lt")
-        out += '<';
+        out[0] = '<';
     else if (name == "gt")
-        out += '>';
+        out[0] = '>';
     else if (name == "amp")
-        out += '&';
+        out[0] = '&';
     else if (name == "quot")
-        out += '"';
+        out[0] = '"';
     else if (name == "apos")
-        out += '\'';
+        out[0] = '\'';
     else if (!name.empty() && name.front() == '#' && decodeNumber(name.substr(1), code))
-        appendUtf8(code, out);
+        written = writeUtf8(code, out);
     else
         return 0;
     return semi - p + 1;
+}
+
+size_t decodeReference(const char* p, const char* end, std::string& out)
+{
+    char bytes[4];
+    size_t written = 0;
+    const size_t length = decodeReference(p, end, bytes, written);
+    if (length > 0)
+        out.append(bytes, written);
+    return length;
 }
 
 } // namespace
@@ -341,32 +357,38 @@ size_t XmlStreamParser::emitText(size_t from, size_t to, bool more)
             m_handler.text({ s, static_cast<size_t>(e - s) });
         return to;
     }
-    m_scratch.assign(s, q);
+    // Decoding never lengthens text, so the buffer is sized once and filled in place.
+    m_scratch.resize(static_cast<size_t>(e - s));
+    char* const start = m_scratch.data();
+    char* out = std::copy(s, q, start);
     while (q < e) {
         if (*q == '\r') {
             // A carriage return at the end of a piece may be the first half of a CR LF pair.
             if (q + 1 == e && more)
                 break;
-            m_scratch += '\n';
+            *out++ = '\n';
             q += (q + 1 < e && q[1] == '\n') ? 2 : 1;
         } else if (*q == '&') {
-            const size_t length = decodeReference(q, e, m_scratch);
+            size_t written = 0;
+            const size_t length = decodeReference(q, e, out, written);
             if (length == 0 && more && static_cast<size_t>(e - q) < kMaxReference && !std::memchr(q, ';', e - q))
                 break;
             if (length == 0) {
-                m_scratch += '&';
+                *out++ = '&';
                 ++q;
             } else {
+                out += written;
                 q += length;
             }
         } else {
             const char* r = q;
             while (r < e && *r != '&' && *r != '\r')
                 ++r;
-            m_scratch.append(q, r);
+            out = std::copy(q, r, out);
             q = r;
         }
     }
+    m_scratch.resize(static_cast<size_t>(out - start));
     if (!m_scratch.empty())
         m_handler.text(m_scratch);
     return static_cast<size_t>(q - m_data);
