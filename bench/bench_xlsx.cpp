@@ -1,7 +1,9 @@
-// Reading and writing column B of .xlsx workbooks, against openpyxl for scale.
-//   bench_xlsx                      the benchmarks, then one timed openpyxl read for comparison
+// Reading and writing column B of .xlsx workbooks Pelorin wrote. The import as the user runs it, on workbooks
+// other programs wrote and beside the other readers, is measured by bench_import.
+//   bench_xlsx                      the benchmarks
 //   bench_xlsx --write=N PATH        writes an N-row workbook of names in column B
 //   bench_xlsx --read-once PATH      reads column B of it once (for peak memory with time -v)
+#include "lists/WorkbookImport.h"
 #include "platform/ISpreadsheet.h"
 #include "workbook/ColumnFit.h"
 #include "workbook/Spreadsheet.h"
@@ -9,9 +11,7 @@
 #include "workbook/xlsx/XlsxWriter.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -50,17 +50,9 @@ QStringList importNames(const QString& path)
 {
     Spreadsheet spreadsheet;
     auto document = spreadsheet.open(path, nullptr);
-    if (!document)
+    if (!document || !document->firstSheet())
         std::abort();
-    QStringList names;
-    ISheet* sheet = document->firstSheet();
-    for (int row = 2; row <= 100000; ++row) {
-        QString text = sheet->cellText(QStringLiteral("B%1").arg(row));
-        if (text.isEmpty())
-            break;
-        names.append(std::move(text));
-    }
-    return names;
+    return WorkbookImport::namesOf(*document->firstSheet()).value_or(QStringList());
 }
 
 QTemporaryDir* g_dir = nullptr;
@@ -112,35 +104,6 @@ void BM_FillTemplate(benchmark::State& state)
 }
 BENCHMARK(BM_FillTemplate)->Unit(benchmark::kMillisecond);
 
-void compareWithOpenpyxl()
-{
-    QElapsedTimer ours;
-    ours.start();
-    const qsizetype count = importNames(g_namesPath).size();
-    const double oursMs = ours.nsecsElapsed() / 1e6;
-
-    const QString script = QStringLiteral(
-        "import sys, openpyxl\n"
-        "wb = openpyxl.load_workbook(sys.argv[1], read_only=True)\n"
-        "names = []\n"
-        "for (v,) in wb.worksheets[0].iter_rows(min_row=2, max_row=100000, min_col=2, max_col=2, values_only=True):\n"
-        "    if v is None or v == '': break\n"
-        "    names.append(str(v))\n"
-        "print(len(names))\n");
-    QProcess python;
-    QElapsedTimer theirs;
-    theirs.start();
-    python.start(QStringLiteral("/usr/bin/python3"), { QStringLiteral("-c"), script, g_namesPath });
-    if (!python.waitForFinished(600000) || python.exitCode() != 0) {
-        std::fprintf(stderr, "openpyxl comparison skipped (python3 with openpyxl not available)\n");
-        return;
-    }
-    const double theirsMs = theirs.nsecsElapsed() / 1e6;
-    std::printf("read %lld names: ours %.1f ms, openpyxl read-only %.1f ms (%s names), ours is %.1fx faster\n",
-                static_cast<long long>(count), oursMs, theirsMs, python.readAllStandardOutput().trimmed().constData(),
-                theirsMs / oursMs);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -162,6 +125,5 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    compareWithOpenpyxl();
     return 0;
 }

@@ -13,7 +13,7 @@ PACKAGES=(
 if [ "${1:-}" = "--test" ]; then
     PACKAGES+=(
         libgtest-dev libbenchmark-dev
-        python3 python3-openpyxl python3-xlrd python3-xlwt python3-nacl libfreexl-dev
+        python3 python3-openpyxl python3-xlrd python3-xlwt python3-nacl libfreexl-dev zlib1g-dev
         desktop-file-utils appstream libreoffice-calc-nogui poppler-utils
     )
 fi

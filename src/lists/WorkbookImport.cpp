@@ -15,6 +15,8 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <algorithm>
+#include <charconv>
 
 namespace pelorin {
 
@@ -134,13 +136,26 @@ std::optional<QStringList> WorkbookImport::readNames(const Chosen& chosen)
     if (!sheet)
         return refuse(QStringLiteral("工作簿中没有工作表。"));
 
+    std::optional<QStringList> names = namesOf(*sheet);
+    if (!names)
+        return refuse(QStringLiteral("名单超过 %1 个，无法导入。").arg(MaxNames));
+    return names;
+}
+
+std::optional<QStringList> WorkbookImport::namesOf(const ISheet& sheet)
+{
     QStringList names;
+    // "B2", "B3", ... are written into one buffer the reference borrows: asking for a cell allocates nothing.
+    char16_t reference[16] = { u'B' };
     for (int row = FirstRow; row <= LastRow; ++row) {
-        QString name = sheet->cellText(QLatin1Char('B') + QString::number(row));
+        char digits[12];
+        const char* const end = std::to_chars(digits, digits + sizeof digits, row).ptr;
+        const qsizetype length = std::copy(static_cast<const char*>(digits), end, reference + 1) - reference;
+        QString name = sheet.cellText(QString::fromRawData(reinterpret_cast<const QChar*>(reference), length));
         if (name.isEmpty())
             break;
         if (names.size() == MaxNames)
-            return refuse(QStringLiteral("名单超过 %1 个，无法导入。").arg(MaxNames));
+            return std::nullopt;
         names.append(std::move(name));
     }
     return names;

@@ -9,6 +9,7 @@
 namespace pelorin {
 
 struct AppContext;
+class ISheet;
 
 // Fills a candidate or history list from column B of a workbook's first worksheet.
 class WorkbookImport
@@ -22,6 +23,9 @@ public:
     static constexpr int FirstRow = 2;
     static constexpr int LastRow = 100000;
     static constexpr int MaxNames = 32767;
+
+    // The texts of column B from FirstRow down to the first empty cell; nullopt when there are more than MaxNames.
+    static std::optional<QStringList> namesOf(const ISheet& sheet);
 
 private:
     struct Chosen

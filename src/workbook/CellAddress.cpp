@@ -6,11 +6,14 @@ std::optional<CellKey> parseA1(QStringView reference)
 {
     qsizetype i = 0;
     long long column = 0;
-    while (i < reference.size() && reference[i].isLetter() && reference[i].unicode() < 128) {
-        column = column * 26 + (reference[i].toUpper().unicode() - u'A' + 1);
+    // Column letters are ASCII; their case does not matter.
+    for (; i < reference.size(); ++i) {
+        const char16_t c = reference[i].unicode() & ~char16_t(0x20);
+        if (c < u'A' || c > u'Z')
+            break;
+        column = column * 26 + (c - u'A' + 1);
         if (column > 16384)
             return std::nullopt;
-        ++i;
     }
     if (i == 0 || i == reference.size())
         return std::nullopt;

@@ -7,8 +7,22 @@
 
 namespace pelorin::workbook {
 
-Sheet::Sheet(SheetData data)
-    : m_data(std::move(data))
+namespace {
+
+void applyEdits(std::map<CellKey, QString>& cells, const CellEdits& edits)
+{
+    for (const auto& [key, text] : edits) {
+        if (text.isEmpty())
+            cells.erase(key);
+        else
+            cells.insert_or_assign(key, text);
+    }
+}
+
+} // namespace
+
+Sheet::Sheet(std::unique_ptr<SheetCells> cells)
+    : m_cells(std::move(cells))
 {
 }
 
@@ -17,10 +31,11 @@ QString Sheet::cellText(const QString& a1) const
     const auto key = parseA1(a1);
     if (!key)
         return {};
-    if (const auto edit = m_edits.find(*key); edit != m_edits.end())
-        return edit->second;
-    const auto cell = m_data.cells.find(*key);
-    return cell == m_data.cells.end() ? QString() : cell->second;
+    if (!m_edits.empty()) {
+        if (const auto edit = m_edits.find(*key); edit != m_edits.end())
+            return edit->second;
+    }
+    return m_cells->text(*key);
 }
 
 bool Sheet::setCellText(const QString& a1, const QString& text)
@@ -37,19 +52,17 @@ void Sheet::autoFitColumns()
     std::set<int> columns;
     for (const auto& [key, text] : m_edits)
         columns.insert(key.second);
-    for (const auto& [column, width] : fitColumns(current().cells, columns))
+    // Only the written columns are fitted, so only their cells need their texts.
+    std::map<CellKey, QString> cells = m_cells->texts(&columns);
+    applyEdits(cells, m_edits);
+    for (const auto& [column, width] : fitColumns(cells, columns))
         m_widths[column] = width;
 }
 
 SheetData Sheet::current() const
 {
-    SheetData sheet = m_data;
-    for (const auto& [key, text] : m_edits) {
-        if (text.isEmpty())
-            sheet.cells.erase(key);
-        else
-            sheet.cells.insert_or_assign(key, text);
-    }
+    SheetData sheet = m_cells->toSheetData();
+    applyEdits(sheet.cells, m_edits);
     for (const auto& [column, width] : m_widths)
         sheet.columnWidths[column] = width;
     return sheet;

@@ -1,5 +1,6 @@
 #include "workbook/Spreadsheet.h"
 
+#include "workbook/SheetCells.h"
 #include "workbook/WorkbookDocument.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xlsx/XlsxReader.h"
@@ -32,8 +33,11 @@ std::unique_ptr<IWorkbookDocument> Spreadsheet::open(const QString& path, QStrin
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("无法读取工作簿“%1”：%2").arg(shown, file.errorString()));
-    // Read at most one byte past the cap, in case the file grew after it was measured.
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    // Read at most one byte past the cap, in case the file grew after it was measured. The measured size comes
+    // first, so the buffer is not sized for the cap.
+    QByteArray bytes = file.read(info.size() + 1);
+    if (bytes.size() > info.size())
+        bytes += file.read(kMaxFileBytes + 1 - bytes.size());
     if (bytes.size() > kMaxFileBytes)
         return fail(
             QStringLiteral("工作簿“%1”太大，最多只能打开%2 MB的文件。").arg(shown).arg(kMaxFileBytes / (1024 * 1024)));
@@ -44,12 +48,13 @@ std::unique_ptr<IWorkbookDocument> Spreadsheet::open(const QString& path, QStrin
     const Format format = detectFormat(bytes);
     if (format == Format::Unknown)
         return fail(QStringLiteral("“%1”不是Excel工作簿。").arg(shown));
-    Expected<WorkbookData> data = format == Format::Xls ? readXls(bytes, true) : readXlsx(bytes, true);
-    if (!data)
-        return fail(QStringLiteral("“%1”不是Excel工作簿，或文件已损坏：%2").arg(shown, data.error()));
+    // Cells are kept as stored and turn into text when they are read, so opening costs one pass over the sheet.
+    auto cells = format == Format::Xls ? readXlsFirstSheet(bytes) : readXlsxFirstSheet(bytes);
+    if (!cells)
+        return fail(QStringLiteral("“%1”不是Excel工作簿，或文件已损坏：%2").arg(shown, cells.error()));
     std::unique_ptr<Sheet> sheet;
-    if (!data->sheets.empty())
-        sheet = std::make_unique<Sheet>(std::move(data->sheets.front()));
+    if (*cells)
+        sheet = std::make_unique<Sheet>(std::move(*cells));
     return std::make_unique<WorkbookDocument>(bytes, format, std::move(sheet));
 }
 

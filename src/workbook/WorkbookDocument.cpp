@@ -90,7 +90,7 @@ Expected<QByteArray> WorkbookDocument::convert(Format target) const
         return Expected<QByteArray>::failure(all.error());
     WorkbookData data = std::move(*all);
     if (data.sheets.empty())
-        data.sheets.push_back(m_sheet->original());
+        data.sheets.push_back(SheetData { m_sheet->name(), {}, {} });
     const QString firstName = data.sheets.front().name;
     data.sheets.front() = m_sheet->current();
     data.sheets.front().name = firstName;

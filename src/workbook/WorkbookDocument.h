@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workbook/Expected.h"
 #include "platform/ISpreadsheet.h"
+#include "workbook/Expected.h"
 #include "workbook/Sheet.h"
 #include "workbook/WorkbookData.h"
 

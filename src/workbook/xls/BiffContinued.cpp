@@ -6,16 +6,25 @@ namespace pelorin::workbook {
 
 ContinuedReader::ContinuedReader(QByteArrayView first, BiffStream& stream)
 {
-    m_segments.push_back(first);
+    m_owned.push_back(first);
     BiffRecord next;
     while (stream.peek(next) && next.type == biff::Continue) {
         stream.next(next);
-        m_segments.push_back(next.body);
+        m_owned.push_back(next.body);
     }
+    m_segments = m_owned;
 }
 
 ContinuedReader::ContinuedReader(std::vector<QByteArrayView> segments)
-    : m_segments(std::move(segments))
+    : m_owned(std::move(segments))
+    , m_segments(m_owned)
+{
+}
+
+ContinuedReader::ContinuedReader(std::span<const QByteArrayView> segments, std::size_t segment, qsizetype offset)
+    : m_segments(segments)
+    , m_segment(segment)
+    , m_offset(offset)
 {
 }
 
@@ -30,7 +39,7 @@ bool ContinuedReader::advanceIfEmpty()
     return m_ok;
 }
 
-quint8 ContinuedReader::u8()
+quint8 ContinuedReader::nextSegmentU8()
 {
     if (!advanceIfEmpty())
         return 0;
@@ -70,9 +79,8 @@ QByteArray ContinuedReader::bytes(qsizetype n)
     return out;
 }
 
-QString ContinuedReader::characters(quint32 count, bool twoBytes)
+template <typename Take> void ContinuedReader::walkCharacters(quint32 count, bool twoBytes, Take&& take)
 {
-    QString text;
     while (count > 0 && m_ok) {
         if (m_segment < m_segments.size() && m_offset >= m_segments[m_segment].size()) {
             // The string goes on in the next CONTINUE record, which starts with its own flags byte.
@@ -96,16 +104,39 @@ QString ContinuedReader::characters(quint32 count, bool twoBytes)
             m_ok = false; // half a character before the boundary
             break;
         }
-        const qsizetype old = text.size();
-        text.resize(old + fit);
-        QChar* out = text.data() + old;
-        const auto* in = reinterpret_cast<const uchar*>(seg.data() + m_offset);
-        for (qsizetype i = 0; i < fit; ++i)
-            out[i] = twoBytes ? QChar(char16_t(in[2 * i] | (in[2 * i + 1] << 8))) : QChar(char16_t(in[i]));
+        take(reinterpret_cast<const uchar*>(seg.data() + m_offset), fit, twoBytes);
         m_offset += fit * width;
         count -= quint32(fit);
     }
+}
+
+QString ContinuedReader::characters(quint32 count, bool twoBytes)
+{
+    if (count == 0)
+        return {};
+    // Sized for every character at once (counts are 16-bit, so a false one costs little), cut to what was read.
+    QString text(qsizetype(std::min<quint32>(count, 0xFFFF)), Qt::Uninitialized);
+    qsizetype written = 0;
+    walkCharacters(count, twoBytes, [&](const uchar* in, qsizetype fit, bool wide) {
+        if (written + fit > text.size())
+            text.resize(written + fit);
+        QChar* out = text.data() + written;
+        if (wide) {
+            for (qsizetype i = 0; i < fit; ++i)
+                out[i] = QChar(char16_t(in[2 * i] | (in[2 * i + 1] << 8)));
+        } else {
+            for (qsizetype i = 0; i < fit; ++i)
+                out[i] = QChar(char16_t(in[i]));
+        }
+        written += fit;
+    });
+    text.truncate(written);
     return text;
+}
+
+void ContinuedReader::skipCharacters(quint32 count, bool twoBytes)
+{
+    walkCharacters(count, twoBytes, [](const uchar*, qsizetype, bool) {});
 }
 
 QString ContinuedReader::unicodeString()

@@ -1,89 +1,44 @@
 #include "workbook/xls/BiffRecords.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 
 namespace pelorin::workbook {
 
-bool ByteReader::take(qsizetype n)
+StreamRuns::StreamRuns(std::vector<QByteArrayView> runs)
+    : m_runs(std::move(runs))
 {
-    if (!m_ok || n < 0 || n > m_bytes.size() - m_pos) {
-        m_ok = false;
-        return false;
+    for (const QByteArrayView run : m_runs) {
+        m_starts.push_back(m_size);
+        m_size += run.size();
     }
-    return true;
 }
 
-quint8 ByteReader::u8()
+QByteArrayView StreamRuns::bytesElsewhere(qsizetype pos, qsizetype n) const
 {
-    if (!take(1))
-        return 0;
-    return quint8(m_bytes[m_pos++]);
-}
-
-quint16 ByteReader::u16()
-{
-    if (!take(2))
-        return 0;
-    const quint16 v = qFromLittleEndian<quint16>(m_bytes.data() + m_pos);
-    m_pos += 2;
-    return v;
-}
-
-quint32 ByteReader::u32()
-{
-    if (!take(4))
-        return 0;
-    const quint32 v = qFromLittleEndian<quint32>(m_bytes.data() + m_pos);
-    m_pos += 4;
-    return v;
-}
-
-double ByteReader::f64()
-{
-    if (!take(8))
-        return 0;
-    const quint64 bits = qFromLittleEndian<quint64>(m_bytes.data() + m_pos);
-    m_pos += 8;
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-
-void ByteReader::skip(qsizetype n)
-{
-    if (take(n))
-        m_pos += n;
-}
-
-bool BiffStream::peek(BiffRecord& record) const
-{
-    if (m_stream.size() - m_pos < 4)
-        return false;
-    const quint16 type = qFromLittleEndian<quint16>(m_stream.data() + m_pos);
-    const quint16 length = qFromLittleEndian<quint16>(m_stream.data() + m_pos + 2);
-    if (m_stream.size() - m_pos - 4 < length)
-        return false;
-    record.type = type;
-    record.offset = m_pos;
-    record.body = m_stream.sliced(m_pos + 4, length);
-    return true;
-}
-
-bool BiffStream::next(BiffRecord& record)
-{
-    if (m_stream.size() - m_pos < 4) {
-        m_truncated = m_pos < m_stream.size();
-        m_pos = m_stream.size();
-        return false;
+    // The run holding pos: the last one starting at or before it.
+    const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), pos);
+    const std::size_t run = std::size_t(after - m_starts.begin()) - 1;
+    if (pos + n <= m_starts[run] + m_runs[run].size()) {
+        m_last = run;
+        return m_runs[run].sliced(pos - m_starts[run], n);
     }
-    if (!peek(record)) {
-        m_truncated = true;
-        m_pos = m_stream.size();
-        return false;
+    // A record read twice (looked at, then taken) is copied once: the header and the body are the last two pieces.
+    for (auto it = m_bridges.rbegin(); it != m_bridges.rend() && it - m_bridges.rbegin() < 2; ++it) {
+        if (it->first == pos && it->second.size() == n)
+            return QByteArrayView(it->second);
     }
-    m_pos = record.end();
-    return true;
+    QByteArray bridge(n, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (std::size_t r = run; filled < n; ++r) {
+        const qsizetype from = r == run ? pos - m_starts[r] : 0;
+        const qsizetype take = std::min(n - filled, m_runs[r].size() - from);
+        std::memcpy(bridge.data() + filled, m_runs[r].data() + from, size_t(take));
+        filled += take;
+    }
+    m_bridges.emplace_back(pos, std::move(bridge));
+    return QByteArrayView(m_bridges.back().second);
 }
 
 void BiffWriter::record(quint16 type, QByteArrayView body)

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QtEndian>
+#include <cstring>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -53,7 +56,8 @@ enum : quint16
 constexpr qsizetype MaxRecordBody = 8224;
 } // namespace biff
 
-// Reads little-endian numbers from a byte range; reading past its end gives zeros and clears ok().
+// Reads little-endian numbers from a byte range; reading past its end gives zeros and clears ok(). Defined here,
+// since a sheet's records are read a few bytes at a time.
 class ByteReader
 {
 public:
@@ -62,17 +66,48 @@ public:
         , m_pos(pos)
     {
     }
-    quint8 u8();
-    quint16 u16();
-    quint32 u32();
-    double f64();
-    void skip(qsizetype n);
+    quint8 u8()
+    {
+        if (!take(1))
+            return 0;
+        return quint8(m_bytes[m_pos++]);
+    }
+    quint16 u16() { return take(2) ? qFromLittleEndian<quint16>(advance(2)) : 0; }
+    quint32 u32() { return take(4) ? qFromLittleEndian<quint32>(advance(4)) : 0; }
+    double f64()
+    {
+        if (!take(8))
+            return 0;
+        const quint64 bits = qFromLittleEndian<quint64>(advance(8));
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        return v;
+    }
+    void skip(qsizetype n)
+    {
+        if (take(n))
+            m_pos += n;
+    }
     bool ok() const { return m_ok; }
     qsizetype pos() const { return m_pos; }
     qsizetype remaining() const { return m_ok ? m_bytes.size() - m_pos : 0; }
 
 private:
-    bool take(qsizetype n);
+    bool take(qsizetype n)
+    {
+        if (!m_ok || n < 0 || n > m_bytes.size() - m_pos) {
+            m_ok = false;
+            return false;
+        }
+        return true;
+    }
+    const char* advance(qsizetype n)
+    {
+        const char* at = m_bytes.data() + m_pos;
+        m_pos += n;
+        return at;
+    }
+
     QByteArrayView m_bytes;
     qsizetype m_pos;
     bool m_ok = true;
@@ -86,24 +121,93 @@ struct BiffRecord
     qsizetype end() const { return offset + 4 + body.size(); }
 };
 
+// The bytes of a workbook stream as they lie in the file: runs of sectors that follow one another there. Bytes
+// asked for across the end of a run are copied into a piece of their own, kept as long as this object, so every
+// record reads as one run of bytes and stays readable while the object lives.
+class StreamRuns
+{
+public:
+    StreamRuns() = default;
+    explicit StreamRuns(std::vector<QByteArrayView> runs);
+
+    qsizetype size() const { return m_size; }
+    // n bytes from pos on, as one view; pos + n must not pass size().
+    QByteArrayView bytes(qsizetype pos, qsizetype n) const
+    {
+        if (m_last < m_runs.size() && pos >= m_starts[m_last] && pos + n <= m_starts[m_last] + m_runs[m_last].size())
+            return m_runs[m_last].sliced(pos - m_starts[m_last], n);
+        return bytesElsewhere(pos, n);
+    }
+
+private:
+    QByteArrayView bytesElsewhere(qsizetype pos, qsizetype n) const;
+
+    std::vector<QByteArrayView> m_runs;
+    std::vector<qsizetype> m_starts; // stream position of each run
+    qsizetype m_size = 0;
+    mutable std::size_t m_last = 0; // the run read last
+    mutable std::deque<std::pair<qsizetype, QByteArray>> m_bridges; // copies across runs, by position
+};
+
 // Walks the records of a workbook stream from a position on.
 class BiffStream
 {
 public:
     explicit BiffStream(QByteArrayView stream, qsizetype pos = 0)
         : m_stream(stream)
+        , m_size(stream.size())
+        , m_pos(pos)
+    {
+    }
+    BiffStream(const StreamRuns& runs, qsizetype pos = 0)
+        : m_runs(&runs)
+        , m_size(runs.size())
         , m_pos(pos)
     {
     }
     // The next record; false at the end of the stream or when a record runs past it (then truncated() is true).
-    bool next(BiffRecord& record);
+    bool next(BiffRecord& record)
+    {
+        if (m_size - m_pos < 4) {
+            m_truncated = m_pos < m_size;
+            m_pos = m_size;
+            return false;
+        }
+        if (!peek(record)) {
+            m_truncated = true;
+            m_pos = m_size;
+            return false;
+        }
+        m_pos = record.end();
+        return true;
+    }
     // The record after the current one, without moving on.
-    bool peek(BiffRecord& record) const;
+    bool peek(BiffRecord& record) const
+    {
+        if (m_size - m_pos < 4)
+            return false;
+        const char* head = bytes(m_pos, 4).data();
+        const quint16 type = qFromLittleEndian<quint16>(head);
+        const quint16 length = qFromLittleEndian<quint16>(head + 2);
+        if (m_size - m_pos - 4 < length)
+            return false;
+        record.type = type;
+        record.offset = m_pos;
+        record.body = bytes(m_pos + 4, length);
+        return true;
+    }
     bool truncated() const { return m_truncated; }
     qsizetype pos() const { return m_pos; }
 
 private:
+    QByteArrayView bytes(qsizetype pos, qsizetype n) const
+    {
+        return m_runs ? m_runs->bytes(pos, n) : m_stream.sliced(pos, n);
+    }
+
     QByteArrayView m_stream;
+    const StreamRuns* m_runs = nullptr;
+    qsizetype m_size;
     qsizetype m_pos;
     bool m_truncated = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 #include <algorithm>
+#include <cstring>
 
 namespace pelorin::workbook {
 
@@ -187,9 +188,9 @@ CompoundFile CompoundFile::withStream(const QString& name, const QByteArray& dat
     return file;
 }
 
-Expected<QByteArray> CompoundFile::readChain(quint32 start, quint64 size, bool mini) const
+Expected<std::vector<QByteArrayView>> CompoundFile::chainRuns(quint32 start, quint64 size, bool mini) const
 {
-    using Result = Expected<QByteArray>;
+    using Result = Expected<std::vector<QByteArrayView>>;
     const std::vector<quint32>& table = mini ? m_miniFat : m_fat;
     const qsizetype unit = mini ? MiniSectorSize : qsizetype(1) << m_sectorShift;
     const quint32 available
@@ -200,17 +201,40 @@ Expected<QByteArray> CompoundFile::readChain(quint32 start, quint64 size, bool m
     auto chain = followChain(table, start, available);
     if (!chain)
         return Result::failure(chain.error());
-    QByteArray data;
+    // The stream is its sectors' bytes one after the other; sectors that follow one another in the file make one
+    // run, as they mostly do.
+    const QByteArrayView source = mini ? QByteArrayView(m_miniStream) : QByteArrayView(m_bytes);
+    std::vector<QByteArrayView> runs;
+    qsizetype left = qsizetype(size);
     for (quint32 id : *chain) {
-        if (quint64(data.size()) >= size)
+        if (left == 0)
             break;
-        const QByteArray& source = mini ? m_miniStream : m_bytes;
         const qsizetype offset = mini ? qsizetype(id) * unit : (qsizetype(id) + 1) * unit;
-        data.append(source.mid(offset, unit));
+        if (offset >= source.size())
+            continue;
+        const qsizetype n = std::min({ unit, source.size() - offset, left });
+        left -= n;
+        if (!runs.empty() && runs.back().data() + runs.back().size() == source.data() + offset)
+            runs.back() = QByteArrayView(runs.back().data(), runs.back().size() + n);
+        else
+            runs.push_back(source.sliced(offset, n));
     }
-    if (quint64(data.size()) < size)
+    if (left > 0)
         return Result::failure(damaged(QStringLiteral("数据流被截断")));
-    data.truncate(qsizetype(size));
+    return runs;
+}
+
+Expected<QByteArray> CompoundFile::readChain(quint32 start, quint64 size, bool mini) const
+{
+    const auto runs = chainRuns(start, size, mini);
+    if (!runs)
+        return Expected<QByteArray>::failure(runs.error());
+    QByteArray data(qsizetype(size), Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (const QByteArrayView run : *runs) {
+        std::memcpy(data.data() + filled, run.data(), size_t(run.size()));
+        filled += run.size();
+    }
     return data;
 }
 
@@ -233,6 +257,27 @@ int CompoundFile::rootStream(QStringView name) const
         pending.push_back(e.right);
     }
     return -1;
+}
+
+Expected<std::vector<QByteArrayView>> CompoundFile::streamRuns(int index, QByteArray& storage) const
+{
+    using Result = Expected<std::vector<QByteArrayView>>;
+    if (index < 0 || std::size_t(index) >= m_entries.size())
+        return Result::failure(damaged(QStringLiteral("找不到数据流")));
+    const CompoundEntry& e = m_entries[index];
+    const bool copied
+        = m_isReplaced[index] || (e.type == CompoundEntry::Stream && e.size != 0 && e.size < m_miniCutoff);
+    if (!copied) {
+        if (e.type != CompoundEntry::Stream || e.size == 0)
+            return std::vector<QByteArrayView>();
+        return chainRuns(e.start, e.size, false);
+    }
+    // Small streams live in the mini stream, which this object owns: they are copied out.
+    auto data = streamData(index);
+    if (!data)
+        return Result::failure(data.error());
+    storage = std::move(*data);
+    return std::vector<QByteArrayView> { QByteArrayView(storage) };
 }
 
 Expected<QByteArray> CompoundFile::streamData(int index) const

@@ -3,6 +3,7 @@
 #include "workbook/Expected.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <vector>
@@ -47,6 +48,9 @@ public:
     // Index of the stream of this name (letter case ignored) directly inside the root; -1 when there is none.
     int rootStream(QStringView name) const;
     Expected<QByteArray> streamData(int index) const;
+    // The same bytes without a copy: runs of them as they lie in the bytes the file was parsed from, or, for a
+    // small or replaced stream, one run in storage, which then holds a copy.
+    Expected<std::vector<QByteArrayView>> streamRuns(int index, QByteArray& storage) const;
     void replaceStream(int index, const QByteArray& data);
 
     // Writes the container anew (512-byte sectors); every stream keeps its bytes and its place in the tree.
@@ -54,6 +58,7 @@ public:
 
 private:
     Expected<QByteArray> readChain(quint32 start, quint64 size, bool mini) const;
+    Expected<std::vector<QByteArrayView>> chainRuns(quint32 start, quint64 size, bool mini) const;
 
     QByteArray m_bytes;
     int m_sectorShift = 9;

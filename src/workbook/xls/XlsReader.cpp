@@ -1,20 +1,21 @@
 #include "workbook/xls/XlsReader.h"
 
+#include "workbook/CellText.h"
+#include "workbook/SheetCells.h"
 #include "workbook/xls/BiffContinued.h"
 #include "workbook/xls/BiffRecords.h"
-#include "workbook/CellText.h"
 #include "workbook/xls/CompoundFile.h"
 #include "workbook/xls/XlsSharedStrings.h"
 
 #include <QHash>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <span>
 
 namespace pelorin::workbook {
 
 namespace {
-
-using Result = Expected<WorkbookData>;
 
 struct SheetEntry
 {
@@ -28,7 +29,7 @@ struct Globals
     bool date1904 = false;
     std::vector<quint16> xfFormats; // number format of each cell format
     QHash<int, QString> formatCodes;
-    SharedStringTable strings;
+    SharedStringIndex strings;
     std::vector<SheetEntry> sheets;
 };
 
@@ -78,7 +79,29 @@ double rkValue(quint32 rk)
     return (rk & 0x01) ? value / 100.0 : value;
 }
 
-Expected<Globals> readGlobals(QByteArrayView stream)
+// The workbook stream with what its sheets' cells need to be shown.
+struct Book
+{
+    QByteArray file; // the stream lies in it, or in copy when it is small
+    QByteArray copy;
+    StreamRuns stream;
+    Globals globals;
+    std::vector<bool> dateXf; // cell format index -> shows a date
+};
+
+// What a stored cell of a legacy workbook holds.
+enum Kind : quint8
+{
+    Number, // value.number, shown by the cell format in style
+    Shared, // value.index into the shared strings
+    Characters, // value.characters: style characters inside a record, two bytes each when flags is 1
+    Decoded, // value.index into the sheet's own decoded texts
+    Boolean, // value.index 0 or 1
+    Error, // value.index, the error code
+    Empty
+};
+
+Expected<Globals> readGlobals(const StreamRuns& stream)
 {
     using GResult = Expected<Globals>;
     Globals g;
@@ -129,7 +152,7 @@ Expected<Globals> readGlobals(QByteArrayView stream)
         }
         case biff::Sst: {
             ContinuedReader sst(r.body, records);
-            g.strings = readSharedStrings(sst);
+            g.strings = SharedStringIndex(sst);
             break;
         }
         default:
@@ -139,21 +162,22 @@ Expected<Globals> readGlobals(QByteArrayView stream)
     return GResult::failure(brokenRecords());
 }
 
-class SheetReader
+// The cells of one worksheet, read from its substream and kept as stored.
+class XlsSheetCells final : public SheetCells
 {
 public:
-    SheetReader(const Globals& globals, SheetData& sheet)
-        : m_globals(globals)
-        , m_sheet(sheet)
+    explicit XlsSheetCells(std::shared_ptr<const Book> book)
+        : m_book(std::move(book))
     {
     }
 
-    QString read(QByteArrayView stream, quint32 offset)
+    QString read(quint32 offset)
     {
+        const StreamRuns& stream = m_book->stream;
         BiffStream records(stream, offset);
         BiffRecord r;
         if (offset >= quint32(stream.size()) || !records.next(r) || r.type != biff::Bof)
-            return QStringLiteral("工作簿文件已损坏，无法读取（工作表“%1”的位置不正确）。").arg(m_sheet.name);
+            return QStringLiteral("工作簿文件已损坏，无法读取（工作表“%1”的位置不正确）。").arg(name);
         if (!isBiff8Bof(r.body))
             return oldFormat();
         int depth = 0;
@@ -165,7 +189,7 @@ public:
             }
             if (r.type == biff::Eof) {
                 if (depth == 0)
-                    return {};
+                    break;
                 --depth;
                 continue;
             }
@@ -173,26 +197,63 @@ public:
                 cellRecord(r, records);
         }
         // A sheet whose last records are cut off still gives the cells before the cut.
+        finish();
         return {};
     }
 
-private:
-    void put(quint16 row, quint16 col, const QString& text)
+protected:
+    QString show(const StoredCell& cell) const override
     {
-        if (text.isEmpty())
-            m_sheet.cells.erase({ row, col });
-        else
-            m_sheet.cells[{ row, col }] = text;
+        switch (cell.kind) {
+        case Number:
+            if (cell.style < m_book->dateXf.size() && m_book->dateXf[cell.style])
+                return dateText(cell.value.number, m_book->globals.date1904);
+            return numberText(cell.value.number);
+        case Shared:
+            return m_book->globals.strings.text(cell.value.index);
+        case Characters: {
+            const QByteArrayView bytes(cell.value.characters, qsizetype(cell.style) * (cell.flags + 1));
+            ContinuedReader text(std::span(&bytes, 1), 0, 0);
+            return text.characters(cell.style, cell.flags != 0);
+        }
+        case Decoded:
+            return m_texts[cell.value.index];
+        case Boolean:
+            return cell.value.index ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        case Error:
+            return errorText(quint8(cell.value.index));
+        default:
+            return {};
+        }
     }
 
-    QString numberText(double value, quint16 xf) const
+private:
+    void put(quint16 row, quint16 col, Kind kind, quint32 index, quint16 xf = 0)
     {
-        if (xf < m_globals.xfFormats.size()) {
-            const int format = m_globals.xfFormats[xf];
-            if (isDateFormat(format, m_globals.formatCodes.value(format)))
-                return dateText(value, m_globals.date1904);
-        }
-        return workbook::numberText(value);
+        StoredCell cell;
+        cell.row = row;
+        cell.column = col;
+        cell.kind = kind;
+        cell.style = xf;
+        cell.value.index = index;
+        add(cell);
+    }
+
+    void putNumber(quint16 row, quint16 col, double value, quint16 xf)
+    {
+        StoredCell cell;
+        cell.row = row;
+        cell.column = col;
+        cell.kind = Number;
+        cell.style = xf;
+        cell.value.number = value;
+        add(cell);
+    }
+
+    void putText(quint16 row, quint16 col, QString text)
+    {
+        put(row, col, Decoded, quint32(m_texts.size()));
+        m_texts.push_back(std::move(text));
     }
 
     void cellRecord(const BiffRecord& r, BiffStream& records)
@@ -203,34 +264,42 @@ private:
             const quint16 row = body.u16(), col = body.u16();
             body.u16();
             const quint32 index = body.u32();
-            if (body.ok() && index < m_globals.strings.strings.size())
-                put(row, col, m_globals.strings.strings[index].text);
+            if (body.ok() && index < m_book->globals.strings.size())
+                put(row, col, Shared, index);
             break;
         }
         case biff::Label:
         case biff::RString: {
             const quint16 row = body.u16(), col = body.u16();
             body.u16();
-            ContinuedReader text({ r.body.sliced(std::min<qsizetype>(6, r.body.size())) });
+            // A length and a flags byte, then the characters, all inside this record.
+            ByteReader text(r.body, body.pos());
             const quint16 count = text.u16();
-            const bool twoBytes = text.u8() & 0x01;
-            const QString value = text.characters(count, twoBytes);
-            if (body.ok() && text.ok())
-                put(row, col, value);
+            const quint8 flags = text.u8() & 0x01;
+            if (body.ok() && text.ok() && text.remaining() >= qsizetype(count) * (flags + 1)) {
+                StoredCell cell;
+                cell.row = row;
+                cell.column = col;
+                cell.kind = Characters;
+                cell.flags = flags;
+                cell.style = count;
+                cell.value.characters = r.body.data() + text.pos();
+                add(cell);
+            }
             break;
         }
         case biff::Number: {
             const quint16 row = body.u16(), col = body.u16(), xf = body.u16();
             const double value = body.f64();
             if (body.ok())
-                put(row, col, numberText(value, xf));
+                putNumber(row, col, value, xf);
             break;
         }
         case biff::Rk: {
             const quint16 row = body.u16(), col = body.u16(), xf = body.u16();
             const quint32 rk = body.u32();
             if (body.ok())
-                put(row, col, numberText(rkValue(rk), xf));
+                putNumber(row, col, rkValue(rk), xf);
             break;
         }
         case biff::MulRk: {
@@ -239,7 +308,7 @@ private:
             // Pairs of (format, RK value), then the last column.
             while (body.remaining() >= 8) {
                 const quint16 xf = body.u16();
-                put(row, col, numberText(rkValue(body.u32()), xf));
+                putNumber(row, col, rkValue(body.u32()), xf);
                 ++col;
             }
             break;
@@ -250,7 +319,7 @@ private:
             const quint8 value = body.u8();
             const quint8 isError = body.u8();
             if (body.ok())
-                put(row, col, isError ? errorText(value) : (value ? QStringLiteral("TRUE") : QStringLiteral("FALSE")));
+                put(row, col, isError ? Error : Boolean, isError ? value : (value ? 1 : 0));
             break;
         }
         case biff::Formula:
@@ -260,7 +329,7 @@ private:
             const quint16 first = body.u16(), last = body.u16(), width = body.u16();
             if (body.ok()) {
                 for (int col = first; col <= std::min<int>(last, 255); ++col)
-                    m_sheet.columnWidths[col] = width / 256.0;
+                    columnWidths[col] = width / 256.0;
             }
             break;
         }
@@ -281,7 +350,7 @@ private:
         const auto byte = [&](int i) { return quint8(result[i]); };
         if (byte(6) != 0xFF || byte(7) != 0xFF) {
             ByteReader value(result);
-            put(row, col, numberText(value.f64(), xf));
+            putNumber(row, col, value.f64(), xf);
             return;
         }
         switch (byte(0)) {
@@ -296,32 +365,33 @@ private:
                 ContinuedReader text(next.body, records);
                 const quint16 count = text.u16();
                 const bool twoBytes = text.u8() & 0x01;
-                const QString value = text.characters(count, twoBytes);
+                QString value = text.characters(count, twoBytes);
                 if (text.ok())
-                    put(row, col, value);
+                    putText(row, col, std::move(value));
             }
             break;
         }
         case 1:
-            put(row, col, byte(2) ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+            put(row, col, Boolean, byte(2) ? 1 : 0);
             break;
         case 2:
-            put(row, col, errorText(byte(2)));
+            put(row, col, Error, byte(2));
             break;
         default:
-            put(row, col, QString());
+            put(row, col, Empty, 0);
             break;
         }
     }
 
-    const Globals& m_globals;
-    SheetData& m_sheet;
+    std::shared_ptr<const Book> m_book;
+    std::vector<QString> m_texts;
 };
 
-} // namespace
+using Sheets = std::vector<std::unique_ptr<SheetCells>>;
 
-Expected<WorkbookData> readXls(const QByteArray& bytes, bool firstSheetOnly)
+Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
 {
+    using Result = Expected<Sheets>;
     auto file = CompoundFile::parse(bytes);
     if (!file)
         return Result::failure(file.error());
@@ -333,27 +403,55 @@ Expected<WorkbookData> readXls(const QByteArray& bytes, bool firstSheetOnly)
     if (file->entries()[index].name.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0
         && file->rootStream(u"Workbook") < 0)
         return Result::failure(oldFormat());
-    auto stream = file->streamData(index);
-    if (!stream)
-        return Result::failure(stream.error());
-
-    auto globals = readGlobals(*stream);
+    auto book = std::make_shared<Book>();
+    book->file = bytes;
+    auto runs = file->streamRuns(index, book->copy);
+    if (!runs)
+        return Result::failure(runs.error());
+    book->stream = StreamRuns(std::move(*runs));
+    auto globals = readGlobals(book->stream);
     if (!globals)
         return Result::failure(globals.error());
-    WorkbookData data;
-    for (const SheetEntry& entry : globals->sheets) {
-        SheetData sheet;
-        sheet.name = entry.name;
-        const QString error = SheetReader(*globals, sheet).read(*stream, entry.offset);
+    book->globals = std::move(*globals);
+    const Globals& g = book->globals;
+    for (const quint16 format : g.xfFormats)
+        book->dateXf.push_back(isDateFormat(format, g.formatCodes.value(format)));
+
+    Sheets sheets;
+    for (const SheetEntry& entry : g.sheets) {
+        auto sheet = std::make_unique<XlsSheetCells>(book);
+        sheet->name = entry.name;
+        const QString error = sheet->read(entry.offset);
         if (!error.isEmpty())
             return Result::failure(error);
-        data.sheets.push_back(std::move(sheet));
+        sheets.push_back(std::move(sheet));
         if (firstSheetOnly)
             break;
     }
-    if (data.sheets.empty())
+    if (sheets.empty())
         return Result::failure(QStringLiteral("工作簿中没有工作表。"));
+    return sheets;
+}
+
+} // namespace
+
+Expected<WorkbookData> readXls(const QByteArray& bytes, bool firstSheetOnly)
+{
+    auto sheets = readSheets(bytes, firstSheetOnly);
+    if (!sheets)
+        return Expected<WorkbookData>::failure(sheets.error());
+    WorkbookData data;
+    for (const auto& sheet : *sheets)
+        data.sheets.push_back(sheet->toSheetData());
     return data;
+}
+
+Expected<std::unique_ptr<SheetCells>> readXlsFirstSheet(const QByteArray& bytes)
+{
+    auto sheets = readSheets(bytes, true);
+    if (!sheets)
+        return Expected<std::unique_ptr<SheetCells>>::failure(sheets.error());
+    return std::move(sheets->front());
 }
 
 } // namespace pelorin::workbook

@@ -29,6 +29,33 @@ SharedStringTable readSharedStrings(ContinuedReader& reader)
     return table;
 }
 
+SharedStringIndex::SharedStringIndex(ContinuedReader& reader)
+    : m_segments(reader.segments().begin(), reader.segments().end())
+{
+    reader.u32();
+    const quint32 unique = reader.u32();
+    for (quint32 i = 0; i < unique && reader.ok(); ++i) {
+        const quint16 count = reader.u16();
+        const quint8 flags = reader.u8();
+        const quint16 runs = (flags & 0x08) ? reader.u16() : 0;
+        const quint32 phonetic = (flags & 0x04) ? reader.u32() : 0;
+        const Entry entry { quint32(reader.segment()), quint32(reader.offset()), count, (flags & 0x01) != 0 };
+        reader.skipCharacters(count, entry.twoBytes);
+        reader.skip(qsizetype(runs) * 4);
+        reader.skip(phonetic);
+        if (!reader.ok())
+            break;
+        m_entries.push_back(entry);
+    }
+}
+
+QString SharedStringIndex::text(std::size_t i) const
+{
+    const Entry& entry = m_entries[i];
+    ContinuedReader reader(m_segments, entry.segment, entry.offset);
+    return reader.characters(entry.count, entry.twoBytes);
+}
+
 namespace {
 
 // Cuts the table into records of at most the largest body a record may have.

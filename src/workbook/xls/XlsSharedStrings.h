@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <vector>
 
@@ -25,6 +26,30 @@ struct SharedStringTable
 
 // Reads an SST record and its CONTINUE records; stops early, keeping what it got, when the bytes run out.
 SharedStringTable readSharedStrings(ContinuedReader& reader);
+
+// Where each string of an SST stands, so that a string is decoded only when a cell shows it. The bytes the
+// reader's segments point into must outlive the index.
+class SharedStringIndex
+{
+public:
+    SharedStringIndex() = default;
+    // Walks the SST the way readSharedStrings reads it, stopping where it stops.
+    explicit SharedStringIndex(ContinuedReader& reader);
+
+    std::size_t size() const { return m_entries.size(); }
+    QString text(std::size_t i) const;
+
+private:
+    struct Entry
+    {
+        quint32 segment;
+        quint32 offset; // of the first character, after the string's header
+        quint16 count;
+        bool twoBytes;
+    };
+    std::vector<QByteArrayView> m_segments;
+    std::vector<Entry> m_entries;
+};
 
 // Appends the SST with its CONTINUE records and the EXTSST index to writer. streamBase is the stream position
 // at which the writer's bytes will stand, since the index holds absolute positions.

@@ -2,6 +2,13 @@
 
 #include "workbook/xlsx/XlsxXml.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 namespace pelorin::workbook::xlsx {
 
 namespace {
@@ -12,6 +19,87 @@ QString storedName(const ZipArchive& zip, const QString& part)
 {
     return zip.find(part).value_or(QString());
 }
+
+// Parts smaller than this are inflated and parsed on one thread: a second one would cost more than it saves.
+constexpr qint64 kPipelineBytes = 1024 * 1024;
+
+// Inflated pieces on their way from the thread that inflates a part to the one that parses it: a few buffers
+// that are filled, handed over, parsed and handed back, so memory stays the same however large the part.
+class PieceQueue
+{
+public:
+    // Copies a piece in, waiting for a free buffer when all are full or being parsed.
+    void put(const char* data, qsizetype size)
+    {
+        while (size > 0) {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_filled < kBuffers; });
+            Buffer& buffer = m_buffers[(m_first + m_filled) % kBuffers];
+            lock.unlock();
+            const qsizetype take = std::min<qsizetype>(size, kBufferBytes - buffer.size);
+            if (buffer.bytes.empty())
+                buffer.bytes.resize(kBufferBytes);
+            std::memcpy(buffer.bytes.data() + buffer.size, data, std::size_t(take));
+            buffer.size += take;
+            data += take;
+            size -= take;
+            // A buffer is handed over once full; the last one when the part ends.
+            if (buffer.size == kBufferBytes)
+                publish();
+        }
+    }
+    // After the last piece.
+    void close()
+    {
+        std::unique_lock lock(m_mutex);
+        if (m_buffers[(m_first + m_filled) % kBuffers].size > 0 && m_filled < kBuffers)
+            ++m_filled;
+        m_closed = true;
+        m_changed.notify_all();
+    }
+    // Hands every piece to use, in order, until the queue is closed and empty.
+    template <typename Use> void drain(Use&& use)
+    {
+        for (;;) {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_filled > 0 || m_closed; });
+            if (m_filled == 0)
+                return;
+            Buffer& buffer = m_buffers[m_first];
+            lock.unlock();
+            use(buffer.bytes.data(), buffer.size);
+            buffer.size = 0;
+            lock.lock();
+            m_first = (m_first + 1) % kBuffers;
+            --m_filled;
+            m_changed.notify_all();
+        }
+    }
+
+private:
+    static constexpr int kBuffers = 4;
+    static constexpr qsizetype kBufferBytes = 64 * 1024;
+
+    struct Buffer
+    {
+        std::vector<char> bytes;
+        qsizetype size = 0;
+    };
+
+    void publish()
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_filled;
+        m_changed.notify_all();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    Buffer m_buffers[kBuffers];
+    int m_first = 0; // the oldest buffer handed over
+    int m_filled = 0; // buffers handed over and not yet parsed
+    bool m_closed = false;
+};
 
 } // namespace
 
@@ -28,11 +116,25 @@ QString streamPart(ZipArchive& zip, const QString& name, XmlStreamHandler& handl
 {
     XmlStreamParser parser(handler);
     bool parsed = true;
-    // After a parse error the rest still inflates, so a damaged part is reported as damaged, not as bad XML.
-    const bool inflated = zip.stream(name, [&](const char* piece, qsizetype size) {
+    const auto parse = [&](const char* piece, qsizetype size) {
         if (parsed)
             parsed = parser.feed(piece, size);
-    });
+    };
+    // After a parse error the rest still inflates, so a damaged part is reported as damaged, not as bad XML.
+    bool inflated = false;
+    if (zip.declaredSize(name) < kPipelineBytes) {
+        inflated = zip.stream(name, parse);
+    } else {
+        // A large part inflates on a second thread while this one parses what has arrived; the two take about
+        // as long. The archive is used by that thread alone until it ends, the parser by this one alone.
+        PieceQueue pieces;
+        std::thread inflater([&] {
+            inflated = zip.stream(name, [&](const char* piece, qsizetype size) { pieces.put(piece, size); });
+            pieces.close();
+        });
+        pieces.drain(parse);
+        inflater.join();
+    }
     if (!inflated)
         return zip.error();
     if (!parsed || !parser.finish())

@@ -1,6 +1,7 @@
 #include "workbook/xlsx/XlsxReader.h"
 
 #include "workbook/CellText.h"
+#include "workbook/SheetCells.h"
 #include "workbook/xlsx/XlsxPackage.h"
 #include "workbook/xlsx/XlsxXml.h"
 
@@ -10,7 +11,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -22,6 +25,8 @@ namespace {
 
 constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
+// A declared size is believed for reserving room for at most this many cells.
+constexpr qint64 kMaxReservedCells = 1 << 22;
 
 // Compares a name with a literal; the fixed length lets the compiler do it without a library call.
 template <size_t N> bool named(std::string_view name, const char (&literal)[N])
@@ -29,24 +34,38 @@ template <size_t N> bool named(std::string_view name, const char (&literal)[N])
     return name.size() == N - 1 && std::memcmp(name.data(), literal, N - 1) == 0;
 }
 
-// Text that may hold _xHHHH_ escapes; most holds none, and the bytes tell that before any conversion.
-QString escapedText(const std::string& utf8)
+QString utf8Text(std::string_view s)
 {
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    return utf8.find("_x") == std::string::npos ? text : decodeEscapes(text);
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Text that may hold _xHHHH_ escapes; most holds none, and the bytes tell that before any conversion.
+QString escapedText(std::string_view utf8)
+{
+    const QString text = utf8Text(utf8);
+    return utf8.find("_x") == std::string_view::npos ? text : decodeEscapes(text);
+}
+
+// True when the bytes show as no text at all: none, or a byte order mark alone, which the conversion drops (any
+// other bytes give at least one character). Escapes never turn a text empty, so this holds for escaped text too.
+bool showsNothing(std::string_view utf8)
+{
+    return utf8.empty()
+        || (utf8.size() <= 3 && static_cast<unsigned char>(utf8.front()) == 0xEF && utf8Text(utf8).isEmpty());
 }
 
 // Collects the text of a string item (<si> or <is>) from the events under it: plain text or rich-text runs;
-// phonetic runs are not part of it. Depths count from the root element, which is 1.
+// phonetic runs are not part of it. The text is appended to a buffer the caller keeps. Depths count from the
+// root element, which is 1.
 class StringItem
 {
 public:
-    void begin(int depth)
+    void begin(int depth, std::string& out)
     {
         m_depth = depth;
         m_textDepth = 0;
         m_inRun = false;
-        m_text.clear();
+        m_out = &out;
     }
     void start(int depth, std::string_view name)
     {
@@ -68,15 +87,14 @@ public:
     void text(int depth, std::string_view utf8)
     {
         if (m_textDepth != 0 && depth == m_textDepth)
-            m_text.append(utf8);
+            m_out->append(utf8);
     }
-    QString result() const { return escapedText(m_text); }
 
 private:
     int m_depth = 0;
     int m_textDepth = 0;
     bool m_inRun = false;
-    std::string m_text;
+    std::string* m_out = nullptr;
 };
 
 // "B12" -> (11, 1); false for anything else.
@@ -194,14 +212,29 @@ Styles readStyles(const pugi::xml_document& doc)
     return styles;
 }
 
+// The shared strings as UTF-8, one after the other; string i is bytes[starts[i], starts[i + 1]).
+struct SharedStrings
+{
+    std::string bytes;
+    std::vector<quint32> starts { 0 };
+
+    std::size_t size() const { return starts.size() - 1; }
+    std::string_view at(std::size_t i) const
+    {
+        return std::string_view(bytes).substr(starts[i], starts[i + 1] - starts[i]);
+    }
+};
+
+// What every worksheet of the workbook needs to show its cells.
 struct ReadContext
 {
-    std::vector<QString> sharedStrings;
+    SharedStrings sharedStrings;
     Styles styles;
     bool date1904 = false;
 };
 
-enum class CellType
+// The t attribute of a cell; a cell stores its type as its kind.
+enum class CellType : quint8
 {
     Number,
     Shared,
@@ -230,16 +263,11 @@ CellType cellType(const XmlAttribute* attribute)
     return CellType::Number;
 }
 
-QString utf8Text(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // Reads the shared string table as it streams: every <si> under the root, in order.
 class SharedStringsReader final : public XmlStreamHandler
 {
 public:
-    explicit SharedStringsReader(std::vector<QString>& strings)
+    explicit SharedStringsReader(SharedStrings& strings)
         : m_strings(strings)
     {
     }
@@ -250,7 +278,7 @@ public:
         if (depth == 1)
             m_inRoot = !m_rootDone;
         else if (depth == 2 && m_inRoot && named(name, "si")) {
-            m_item.begin(depth);
+            m_item.begin(depth, m_strings.bytes);
             m_inItem = true;
         } else if (m_inItem)
             m_item.start(depth, name);
@@ -262,7 +290,7 @@ public:
             m_inRoot = false;
             m_rootDone = true;
         } else if (depth == 2 && m_inItem) {
-            m_strings.push_back(m_item.result());
+            m_strings.starts.push_back(static_cast<quint32>(m_strings.bytes.size()));
             m_inItem = false;
         } else if (m_inItem) {
             m_item.end(depth);
@@ -275,7 +303,7 @@ public:
     }
 
 private:
-    std::vector<QString>& m_strings;
+    SharedStrings& m_strings;
     StringItem m_item;
     int m_depth = 0;
     bool m_inRoot = false;
@@ -283,14 +311,70 @@ private:
     bool m_inItem = false;
 };
 
+// The cells of one worksheet as stored: values as their bytes in the file, shown as text when asked for.
+class XlsxSheetCells final : public SheetCells
+{
+public:
+    explicit XlsxSheetCells(std::shared_ptr<const ReadContext> context)
+        : m_context(std::move(context))
+    {
+    }
+
+    const ReadContext& context() const { return *m_context; }
+    void reserve(std::size_t cells, std::size_t bytes)
+    {
+        SheetCells::reserve(cells);
+        m_bytes.reserve(bytes);
+    }
+    // The bytes of the sheet's own values; a cell's value.span points into them.
+    std::string& bytes() { return m_bytes; }
+    void store(const StoredCell& cell) { add(cell); }
+    void done() { finish(); }
+
+protected:
+    QString show(const StoredCell& cell) const override
+    {
+        switch (static_cast<CellType>(cell.kind)) {
+        case CellType::Shared:
+            return escapedText(m_context->sharedStrings.at(cell.value.index));
+        case CellType::Boolean:
+            return cell.value.index ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        default:
+            break;
+        }
+        const std::string_view value = std::string_view(m_bytes).substr(cell.value.span.at, cell.value.span.size);
+        switch (static_cast<CellType>(cell.kind)) {
+        case CellType::Inline:
+        case CellType::Formula:
+            return escapedText(value);
+        case CellType::Error:
+            return utf8Text(value);
+        case CellType::Date:
+            return isoDateText(utf8Text(value).trimmed());
+        default:
+            break;
+        }
+        double number = 0;
+        if (!parseNumber(value, number))
+            return utf8Text(value);
+        const std::vector<bool>& dateXf = m_context->styles.dateXf;
+        if (cell.style < dateXf.size() && dateXf[cell.style])
+            return dateText(number, m_context->date1904);
+        return numberText(number);
+    }
+
+private:
+    std::shared_ptr<const ReadContext> m_context;
+    std::string m_bytes;
+};
+
 // Reads a worksheet as it streams: the column widths and the cells of the first <sheetData>, never holding
 // more of the part than the cell at hand.
 class SheetReader final : public XmlStreamHandler
 {
 public:
-    SheetReader(const ReadContext& context, SheetData& sheet)
-        : m_context(context)
-        , m_sheet(sheet)
+    explicit SheetReader(XlsxSheetCells& sheet)
+        : m_sheet(sheet)
     {
     }
 
@@ -328,8 +412,10 @@ public:
                 m_hasValue = m_inValue = true;
                 m_value.clear();
             } else if (named(name, "is")) {
+                // So does the last <is>: its text goes on at the end of the sheet's bytes.
                 m_hasInline = m_inInline = true;
-                m_inline.begin(depth);
+                m_inlineStart = m_sheet.bytes().size();
+                m_inline.begin(depth, m_sheet.bytes());
             }
             return;
         default:
@@ -386,6 +472,7 @@ public:
             for (int c = first; c <= run.first; ++c)
                 m_sheet.columnWidths[c - 1] = run.second;
         }
+        m_sheet.done();
     }
 
 private:
@@ -451,55 +538,83 @@ private:
         m_style = intAttribute(findAttribute(attributes, "s"), 0);
         m_hasValue = m_hasInline = false;
         m_value.clear();
+        m_cellStart = m_sheet.bytes().size();
     }
 
+    // Stores the cell as its bytes, unless it shows no text: an empty cell does not replace an earlier one.
     void endCell()
     {
         m_inCell = false;
-        QString value = cellText();
-        if (!value.isEmpty())
-            m_sheet.cells.insert_or_assign(m_key, std::move(value));
-    }
-
-    QString cellText() const
-    {
-        if (m_type == CellType::Inline)
-            return m_hasInline ? m_inline.result() : escapedText(m_value);
-        if (!m_hasValue)
-            return {};
+        std::string& bytes = m_sheet.bytes();
+        StoredCell cell;
+        cell.row = static_cast<quint32>(m_key.first);
+        cell.column = static_cast<quint16>(m_key.second);
+        cell.kind = static_cast<quint8>(m_type);
+        cell.style = static_cast<quint32>(m_style);
+        if (m_type == CellType::Inline && m_hasInline) {
+            if (showsNothing(std::string_view(bytes).substr(m_inlineStart))) {
+                bytes.resize(m_cellStart);
+                return;
+            }
+            // Only the last item's text stays.
+            const std::size_t size = bytes.size() - m_inlineStart;
+            bytes.erase(m_cellStart, m_inlineStart - m_cellStart);
+            cell.value.span = { static_cast<quint32>(m_cellStart), static_cast<quint32>(size) };
+            m_sheet.store(cell);
+            return;
+        }
+        bytes.resize(m_cellStart);
+        if (m_type != CellType::Inline && !m_hasValue)
+            return;
         switch (m_type) {
         case CellType::Shared: {
-            double index = -1;
-            if (!parseNumber(m_value, index) || index < 0
-                || index >= static_cast<double>(m_context.sharedStrings.size()))
-                return {};
-            return m_context.sharedStrings[static_cast<size_t>(index)];
+            const std::size_t index = sharedIndex();
+            const SharedStrings& strings = m_sheet.context().sharedStrings;
+            if (index >= strings.size() || showsNothing(strings.at(index)))
+                return;
+            cell.value.index = static_cast<quint32>(index);
+            m_sheet.store(cell);
+            return;
         }
-        case CellType::Formula:
-            return escapedText(m_value);
         case CellType::Boolean: {
             double b = 0;
-            return parseNumber(m_value, b) && b != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+            cell.value.index = parseNumber(m_value, b) && b != 0 ? 1 : 0;
+            m_sheet.store(cell);
+            return;
         }
-        case CellType::Error:
-            return utf8Text(m_value);
         case CellType::Date:
-            return isoDateText(utf8Text(m_value).trimmed());
-        case CellType::Number:
-        case CellType::Inline:
+            if (utf8Text(m_value).trimmed().isEmpty())
+                return;
             break;
+        default:
+            if (showsNothing(m_value))
+                return;
         }
-        double number = 0;
-        if (!parseNumber(m_value, number))
-            return utf8Text(m_value);
-        const std::vector<bool>& dateXf = m_context.styles.dateXf;
-        if (m_style >= 0 && static_cast<size_t>(m_style) < dateXf.size() && dateXf[m_style])
-            return dateText(number, m_context.date1904);
-        return numberText(number);
+        cell.value.span = { static_cast<quint32>(bytes.size()), static_cast<quint32>(m_value.size()) };
+        bytes.append(m_value);
+        m_sheet.store(cell);
     }
 
-    const ReadContext& m_context;
-    SheetData& m_sheet;
+    // The shared string a cell's value names, read as a number the way any number is; past the end when it names
+    // none. Most values are plain digits and are read without the general number reader.
+    std::size_t sharedIndex() const
+    {
+        const std::size_t none = std::numeric_limits<std::size_t>::max();
+        if (!m_value.empty() && m_value.size() <= 9
+            && std::all_of(m_value.begin(), m_value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            std::size_t index = 0;
+            for (const char c : m_value)
+                index = index * 10 + static_cast<std::size_t>(c - '0');
+            return index;
+        }
+        double index = -1;
+        if (!parseNumber(m_value, index) || index < 0
+            || index >= static_cast<double>(m_sheet.context().sharedStrings.size()))
+            return none;
+        return static_cast<std::size_t>(index);
+    }
+
+    XlsxSheetCells& m_sheet;
     int m_depth = 0;
     bool m_inRoot = false;
     bool m_rootDone = false;
@@ -519,25 +634,17 @@ private:
     std::string m_value;
     bool m_hasInline = false;
     bool m_inInline = false;
+    std::size_t m_cellStart = 0;
+    std::size_t m_inlineStart = 0;
     StringItem m_inline;
     std::map<int, std::pair<int, double>> m_widthRuns; // first column -> last column, width
 };
 
-QString readSheet(ZipArchive& zip, const SheetRef& ref, const ReadContext& context, SheetData& sheet)
-{
-    sheet.name = ref.name;
-    SheetReader reader(context, sheet);
-    if (QString error = streamPart(zip, ref.part, reader); !error.isEmpty())
-        return error;
-    reader.finish();
-    return {};
-}
+using Sheets = std::vector<std::unique_ptr<SheetCells>>;
 
-} // namespace
-
-Expected<WorkbookData> readXlsx(const QByteArray& bytes, bool firstSheetOnly)
+Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
 {
-    using Result = Expected<WorkbookData>;
+    using Result = Expected<Sheets>;
     ZipArchive zip(bytes);
     if (!zip.isOpen())
         return Result::failure(zip.error());
@@ -545,10 +652,15 @@ Expected<WorkbookData> readXlsx(const QByteArray& bytes, bool firstSheetOnly)
     if (!layout)
         return Result::failure(layout.error());
 
-    ReadContext context;
-    context.date1904 = layout->date1904;
+    auto context = std::make_shared<ReadContext>();
+    context->date1904 = layout->date1904;
+    // Buffers are sized from the parts' declared sizes (capped by the limit for a part), so they are not moved as
+    // they fill: a text takes a few bytes of every ten of its <si>, a cell at least twenty bytes of its sheet.
     if (!layout->sharedStringsPart.isEmpty()) {
-        SharedStringsReader reader(context.sharedStrings);
+        const qint64 declared = zip.declaredSize(layout->sharedStringsPart);
+        context->sharedStrings.bytes.reserve(std::size_t(declared / 4));
+        context->sharedStrings.starts.reserve(std::size_t(declared / 16));
+        SharedStringsReader reader(context->sharedStrings);
         if (QString error = streamPart(zip, layout->sharedStringsPart, reader); !error.isEmpty())
             return Result::failure(error);
     }
@@ -559,19 +671,45 @@ Expected<WorkbookData> readXlsx(const QByteArray& bytes, bool firstSheetOnly)
         pugi::xml_document doc;
         if (QString error = parse(doc, data, layout->stylesPart); !error.isEmpty())
             return Result::failure(error);
-        context.styles = readStyles(doc);
+        context->styles = readStyles(doc);
     }
 
-    WorkbookData workbook;
+    Sheets sheets;
     for (const SheetRef& ref : layout->worksheets) {
-        SheetData sheet;
-        if (QString error = readSheet(zip, ref, context, sheet); !error.isEmpty())
+        auto sheet = std::make_unique<XlsxSheetCells>(context);
+        sheet->name = ref.name;
+        const qint64 declared = zip.declaredSize(ref.part);
+        sheet->reserve(std::size_t(std::min<qint64>(declared / 20, kMaxReservedCells)), std::size_t(declared / 4));
+        SheetReader reader(*sheet);
+        if (QString error = streamPart(zip, ref.part, reader); !error.isEmpty())
             return Result::failure(error);
-        workbook.sheets.push_back(std::move(sheet));
+        reader.finish();
+        sheets.push_back(std::move(sheet));
         if (firstSheetOnly)
             break;
     }
+    return sheets;
+}
+
+} // namespace
+
+Expected<WorkbookData> readXlsx(const QByteArray& bytes, bool firstSheetOnly)
+{
+    auto sheets = readSheets(bytes, firstSheetOnly);
+    if (!sheets)
+        return Expected<WorkbookData>::failure(sheets.error());
+    WorkbookData workbook;
+    for (const auto& sheet : *sheets)
+        workbook.sheets.push_back(sheet->toSheetData());
     return workbook;
+}
+
+Expected<std::unique_ptr<SheetCells>> readXlsxFirstSheet(const QByteArray& bytes)
+{
+    auto sheets = readSheets(bytes, true);
+    if (!sheets)
+        return Expected<std::unique_ptr<SheetCells>>::failure(sheets.error());
+    return sheets->empty() ? std::unique_ptr<SheetCells>() : std::move(sheets->front());
 }
 
 } // namespace pelorin::workbook

@@ -4,11 +4,18 @@
 #include "workbook/WorkbookData.h"
 
 #include <QByteArray>
+#include <memory>
 
 namespace pelorin::workbook {
 
 // Reads the cell texts of an OOXML workbook (.xlsx, .xlsm, .xltx). With firstSheetOnly, only the
 // first worksheet in workbook order; chart sheets do not count.
 Expected<WorkbookData> readXlsx(const QByteArray& bytes, bool firstSheetOnly);
+
+class SheetCells;
+
+// The first worksheet, its cells kept as stored and shown as text when asked for; the same texts as readXlsx.
+// Null when the workbook has no worksheet.
+Expected<std::unique_ptr<SheetCells>> readXlsxFirstSheet(const QByteArray& bytes);
 
 } // namespace pelorin::workbook

@@ -38,29 +38,47 @@ bool isNameChar(char c)
     return kNameChars[static_cast<unsigned char>(c)];
 }
 
+// Bytes that end the plain run of an attribute value in this quote: the quote itself, a reference, and the
+// characters that turn into spaces.
+constexpr std::array<bool, 256> valueStops(char quote)
+{
+    std::array<bool, 256> table {};
+    for (const char c : { quote, '&', '\t', '\n', '\r' })
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}
+constexpr auto kDoubleQuotedStops = valueStops('"');
+constexpr auto kSingleQuotedStops = valueStops('\'');
+
 std::string_view localPart(std::string_view qualified)
 {
     const size_t colon = qualified.rfind(':');
     return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
 }
 
-void appendUtf8(char32_t code, std::string& out)
+// Writes the UTF-8 form of code to out, which has room for four bytes; returns how many it wrote.
+size_t writeUtf8(char32_t code, char* out)
 {
     if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        out[0] = static_cast<char>(code);
+        return 1;
     }
+    if (code < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (code >> 6));
+        out[1] = static_cast<char>(0x80 | (code & 0x3F));
+        return 2;
+    }
+    if (code < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (code >> 12));
+        out[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (code & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (code >> 18));
+    out[1] = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (code & 0x3F));
+    return 4;
 }
 
 bool decodeNumber(std::string_view digits, char32_t& code)
@@ -90,30 +108,73 @@ bool decodeNumber(std::string_view digits, char32_t& code)
     return code != 0 && (code < 0xD800 || code > 0xDFFF);
 }
 
-// Decodes the reference that starts at p ('&') into out; its length, or 0 when the '&' is taken literally.
-size_t decodeReference(const char* p, const char* end, std::string& out)
+// Decodes the reference that starts at p ('&'); its length, or 0 when the '&' is taken literally. What it stands
+// for is written to out, which has room for four bytes, and written says how many; a reference is never shorter
+// than what it stands for, so text decodes in place into a buffer of its own length.
+size_t decodeReference(const char* p, const char* end, char* out, size_t& written)
 {
     const size_t window = std::min<size_t>(end - p, kMaxReference);
+    if (window > 1 && p[1] == '#') {
+        // A character reference, what some programs write for every character past ASCII, is read as it is
+        // scanned: its ';' must follow its digits directly, or it is no reference.
+        const char* const limit = p + window;
+        const char* q = p + 2;
+        const bool hex = q < limit && *q == 'x';
+        if (hex)
+            ++q;
+        const char* const digits = q;
+        char32_t code = 0;
+        bool inRange = true;
+        for (; q < limit; ++q) {
+            const char lower = static_cast<char>(*q | 0x20);
+            int d = -1;
+            if (*q >= '0' && *q <= '9')
+                d = *q - '0';
+            else if (hex && lower >= 'a' && lower <= 'f')
+                d = lower - 'a' + 10;
+            if (d < 0)
+                break;
+            if (inRange) {
+                code = code * (hex ? 16 : 10) + static_cast<char32_t>(d);
+                inRange = code <= 0x10FFFF;
+            }
+        }
+        if (q == limit || *q != ';' || q == digits || !inRange || code == 0 || (code >= 0xD800 && code <= 0xDFFF))
+            return 0;
+        written = writeUtf8(code, out);
+        return static_cast<size_t>(q - p) + 1;
+    }
     const auto* semi = static_cast<const char*>(std::memchr(p, ';', window));
     if (!semi)
         return 0;
     const std::string_view name(p + 1, semi - p - 1);
     char32_t code = 0;
+    written = 1;
     if (name == "lt")
-        out += '<';
+        out[0] = '<';
     else if (name == "gt")
-        out += '>';
+        out[0] = '>';
     else if (name == "amp")
-        out += '&';
+        out[0] = '&';
     else if (name == "quot")
-        out += '"';
+        out[0] = '"';
     else if (name == "apos")
-        out += '\'';
+        out[0] = '\'';
     else if (!name.empty() && name.front() == '#' && decodeNumber(name.substr(1), code))
-        appendUtf8(code, out);
+        written = writeUtf8(code, out);
     else
         return 0;
     return semi - p + 1;
+}
+
+size_t decodeReference(const char* p, const char* end, std::string& out)
+{
+    char bytes[4];
+    size_t written = 0;
+    const size_t length = decodeReference(p, end, bytes, written);
+    if (length > 0)
+        out.append(bytes, written);
+    return length;
 }
 
 } // namespace
@@ -163,7 +224,7 @@ bool XmlStreamParser::finish()
         if (!process(start))
             return false;
     }
-    if (!parse(true))
+    if (!parseBuffer(true))
         return false;
     if (!m_openStarts.empty()) {
         return fail(Failure::Malformed,
@@ -209,47 +270,75 @@ bool XmlStreamParser::process(std::string_view utf8)
     // XML has no place for a NUL character; refusing it keeps every later search simple.
     if (!utf8.empty() && std::memchr(utf8.data(), 0, utf8.size()))
         return fail(Failure::Malformed, QStringLiteral("含有空字符"));
-    m_buffer.append(utf8);
-    return parse(false);
+    if (!m_buffer.empty()) {
+        // What the last piece left unfinished is completed first, with as little of this piece as it takes:
+        // most often the rest of one tag.
+        const auto* gt = static_cast<const char*>(std::memchr(utf8.data(), '>', utf8.size()));
+        const size_t take = gt ? static_cast<size_t>(gt - utf8.data()) + 1 : utf8.size();
+        m_buffer.append(utf8.substr(0, take));
+        utf8.remove_prefix(take);
+        if (!parseBuffer(false))
+            return false;
+        if (!m_buffer.empty()) {
+            m_buffer.append(utf8);
+            return parseBuffer(false);
+        }
+    }
+    // The rest is parsed where it lies; only what it leaves unfinished is copied.
+    size_t used = 0;
+    if (!parse(utf8.data(), utf8.size(), false, used))
+        return false;
+    m_buffer.assign(utf8.substr(used));
+    return true;
 }
 
-bool XmlStreamParser::parse(bool atEnd)
+bool XmlStreamParser::parseBuffer(bool atEnd)
 {
+    size_t used = 0;
+    if (!parse(m_buffer.data(), m_buffer.size(), atEnd, used))
+        return false;
+    m_buffer.erase(0, used);
+    return true;
+}
+
+bool XmlStreamParser::parse(const char* data, size_t size, bool atEnd, size_t& used)
+{
+    m_data = data;
+    m_size = size;
     size_t pos = 0;
-    const size_t size = m_buffer.size();
     while (pos < size) {
-        const char* b = m_buffer.data();
+        const char* b = m_data;
         if (b[pos] != '<') {
             const auto* lt = static_cast<const char*>(std::memchr(b + pos, '<', size - pos));
             const size_t to = lt ? static_cast<size_t>(lt - b) : size;
-            const size_t used = emitText(pos, to, !lt && !atEnd);
-            pos = used;
-            if (used < to)
+            const size_t emitted = emitText(pos, to, !lt && !atEnd);
+            pos = emitted;
+            if (emitted < to)
                 break;
             continue;
         }
-        qsizetype used = 0;
+        qsizetype taken = 0;
         if (pos + 1 < size) {
             const char next = b[pos + 1];
             if (next == '/')
-                used = endTag(pos);
+                taken = endTag(pos);
             else if (next == '?' || next == '!')
-                used = special(pos, atEnd);
+                taken = special(pos, atEnd);
             else
-                used = startTag(pos);
+                taken = startTag(pos);
         }
-        if (used < 0)
+        if (taken < 0)
             return false;
-        if (used == 0) {
+        if (taken == 0) {
             if (atEnd)
                 return fail(Failure::Malformed, QStringLiteral("文档在标记中途结束"));
             break;
         }
-        pos += static_cast<size_t>(used);
+        pos += static_cast<size_t>(taken);
         m_scanned = 0;
         m_quote = 0;
     }
-    m_buffer.erase(0, pos);
+    used = pos;
     return true;
 }
 
@@ -258,8 +347,8 @@ size_t XmlStreamParser::emitText(size_t from, size_t to, bool more)
     // Text outside the root element means nothing to a part.
     if (m_openStarts.empty())
         return to;
-    const char* s = m_buffer.data() + from;
-    const char* e = m_buffer.data() + to;
+    const char* s = m_data + from;
+    const char* e = m_data + to;
     const char* q = s;
     while (q < e && *q != '&' && *q != '\r')
         ++q;
@@ -268,42 +357,48 @@ size_t XmlStreamParser::emitText(size_t from, size_t to, bool more)
             m_handler.text({ s, static_cast<size_t>(e - s) });
         return to;
     }
-    m_scratch.assign(s, q);
+    // Decoding never lengthens text, so the buffer is sized once and filled in place.
+    m_scratch.resize(static_cast<size_t>(e - s));
+    char* const start = m_scratch.data();
+    char* out = std::copy(s, q, start);
     while (q < e) {
         if (*q == '\r') {
             // A carriage return at the end of a piece may be the first half of a CR LF pair.
             if (q + 1 == e && more)
                 break;
-            m_scratch += '\n';
+            *out++ = '\n';
             q += (q + 1 < e && q[1] == '\n') ? 2 : 1;
         } else if (*q == '&') {
-            const size_t length = decodeReference(q, e, m_scratch);
+            size_t written = 0;
+            const size_t length = decodeReference(q, e, out, written);
             if (length == 0 && more && static_cast<size_t>(e - q) < kMaxReference && !std::memchr(q, ';', e - q))
                 break;
             if (length == 0) {
-                m_scratch += '&';
+                *out++ = '&';
                 ++q;
             } else {
+                out += written;
                 q += length;
             }
         } else {
             const char* r = q;
             while (r < e && *r != '&' && *r != '\r')
                 ++r;
-            m_scratch.append(q, r);
+            out = std::copy(q, r, out);
             q = r;
         }
     }
+    m_scratch.resize(static_cast<size_t>(out - start));
     if (!m_scratch.empty())
         m_handler.text(m_scratch);
-    return static_cast<size_t>(q - m_buffer.data());
+    return static_cast<size_t>(q - m_data);
 }
 
 bool XmlStreamParser::tagArrived(size_t pos)
 {
     // The closing '>' lies outside quoted values, where a '>' is allowed.
-    const char* b = m_buffer.data();
-    const size_t size = m_buffer.size();
+    const char* b = m_data;
+    const size_t size = m_size;
     size_t i = pos + std::max<size_t>(1, m_scanned);
     char quote = m_quote;
     for (; i < size; ++i) {
@@ -329,8 +424,8 @@ qsizetype XmlStreamParser::startTag(size_t pos)
     if (m_scanned > 0 && !tagArrived(pos))
         return 0;
     const auto notYet = [this, pos] { return tagArrived(pos) ? broken(QStringLiteral("标签无效")) : 0; };
-    const char* b = m_buffer.data();
-    const size_t size = m_buffer.size();
+    const char* b = m_data;
+    const size_t size = m_size;
     size_t q = pos + 1;
     while (q < size && isNameChar(b[q]))
         ++q;
@@ -379,18 +474,25 @@ qsizetype XmlStreamParser::startTag(size_t pos)
             return notYet();
         if (b[q] != '"' && b[q] != '\'')
             return broken(bad("的属性值缺少引号"));
+        const char quote = b[q];
         const char* v = b + q + 1;
-        const auto* ve = static_cast<const char*>(std::memchr(v, b[q], size - q - 1));
+        const char* const end = b + size;
+        // One pass finds the closing quote of a plain value; a reference or a line end sends it the long way.
+        const auto& stops = quote == '"' ? kDoubleQuotedStops : kSingleQuotedStops;
+        const char* special = v;
+        while (special < end && !stops[static_cast<unsigned char>(*special)])
+            ++special;
+        if (special == end)
+            return notYet();
+        if (*special == quote) {
+            m_attributes.push_back({ attributeName, { v, static_cast<size_t>(special - v) } });
+            q = static_cast<size_t>(special - b) + 1;
+            continue;
+        }
+        const auto* ve = static_cast<const char*>(std::memchr(special, quote, static_cast<size_t>(end - special)));
         if (!ve)
             return notYet();
         q = static_cast<size_t>(ve - b) + 1;
-        const char* special = v;
-        while (special < ve && *special != '&' && *special != '\t' && *special != '\n' && *special != '\r')
-            ++special;
-        if (special == ve) {
-            m_attributes.push_back({ attributeName, { v, static_cast<size_t>(ve - v) } });
-            continue;
-        }
         // Decoding never lengthens a value, so room for the rest of the buffer keeps the views into this text
         // valid while it fills.
         if (m_attributeText.empty())
@@ -430,8 +532,8 @@ qsizetype XmlStreamParser::startTag(size_t pos)
 
 qsizetype XmlStreamParser::endTag(size_t pos)
 {
-    const char* b = m_buffer.data();
-    const size_t size = m_buffer.size();
+    const char* b = m_data;
+    const size_t size = m_size;
     const size_t from = pos + std::max<size_t>(2, m_scanned);
     const auto* gt = static_cast<const char*>(std::memchr(b + from, '>', size - from));
     if (!gt) {
@@ -457,7 +559,7 @@ qsizetype XmlStreamParser::endTag(size_t pos)
 
 qsizetype XmlStreamParser::special(size_t pos, bool atEnd)
 {
-    const std::string_view rest = std::string_view(m_buffer).substr(pos);
+    const std::string_view rest = std::string_view(m_data, m_size).substr(pos);
     if (rest[1] == '?')
         return findEnd(pos, "?>", 2);
     static constexpr std::string_view kComment = "<!--";
@@ -498,9 +600,9 @@ qsizetype XmlStreamParser::findEnd(size_t pos, std::string_view terminator, size
 {
     const size_t back = terminator.size() - 1;
     const size_t from = pos + std::max(skip, m_scanned > back ? m_scanned - back : 0);
-    const size_t found = std::string_view(m_buffer).find(terminator, from);
+    const size_t found = std::string_view(m_data, m_size).find(terminator, from);
     if (found == std::string_view::npos) {
-        m_scanned = m_buffer.size() - pos;
+        m_scanned = m_size - pos;
         return 0;
     }
     return static_cast<qsizetype>(found + terminator.size() - pos);

@@ -64,9 +64,13 @@ private:
         Empty
     };
 
-    bool parse(bool atEnd);
     bool process(std::string_view utf8);
-    // Each returns the bytes used from pos, 0 when the markup is not yet complete, or -1 on error.
+    // Parses the held-back bytes, dropping what was used.
+    bool parseBuffer(bool atEnd);
+    // Parses data as far as it is complete; used tells how far that is.
+    bool parse(const char* data, size_t size, bool atEnd, size_t& used);
+    // Each works on the bytes being parsed and returns the bytes used from pos, 0 when the markup is not yet
+    // complete, or -1 on error.
     bool tagArrived(size_t pos);
     qsizetype startTag(size_t pos);
     qsizetype endTag(size_t pos);
@@ -77,7 +81,11 @@ private:
     qsizetype broken(const QString& detail);
 
     XmlStreamHandler& m_handler;
+    // Bytes a piece left unfinished, held until the next piece completes them.
     std::string m_buffer;
+    // The bytes being parsed: the held-back ones, or a piece where it lies.
+    const char* m_data = nullptr;
+    size_t m_size = 0;
     std::string m_scratch;
     std::string m_attributeText;
     std::vector<XmlAttribute> m_attributes;

@@ -2,9 +2,11 @@
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
+#include <quazip/quazipfileinfo.h>
 #include <quazip/quazipnewinfo.h>
 
 #include <QDateTime>
+#include <algorithm>
 
 namespace pelorin::workbook {
 
@@ -59,6 +61,14 @@ std::optional<QString> ZipArchive::find(const QString& partName) const
     if (it == m_byNormalisedName.constEnd())
         return std::nullopt;
     return *it;
+}
+
+qint64 ZipArchive::declaredSize(const QString& name)
+{
+    QuaZipFileInfo64 info;
+    if (!m_open || !m_zip->setCurrentFile(name, QuaZip::csSensitive) || !m_zip->getCurrentFileInfo(&info))
+        return 0;
+    return std::min<qint64>(qint64(info.uncompressedSize), m_limits.maxEntryBytes);
 }
 
 std::optional<QByteArray> ZipArchive::read(const QString& name)

@@ -38,6 +38,9 @@ public:
     const QStringList& names() const { return m_names; }
     // The stored name of a part, compared without case; a leading "/" is ignored.
     std::optional<QString> find(const QString& partName) const;
+    // The size an entry says it inflates to, capped at the limit for one entry; 0 when there is no such entry. Good
+    // for sizing buffers, never for trusting: read() and stream() count the bytes themselves.
+    qint64 declaredSize(const QString& name);
     // The inflated bytes of one entry; nullopt with error() set when it fails or passes a limit.
     std::optional<QByteArray> read(const QString& name);
     // Hands the inflated bytes of one entry to sink piece by piece, under the same limits and checks as

@@ -1,4 +1,6 @@
+#include "../SheetCellsCheck.h"
 #include "workbook/CellAddress.h"
+#include "workbook/SheetCells.h"
 #include "workbook/xlsx/XlsxReader.h"
 #include "workbook/xlsx/XlsxTestTools.h"
 
@@ -25,6 +27,17 @@ Texts textsOf(const SheetData& sheet)
 
 const QByteArray kRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
+// The package with the checksum of one part changed in its local and its central header.
+QByteArray withWrongChecksum(QByteArray package, const QByteArray& part)
+{
+    for (qsizetype at = package.indexOf(part); at >= 0; at = package.indexOf(part, at + 1)) {
+        const bool central = package.mid(at - 46, 4) == "PK\x01\x02";
+        const qsizetype crc = central ? at - 46 + 16 : at - 30 + 14;
+        package[crc] = char(package[crc] ^ 0x5A);
+    }
+    return package;
+}
+
 } // namespace
 
 // Slot bodies follow the class: moc cannot read some raw string literals they use.
@@ -42,6 +55,7 @@ private slots:
     void columnWidthsLaterElementsWin();
     void manyFullWidthColumnElementsReadQuickly();
     void zipBombIsRefusedWithoutExhaustingMemory();
+    void largePartsReadAsSmallOnes();
     void tooManyEntriesAreRefused();
     void agreesWithOpenpyxl();
 };
@@ -120,6 +134,17 @@ void TestXlsxReader::cellValues_data()
         R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="14"/></cellXfs>)", R"(<workbookPr date1904="1"/>)")
                                       << Texts { { QStringLiteral("A1"), QStringLiteral("1904/1/1") },
                                                  { QStringLiteral("B1"), QStringLiteral("2024/3/5") } };
+    // An empty cell never replaces an earlier one of the same place; rows and cells may come out of order.
+    QTest::newRow("places written twice, rows out of order, items that show nothing")
+        << simplePackage(
+               R"(<row r="3"><c r="B3" t="inlineStr"><is><t>first</t></is><is><t>last</t></is></c></row>)"
+               R"(<row r="2"><c r="B2"><v>7</v></c><c r="B2" t="s"><v>1</v></c><c r="C2" t="s"><v>0</v></c>)"
+               R"(<c r="C2"/><c r="C2" t="s"><v>2</v></c><c r="D2" t="str"><v>x</v></c><c r="D2" t="inlineStr"/>)"
+               R"(<c r="E2" t="d"><v> </v></c><c r="F2" t="s"><v> 0 </v></c><c r="G2" t="s"><v>0.5</v></c></row>)",
+               R"(<si><t>zero</t></si><si><t>&#xFEFF;</t></si><si><t></t></si>)")
+        << Texts { { QStringLiteral("B3"), QStringLiteral("last") }, { QStringLiteral("B2"), QStringLiteral("7") },
+                   { QStringLiteral("C2"), QStringLiteral("zero") }, { QStringLiteral("D2"), QStringLiteral("x") },
+                   { QStringLiteral("F2"), QStringLiteral("zero") }, { QStringLiteral("G2"), QStringLiteral("zero") } };
     QTest::newRow("shared string index out of range and garbage numbers do not crash") << simplePackage(
         R"(<row r="1"><c r="A1" t="s"><v>5</v></c><c r="B1" t="s"><v>-1</v></c><c r="C1"><v>abc</v></c></row>)",
         R"(<si><t>only</t></si>)") << Texts { { QStringLiteral("C1"), QStringLiteral("abc") } };
@@ -133,6 +158,12 @@ void TestXlsxReader::cellValues()
     QVERIFY2(data.ok(), qPrintable(data.error()));
     QCOMPARE(data->sheets.size(), size_t(1));
     QCOMPARE(textsOf(data->sheets.front()), expected);
+
+    // The first sheet read for the import, its cells shown one by one, agrees with the whole read.
+    const Expected<std::unique_ptr<SheetCells>> first = readXlsxFirstSheet(package);
+    QVERIFY2(first.ok() && *first, qPrintable(first.error()));
+    const QString difference = sheetcheck::differenceFromFullRead(**first, data->sheets.front().cells);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestXlsxReader::firstWorksheetThroughRelationships_data()
@@ -300,6 +331,49 @@ void TestXlsxReader::zipBombIsRefusedWithoutExhaustingMemory()
     QVERIFY2(data.error().contains(QStringLiteral("过大")), qPrintable(data.error()));
 }
 
+// Parts of more than a megabyte inflate on one thread while another parses them: the cells, and the reasons a
+// part is refused, come out as from small parts.
+void TestXlsxReader::largePartsReadAsSmallOnes()
+{
+    QByteArray rows;
+    QByteArray strings;
+    for (int r = 1; r <= 30000; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        rows += R"(<row r=")" + n + R"("><c r="A)" + n + R"("><v>)" + n + R"(.25</v></c><c r="B)" + n + R"(" t="s"><v>)"
+            + QByteArray::number(r - 1) + R"(</v></c><c r="C)" + n + R"(" t="inlineStr"><is><t>行)" + n
+            + "</t></is></c></row>";
+        strings += "<si><r><t>第" + n + "</t></r><r><rPr><b/></rPr><t>号</t></r></si>";
+    }
+    QVERIFY(rows.size() > 2 * 1024 * 1024 && strings.size() > 1024 * 1024);
+    const QByteArray package = simplePackage(rows, strings);
+    const Expected<WorkbookData> data = readXlsx(package, true);
+    QVERIFY2(data.ok(), qPrintable(data.error()));
+    const auto& cells = data->sheets.front().cells;
+    QCOMPARE(cells.size(), size_t(90000));
+    QCOMPARE(cells.at({ 0, 0 }), QStringLiteral("1.25"));
+    QCOMPARE(cells.at({ 29999, 1 }), QStringLiteral("第30000号"));
+    QCOMPARE(cells.at({ 29999, 2 }), QStringLiteral("行30000"));
+    const Expected<std::unique_ptr<SheetCells>> first = readXlsxFirstSheet(package);
+    QVERIFY(first.ok() && *first);
+    QCOMPARE((*first)->texts(), cells);
+
+    // Cut short, the sheet is bad XML; with a wrong checksum as well, it is a damaged part, since the rest still
+    // inflates after the parser gave up.
+    const QByteArray cut = simplePackage(rows.chopped(7), strings);
+    const Expected<WorkbookData> malformed = readXlsx(cut, true);
+    QVERIFY(!malformed.ok());
+    QVERIFY2(malformed.error().contains(QStringLiteral("XML")), qPrintable(malformed.error()));
+    for (const QByteArray& broken : { package, cut }) {
+        for (const QByteArray& part : { QByteArray("xl/worksheets/sheet1.xml"), QByteArray("xl/sharedStrings.xml") }) {
+            const Expected<WorkbookData> damaged = readXlsx(withWrongChecksum(broken, part), true);
+            QVERIFY(!damaged.ok());
+            QVERIFY2(damaged.error().contains(QStringLiteral("校验失败"))
+                         && damaged.error().contains(QString::fromLatin1(part)),
+                     qPrintable(damaged.error()));
+        }
+    }
+}
+
 void TestXlsxReader::tooManyEntriesAreRefused()
 {
     Parts parts { { QStringLiteral("_rels/.rels"), rootRels() } };
@@ -342,6 +416,11 @@ void TestXlsxReader::agreesWithOpenpyxl()
     QVERIFY(first.ok());
     QCOMPARE(first->sheets.size(), size_t(1));
     QCOMPARE(first->sheets.front().name, QStringLiteral("名单"));
+    const Expected<std::unique_ptr<SheetCells>> lazy = readXlsxFirstSheet(bytes);
+    QVERIFY(lazy.ok() && *lazy);
+    QCOMPARE((*lazy)->columnWidths, first->sheets.front().columnWidths);
+    const QString difference = sheetcheck::differenceFromFullRead(**lazy, first->sheets.front().cells);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 QTEST_GUILESS_MAIN(TestXlsxReader)
