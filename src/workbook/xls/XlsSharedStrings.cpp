@@ -7,6 +7,31 @@
 
 namespace pelorin::workbook {
 
+namespace {
+
+// The head of one string of the table: its character count, its flags, and the lengths of the rich-text
+// runs and phonetic block that follow its characters.
+struct StringHead
+{
+    quint16 count = 0;
+    bool twoBytes = false;
+    quint16 runs = 0;
+    quint32 phonetic = 0;
+};
+
+StringHead readStringHead(ContinuedReader& reader)
+{
+    StringHead head;
+    head.count = reader.u16();
+    const quint8 flags = reader.u8();
+    head.twoBytes = (flags & 0x01) != 0;
+    head.runs = (flags & 0x08) ? reader.u16() : 0;
+    head.phonetic = (flags & 0x04) ? reader.u32() : 0;
+    return head;
+}
+
+} // namespace
+
 SharedStringTable readSharedStrings(ContinuedReader& reader)
 {
     SharedStringTable table;
@@ -14,14 +39,11 @@ SharedStringTable readSharedStrings(ContinuedReader& reader)
     const quint32 unique = reader.u32();
     // The declared count is not trusted for allocation: the list grows as strings are actually read.
     for (quint32 i = 0; i < unique && reader.ok(); ++i) {
-        const quint16 count = reader.u16();
-        const quint8 flags = reader.u8();
-        const quint16 runs = (flags & 0x08) ? reader.u16() : 0;
-        const quint32 phonetic = (flags & 0x04) ? reader.u32() : 0;
+        const StringHead head = readStringHead(reader);
         SharedString s;
-        s.text = reader.characters(count, flags & 0x01);
-        s.runs = reader.bytes(qsizetype(runs) * 4);
-        s.phonetic = reader.bytes(phonetic);
+        s.text = reader.characters(head.count, head.twoBytes);
+        s.runs = reader.bytes(qsizetype(head.runs) * 4);
+        s.phonetic = reader.bytes(head.phonetic);
         if (!reader.ok())
             break;
         table.strings.push_back(std::move(s));
@@ -35,14 +57,11 @@ SharedStringIndex::SharedStringIndex(ContinuedReader& reader)
     reader.u32();
     const quint32 unique = reader.u32();
     for (quint32 i = 0; i < unique && reader.ok(); ++i) {
-        const quint16 count = reader.u16();
-        const quint8 flags = reader.u8();
-        const quint16 runs = (flags & 0x08) ? reader.u16() : 0;
-        const quint32 phonetic = (flags & 0x04) ? reader.u32() : 0;
-        const Entry entry { quint32(reader.segment()), quint32(reader.offset()), count, (flags & 0x01) != 0 };
-        reader.skipCharacters(count, entry.twoBytes);
-        reader.skip(qsizetype(runs) * 4);
-        reader.skip(phonetic);
+        const StringHead head = readStringHead(reader);
+        const Entry entry { quint32(reader.segment()), quint32(reader.offset()), head.count, head.twoBytes };
+        reader.skipCharacters(head.count, head.twoBytes);
+        reader.skip(qsizetype(head.runs) * 4);
+        reader.skip(head.phonetic);
         if (!reader.ok())
             break;
         m_entries.push_back(entry);
