@@ -4,11 +4,12 @@
 #include "app/Layout.h"
 #include "draw/DrawWindowController.h"
 #include "draw/WheelRenderer.h"
-#include "fakes/FakeMessageBox.h"
 #include "fakes/FakeTimer.h"
 #include "fakes/MemoryControls.h"
+#include "fakes/MemoryPages.h"
 #include "platform/SystemRandom.h"
 #include "platform/qt/QtDrawingSurface.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -37,11 +38,7 @@ struct OpenDrawWindow
 {
     explicit OpenDrawWindow(int count)
     {
-        for (int i = 0; i < CategoryCount; ++i)
-            context.category(i) = { &lists[0], &lists[1], &lists[2], &texts[0], &texts[1], &texts[2] };
-        texts[1].setText(QStringLiteral("1"));
-        texts[2].setText(QStringLiteral("0"));
-        lists[0].setItems(candidates(count));
+        pages[0].candidates.setItems(candidates(count));
         DrawWindowControls& d = context.controls.draw;
         d.window = &window;
         d.backdrop = &backdrop;
@@ -59,17 +56,16 @@ struct OpenDrawWindow
         controller.open(0);
     }
 
-    std::array<MemoryNameList, 3> lists;
-    std::array<MemoryTextControl, 3> texts;
     std::array<MemoryTextControl, 5> boxes;
     MemoryPanel window;
     MemoryPanel backdrop;
     MemoryNameList currentDraw;
     QtDrawingSurface surface { surfaceSize() };
     FakeTimer timer;
-    FakeMessageBox messages;
+    ScriptedMessageBox messages;
     SystemRandom random { 7 };
     AppContext context;
+    MemoryPages pages { context };
     DrawWindowController controller { context };
 };
 

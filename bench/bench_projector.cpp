@@ -2,11 +2,12 @@
 // and opening the mirror while the wheel turns, up to the largest list.
 #include "app/AppContext.h"
 #include "app/Commands.h"
-#include "fakes/FakeMessageBox.h"
 #include "fakes/FakeTimer.h"
 #include "fakes/ScriptedRandom.h"
+#include "model/Session.h"
 #include "platform/INameList.h"
 #include "platform/SystemRandom.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 #include "ui/MainWindow.h"
 #include "ui/ProjectorControl.h"
 #include "ui/ProjectorWindow.h"
@@ -39,7 +40,7 @@ struct RollingWindow
         window = std::make_unique<MainWindow>(services, &timer);
         window->setExitHandler([] {});
         window->show();
-        window->context().category(3).candidates->setItems(candidates(count));
+        window->session().replaceCandidates(3, candidates(count));
         window->findChild<QLineEdit*>(QStringLiteral("Text3_3"))->setText(QStringLiteral("3"));
         window->commands().draw.open(3);
         timer.fire(5);
@@ -55,7 +56,7 @@ struct RollingWindow
         return mirror;
     }
 
-    FakeMessageBox messages;
+    ScriptedMessageBox messages;
     SystemRandom random { 7u };
     FakeTimer timer;
     std::unique_ptr<MainWindow> window;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/Categories.h"
-
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -10,10 +8,9 @@ namespace pelorin {
 
 class APIFont;
 
-// The window-level state shared by the commands for the whole run.
+// The state of the draw in progress and of the manual entry panel.
 struct AppState
 {
-    std::int16_t CurCategory = 0;
     bool IsRolling = false;
     std::int32_t WheelCount = 0;
     std::int32_t PointerAngle = 0;
@@ -23,12 +20,6 @@ struct AppState
     float WheelCenterY = 220.0f;
     float WheelRadius = 2500.0f; // twips
     std::int16_t EntryTarget = 1; // 1: candidate list, 4: history list
-    QString SourceFolder;
-    QString SourceFileTail;
-    QString ImportStamp;
-    QString ExportPath;
-    // True once a candidate workbook was chosen since start-up, so the four texts above are set.
-    bool HasImportedCandidates = false;
 };
 
 } // namespace pelorin

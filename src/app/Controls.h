@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Categories.h"
+#include "model/Categories.h"
 
-#include <array>
+#include <QString>
 #include <functional>
 
 namespace pelorin {
@@ -24,17 +24,6 @@ class ISeedSource;
 class ISettingsStore;
 class ISpreadsheet;
 class ISheetPrinter;
-
-// The controls of one category's tab page that the commands read and change.
-struct CategoryControls
-{
-    INameList* candidates = nullptr; // List1
-    INameList* results = nullptr; // List5
-    INameList* history = nullptr; // List4
-    ITextControl* candidateCounter = nullptr; // Label2
-    ITextControl* presetCount = nullptr; // Text3
-    ITextControl* drawnCount = nullptr; // Text6
-};
 
 // The draw window and what lies behind it.
 struct DrawWindowControls
@@ -90,7 +79,6 @@ struct Services
 
 struct Controls
 {
-    std::array<CategoryControls, CategoryCount> categories;
     DrawWindowControls draw;
     EntryPanelControls entry;
 };

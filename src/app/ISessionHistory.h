@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandRecord.h"
+#include "model/SessionChange.h"
 
 #include <QDateTime>
 #include <vector>
@@ -16,7 +16,7 @@ public:
     // When the session began, UTC.
     virtual QDateTime sessionStarted() const = 0;
     // Every command of the session so far, in order, those of a restored session included.
-    virtual std::vector<CommandRecord> commands() const = 0;
+    virtual std::vector<SessionChange> commands() const = 0;
 };
 
 } // namespace pelorin

@@ -5,7 +5,8 @@
 #include "app/Layout.h"
 #include "app/NumberConversion.h"
 #include "draw/DrawText.h"
-#include "lists/SeededShuffle.h"
+#include "lists/ListCommands.h"
+#include "model/Session.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
 #include "platform/IPanel.h"
@@ -35,8 +36,9 @@ bool DrawEngine::start()
 {
     AppState& s = m_context.state;
     DrawWindowControls& draw = m_context.controls.draw;
-    INameList& candidates = *m_context.category(s.CurCategory).candidates;
-    if (candidates.count() == 0) {
+    Session& session = *m_context.session;
+    const Category category = session.currentCategory();
+    if (session.count(category, ListKind::Candidates) == 0) {
         notify(QStringLiteral("当前还没有导入将要摇号名单。"));
         return false;
     }
@@ -51,10 +53,10 @@ bool DrawEngine::start()
     draw.timer->setOnTick([this] { m_display.tick(); });
     draw.timer->setEnabled(true);
     draw.startStop->setText(QStringLiteral("停止"));
-    shuffleCandidatesWithNewSeed(m_context, s.CurCategory);
-    s.WheelCount = candidates.count();
+    shuffleWithNewSeed(m_context, category);
+    s.WheelCount = session.count(category, ListKind::Candidates);
     s.RollSpeed = *speed;
-    m_context.notes.note(drawnotes::Speed, int(*speed));
+    session.note(drawnotes::Speed, int(*speed));
     s.PointerAngle = 0;
     m_display.DrawWheel();
 
@@ -77,38 +79,29 @@ DrawEngine::StopOutcome DrawEngine::stop()
     // name drawn last time, which is already among the results.
     if (!m_display.hasShownSector())
         return StopOutcome::Ignored;
-    const std::optional<QString> drawn = drawnNameOf(m_display.shownText());
-    if (!drawn)
+    Session& session = *m_context.session;
+    const Category category = session.currentCategory();
+    const int sector = m_display.shownSector();
+    if (sector < 1 || sector > session.count(category, ListKind::Candidates))
         return StopOutcome::Ignored;
 
     halt();
-    const QString& name = *drawn;
+    // The name comes from the wheel's list, never from the name box's text.
+    const QString name = session.names(category, ListKind::Candidates).at(sector - 1);
     // Where the pointer stood and what the wheel showed, so that a record of this stop can be checked
     // against the shuffled list.
-    CommandNotes& notes = m_context.notes;
-    notes.note(drawnotes::Name, name);
-    notes.note(drawnotes::Sector, m_display.shownSector());
-    notes.note(drawnotes::WheelCount, int(m_context.state.WheelCount));
-    notes.note(drawnotes::Speed, int(m_context.state.RollSpeed));
-    notes.note(drawnotes::Angle, m_display.pointerDegrees());
-    notes.note(drawnotes::Steps, qint64(m_display.pointerSteps()));
-    notes.note(drawnotes::ShownSteps, qint64(m_display.shownSteps()));
+    session.note(drawnotes::Name, name);
+    session.note(drawnotes::Sector, m_display.shownSector());
+    session.note(drawnotes::WheelCount, int(m_context.state.WheelCount));
+    session.note(drawnotes::Speed, int(m_context.state.RollSpeed));
+    session.note(drawnotes::Angle, m_display.pointerDegrees());
+    session.note(drawnotes::Steps, qint64(m_display.pointerSteps()));
+    session.note(drawnotes::ShownSteps, qint64(m_display.shownSteps()));
     DrawWindowControls& draw = m_context.controls.draw;
-    CategoryControls& page = m_context.category(m_context.state.CurCategory);
-    page.results->append(name);
+    session.draw(category, sector);
     draw.currentDraw->append(name);
-    page.drawnCount->setText(QString::number(page.results->count()));
     if (const std::optional<std::int16_t> drawnSoFar = toNumber(draw.drawnBox->text()))
         draw.drawnBox->setText(QString::number(static_cast<int>(*drawnSoFar) + 1));
-
-    const int count = page.candidates->count();
-    for (int i = 0; i < count; ++i) {
-        if (page.candidates->textAt(i) == name) {
-            page.candidates->removeAt(i);
-            page.candidateCounter->setText(QString::number(page.candidates->count()));
-            break;
-        }
-    }
 
     // As numbers, so that a preset typed "03" or " 3" ends the draw after the third name.
     const std::optional<std::int16_t> drawnNow = toNumber(draw.drawnBox->text());

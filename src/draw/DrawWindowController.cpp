@@ -2,10 +2,10 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
-#include "app/CommandScope.h"
 #include "app/Layout.h"
 #include "app/NumberConversion.h"
 #include "lists/ListCommands.h"
+#include "model/Session.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
 #include "platform/IPanel.h"
@@ -22,13 +22,13 @@ DrawWindowController::DrawWindowController(AppContext& context)
 bool DrawWindowController::passesChecks(Category i)
 {
     IMessageBox& messages = *m_context.services.messageBox;
-    CategoryControls& page = m_context.category(i);
-    if (page.candidates->count() < 1) {
+    Session& session = *m_context.session;
+    if (session.count(i, ListKind::Candidates) < 1) {
         messages.information(QStringLiteral("当前还没有导入将要摇号名单。"), text::windowCaption());
         return false;
     }
-    const QString presetText = page.presetCount->text();
-    const QString drawnText = page.drawnCount->text();
+    const QString presetText = session.presetText(i);
+    const QString drawnText = session.drawnText(i);
     const QString presetMissing = QStringLiteral("预设摇号数据框内不能为空，必须为0以上数字。");
     const QString drawnMissing = QStringLiteral("已摇号数据统计框内不能为空，必须为0以上数字。");
     if (presetText.trimmed().isEmpty()) {
@@ -55,14 +55,10 @@ bool DrawWindowController::passesChecks(Category i)
                                text::windowCaption()))
             return false;
         // The same limit as handing back with "撤": refuse and move nothing.
-        if (page.candidates->count() + page.results->count() > MaxListNames) {
+        if (!session.handBackAll(i)) {
             messages.information(listFullMessage(), text::windowCaption());
             return false;
         }
-        page.candidates->appendItems(page.results->items());
-        page.results->clear();
-        page.drawnCount->setText(QString::number(page.results->count()));
-        page.candidateCounter->setText(QString::number(page.candidates->count()));
     }
     return true;
 }
@@ -73,12 +69,12 @@ void DrawWindowController::open(Category i)
     // or a name of one category would land among the results of another.
     if (m_context.state.IsRolling || m_context.controls.draw.window->isVisible())
         return;
-    CommandScope scope(m_context, QStringLiteral("start"), i);
+    Session& session = *m_context.session;
+    Session::Command command(session, QStringLiteral("start"), i);
     if (!passesChecks(i))
         return;
     DrawWindowControls& draw = m_context.controls.draw;
-    CategoryControls& page = m_context.category(i);
-    m_context.state.CurCategory = static_cast<std::int16_t>(i);
+    session.setCurrentCategory(i);
 
     draw.backdrop->setBounds(QRect(0, 0, layout::WindowWidth, layout::WindowHeight));
     draw.window->setBounds(QRect((layout::WindowWidth - layout::DrawWindowWidth) / 2,
@@ -90,8 +86,8 @@ void DrawWindowController::open(Category i)
         draw.setBackgroundEnabled(false);
 
     draw.nameBox->setText(QString());
-    draw.presetBox->setText(page.presetCount->text());
-    draw.drawnBox->setText(page.drawnCount->text());
+    draw.presetBox->setText(session.presetText(i));
+    draw.drawnBox->setText(session.drawnText(i));
     startStop();
     if (draw.focusStartStop)
         draw.focusStartStop();
@@ -99,7 +95,8 @@ void DrawWindowController::open(Category i)
 
 void DrawWindowController::close()
 {
-    CommandScope scope(m_context, QStringLiteral("close"), m_context.state.CurCategory);
+    Session& session = *m_context.session;
+    Session::Command command(session, QStringLiteral("close"), session.currentCategory());
     DrawWindowControls& draw = m_context.controls.draw;
     const bool wasOpen = draw.window->isVisible();
     m_slowStop.cancel();
@@ -113,7 +110,7 @@ void DrawWindowController::close()
     if (draw.setBackgroundEnabled)
         draw.setBackgroundEnabled(true);
     if (wasOpen && draw.focusPage)
-        draw.focusPage(m_context.state.CurCategory);
+        draw.focusPage(session.currentCategory());
 }
 
 void DrawWindowController::startStop()
@@ -124,11 +121,12 @@ void DrawWindowController::startStop()
     // While the pointer runs out, further presses are ignored.
     if (m_slowStop.isRunning())
         return;
-    CommandScope scope(m_context, m_context.state.IsRolling ? QStringLiteral("stop") : QStringLiteral("start"),
-                       m_context.state.CurCategory);
+    Session& session = *m_context.session;
+    Session::Command command(session, m_context.state.IsRolling ? QStringLiteral("stop") : QStringLiteral("start"),
+                             session.currentCategory());
     if (!m_context.state.IsRolling) {
         if (m_slowStop.allowsStart() && m_engine.start())
-            m_context.notes.note(drawnotes::SlowStopOption, m_slowStop.isOnForThisDraw());
+            session.note(drawnotes::SlowStopOption, m_slowStop.isOnForThisDraw());
         return;
     }
     if (m_slowStop.begin([this] { takeStop(true); }))
@@ -139,12 +137,13 @@ void DrawWindowController::startStop()
 void DrawWindowController::takeStop(bool ranOut)
 {
     // A stop after the run-out arrives from the timer, outside the press's command: it is a command of its own.
-    CommandScope scope(m_context, QStringLiteral("stop"), m_context.state.CurCategory);
+    Session& session = *m_context.session;
+    Session::Command command(session, QStringLiteral("stop"), session.currentCategory());
     if (m_engine.display().hasShownSector()) {
-        m_context.notes.note(drawnotes::SlowStop, ranOut);
+        session.note(drawnotes::SlowStop, ranOut);
         if (ranOut) {
-            m_context.notes.note(drawnotes::SlowStopPressAngle, m_slowStop.motion().pressAngle());
-            m_context.notes.note(drawnotes::SlowStopTurn, qint64(m_slowStop.motion().turnSteps()));
+            session.note(drawnotes::SlowStopPressAngle, m_slowStop.motion().pressAngle());
+            session.note(drawnotes::SlowStopTurn, qint64(m_slowStop.motion().turnSteps()));
         }
     }
     if (m_engine.stop() == DrawEngine::StopOutcome::Finished)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Categories.h"
 #include "draw/DrawEngine.h"
 #include "draw/SlowStopRun.h"
+#include "model/Categories.h"
 
 namespace pelorin {
 

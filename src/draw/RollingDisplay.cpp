@@ -4,6 +4,7 @@
 #include "draw/DrawText.h"
 #include "draw/SlowStop.h"
 #include "draw/WheelRenderer.h"
+#include "model/Session.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
 
@@ -50,9 +51,10 @@ void RollingDisplay::tick()
 void RollingDisplay::showSector(int sector)
 {
     const AppState& s = m_context.state;
-    const INameList& candidates = *m_context.category(s.CurCategory).candidates;
-    if (sector > 0 && sector <= candidates.count()) {
-        m_shownText = nameBoxText(sector, s.WheelCount, candidates.textAt(sector - 1));
+    const QStringList& candidates
+        = m_context.session->names(m_context.session->currentCategory(), ListKind::Candidates);
+    if (sector > 0 && sector <= candidates.size()) {
+        m_shownText = nameBoxText(sector, s.WheelCount, candidates.at(sector - 1));
         m_shown = true;
         m_shownSector = sector;
         m_shownSteps = m_pointerSteps;

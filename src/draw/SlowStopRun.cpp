@@ -5,6 +5,7 @@
 #include "app/NumberConversion.h"
 #include "draw/DrawText.h"
 #include "draw/RollingDisplay.h"
+#include "model/Session.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
@@ -31,8 +32,7 @@ bool SlowStopRun::allowsStart()
     if (!m_onForThisDraw)
         return true;
     // An empty list or an unreadable speed is the start's own notice.
-    const INameList* candidates = m_context.category(m_context.state.CurCategory).candidates;
-    if (!candidates || candidates->count() == 0)
+    if (m_context.session->count(m_context.session->currentCategory(), ListKind::Candidates) == 0)
         return true;
     const std::optional<std::int16_t> speed = rollSpeedFrom(m_context.controls.draw.speedBox->text());
     if (!speed || *speed >= SlowStop::MinimumSpeed)

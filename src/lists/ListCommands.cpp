@@ -2,129 +2,88 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
-#include "app/CommandScope.h"
-#include "lists/SeededShuffle.h"
+#include "model/Session.h"
 #include "platform/IMessageBox.h"
-#include "platform/INameList.h"
-#include "platform/ITextControl.h"
+#include "platform/ISeedSource.h"
 
 namespace pelorin {
-
-namespace {
-
-void showCount(ITextControl& counter, const INameList& list)
-{
-    counter.setText(QString::number(list.count()));
-}
-
-int selectedItem(const INameList& list)
-{
-    const int selected = list.selectedIndex();
-    return selected >= 0 && selected < list.count() ? selected : -1;
-}
-
-} // namespace
 
 ListCommands::ListCommands(AppContext& context)
     : m_context(context)
 {
 }
 
-void ListCommands::deleteSelectedCandidate(Category i)
+void shuffleWithNewSeed(AppContext& context, Category i)
 {
-    CommandScope scope(m_context, QStringLiteral("delete"), i);
-    CategoryControls& page = m_context.category(i);
-    const int selected = selectedItem(*page.candidates);
-    if (selected < 0)
-        return;
-    page.candidates->removeAt(selected);
-    showCount(*page.candidateCounter, *page.candidates);
+    if (ISeedSource* seeds = context.services.seeds)
+        context.session->shuffle(i, seeds->newSeed());
+    else
+        context.session->shuffle(i, *context.services.random);
+}
+
+void ListCommands::deleteSelectedCandidate(Category i, int selected)
+{
+    Session::Command command(*m_context.session, QStringLiteral("delete"), i);
+    m_context.session->removeAt(i, ListKind::Candidates, selected);
 }
 
 void ListCommands::clearCandidates(Category i)
 {
-    CommandScope scope(m_context, QStringLiteral("clear"), i);
-    CategoryControls& page = m_context.category(i);
-    page.candidates->clear();
-    page.candidateCounter->setText(QStringLiteral("XXXX"));
+    Session::Command command(*m_context.session, QStringLiteral("clear"), i);
+    m_context.session->clearCandidates(i);
 }
 
 void ListCommands::shuffleCandidates(Category i)
 {
-    CommandScope scope(m_context, QStringLiteral("shuffle"), i);
-    shuffleCandidatesWithNewSeed(m_context, i);
+    Session::Command command(*m_context.session, QStringLiteral("shuffle"), i);
+    shuffleWithNewSeed(m_context, i);
 }
 
-void ListCommands::returnSelectedResult(Category i)
+void ListCommands::returnSelectedResult(Category i, int selected)
 {
-    CommandScope scope(m_context, QStringLiteral("handBack"), i);
-    CategoryControls& page = m_context.category(i);
-    const int selected = selectedItem(*page.results);
-    if (selected < 0)
+    Session& session = *m_context.session;
+    if (selected < 0 || selected >= session.count(i, ListKind::Results))
         return;
-    if (!roomForCandidates(i, 1))
-        return;
-    page.candidates->append(page.results->textAt(selected));
-    page.results->removeAt(selected);
-    showCount(*page.drawnCount, *page.results);
-    showCount(*page.candidateCounter, *page.candidates);
+    Session::Command command(session, QStringLiteral("handBack"), i);
+    if (!session.handBack(i, selected))
+        tellListFull();
 }
 
 void ListCommands::withdrawResults(Category i)
 {
-    CommandScope scope(m_context, QStringLiteral("handBack"), i);
     if (!m_context.services.messageBox->question(QStringLiteral("确定撤回已摇出结果到上面提供的名单列表？"),
                                                  text::windowCaption()))
         return;
-    CategoryControls& page = m_context.category(i);
-    if (page.results->count() == 0)
-        return;
-    if (!roomForCandidates(i, page.results->count()))
-        return;
-    page.candidates->appendItems(page.results->items());
-    page.results->clear();
-    showCount(*page.drawnCount, *page.results);
-    showCount(*page.candidateCounter, *page.candidates);
+    Session::Command command(*m_context.session, QStringLiteral("handBack"), i);
+    if (!m_context.session->handBackAll(i))
+        tellListFull();
 }
 
 void ListCommands::clearResults(Category i)
 {
-    CommandScope scope(m_context, QStringLiteral("clear"), i);
     const bool handBack = m_context.services.messageBox->question(
         QStringLiteral("清空已摇出结果列表，其名单是否撤回到上面提供的名单列表？"), text::windowCaption());
-    CategoryControls& page = m_context.category(i);
-    if (handBack && page.results->count() > 0) {
-        // Clearing the results after a refused hand-back would lose the names: keep them instead.
-        if (!roomForCandidates(i, page.results->count()))
-            return;
-        page.candidates->appendItems(page.results->items());
-        showCount(*page.candidateCounter, *page.candidates);
-    }
-    page.results->clear();
-    showCount(*page.drawnCount, *page.results);
+    Session::Command command(*m_context.session, QStringLiteral("clear"), i);
+    // Clearing the results after a refused hand-back would lose the names: they are kept instead.
+    if (!m_context.session->clearResults(i, handBack))
+        tellListFull();
 }
 
 void ListCommands::clearHistory(Category i)
 {
-    CommandScope scope(m_context, QStringLiteral("clear"), i);
-    m_context.category(i).history->clear();
+    Session::Command command(*m_context.session, QStringLiteral("clear"), i);
+    m_context.session->clearHistory(i);
 }
 
-void ListCommands::deleteSelectedHistory(Category i)
+void ListCommands::deleteSelectedHistory(Category i, int selected)
 {
-    CommandScope scope(m_context, QStringLiteral("delete"), i);
-    INameList& history = *m_context.category(i).history;
-    const int selected = selectedItem(history);
-    if (selected >= 0)
-        history.removeAt(selected);
+    Session::Command command(*m_context.session, QStringLiteral("delete"), i);
+    m_context.session->removeAt(i, ListKind::History, selected);
 }
 
-bool ListCommands::roomForCandidates(Category i, int added)
+void ListCommands::tellListFull()
 {
-    if (m_context.category(i).candidates->count() + added <= MaxListNames)
-        return true;
     m_context.services.messageBox->information(listFullMessage(), text::windowCaption());
-    return false;
 }
 
 } // namespace pelorin

@@ -2,12 +2,11 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
-#include "app/CommandScope.h"
 #include "app/Layout.h"
 #include "lists/EntryText.h"
 #include "lists/ListCommands.h"
+#include "model/Session.h"
 #include "platform/IMessageBox.h"
-#include "platform/INameList.h"
 #include "platform/IPanel.h"
 #include "platform/ITextControl.h"
 
@@ -53,7 +52,7 @@ void ManualEntry::open(Category i, std::int16_t target, const QString& captionPr
     const int windowHeight = layout::WindowHeight;
     const int textLeft = (windowWidth - TextAreaWidth) / 2;
 
-    m_context.state.CurCategory = static_cast<std::int16_t>(i);
+    m_context.session->setCurrentCategory(i);
     entry.panel->setBounds(QRect(0, 0, windowWidth, windowHeight));
 
     place(*entry.heading, textLeft, HeadingTop);
@@ -84,7 +83,8 @@ void ManualEntry::open(Category i, std::int16_t target, const QString& captionPr
 
 void ManualEntry::commit()
 {
-    CommandScope scope(m_context, QStringLiteral("manualEntry"), m_context.state.CurCategory);
+    Session& session = *m_context.session;
+    const Category i = session.currentCategory();
     EntryPanelControls& entry = m_context.controls.entry;
     IMessageBox& messageBox = *m_context.services.messageBox;
 
@@ -94,17 +94,14 @@ void ManualEntry::commit()
         return;
     }
 
-    CategoryControls& page = m_context.category(m_context.state.CurCategory);
-    const bool toCandidates = m_context.state.EntryTarget != TargetHistory;
-    INameList& list = toCandidates ? *page.candidates : *page.history;
-    if (list.count() + names->size() > MaxListNames) {
-        messageBox.information(listFullMessage(), text::windowCaption());
-        return;
+    const ListKind list = m_context.state.EntryTarget != TargetHistory ? ListKind::Candidates : ListKind::History;
+    {
+        Session::Command command(session, QStringLiteral("manualEntry"), i);
+        if (!session.appendNames(i, list, *names)) {
+            messageBox.information(listFullMessage(), text::windowCaption());
+            return;
+        }
     }
-
-    list.appendItems(*names);
-    if (toCandidates)
-        page.candidateCounter->setText(QString::number(list.count()));
     close();
 }
 

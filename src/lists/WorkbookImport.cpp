@@ -2,14 +2,14 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
-#include "app/CommandScope.h"
 #include "lists/ImportPaths.h"
+#include "lists/ListCommands.h"
+#include "model/ChangeNotes.h"
+#include "model/Session.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialog.h"
 #include "platform/IMessageBox.h"
-#include "platform/INameList.h"
 #include "platform/ISpreadsheet.h"
-#include "platform/ITextControl.h"
 #include "settings/RegistrySettings.h"
 #include "workbook/WorkbookData.h"
 
@@ -53,46 +53,47 @@ WorkbookImport::WorkbookImport(AppContext& context)
 
 void WorkbookImport::importCandidates(Category i)
 {
-    CommandScope scope(m_context, QStringLiteral("import"), i);
+    Session& session = *m_context.session;
+    Session::Command command(session, QStringLiteral("import"), i);
     const auto chosen = choose(CandidateKeyRead);
     if (!chosen)
         return;
 
-    AppState& state = m_context.state;
-    state.CurCategory = static_cast<std::int16_t>(i);
-    state.SourceFolder = chosen->folder;
-    state.SourceFileTail = importpaths::tailOf(chosen->path, chosen->folder);
-    state.ImportStamp = importpaths::stampOf(m_context.services.clock->now());
-    QString extension = importpaths::extensionOf(state.SourceFileTail);
+    ExportTexts texts;
+    texts.sourceFolder = chosen->folder;
+    texts.sourceFileTail = importpaths::tailOf(chosen->path, chosen->folder);
+    texts.importStamp = importpaths::stampOf(m_context.services.clock->now());
+    QString extension = importpaths::extensionOf(texts.sourceFileTail);
     if (!isWorkbookExtension(extension))
         extension = extensionByContent(chosen->path);
-    state.ExportPath = importpaths::exportPathOf(state.SourceFolder, state.SourceFileTail, categoryName(i),
-                                                 state.ImportStamp, extension);
-    state.HasImportedCandidates = true;
+    texts.exportPath = importpaths::exportPathOf(texts.sourceFolder, texts.sourceFileTail, categoryName(i),
+                                                 texts.importStamp, extension);
+    texts.hasImportedCandidates = true;
+    session.setCurrentCategory(i);
+    session.setExportTexts(texts);
 
     const auto names = readNames(*chosen);
     if (!names)
         return;
     noteSource(*chosen);
-    CategoryControls& controls = m_context.category(i);
-    controls.candidates->setItems(*names);
-    controls.candidateCounter->setText(QString::number(names->size()));
+    session.replaceCandidates(i, *names);
     rememberFolder(CandidateKeyWritten, chosen->folder);
 }
 
 void WorkbookImport::importHistory(Category i)
 {
-    CommandScope scope(m_context, QStringLiteral("importHistory"), i);
+    Session& session = *m_context.session;
+    Session::Command command(session, QStringLiteral("importHistory"), i);
     const auto chosen = choose(HistoryKeyRead);
     if (!chosen)
         return;
-    m_context.state.CurCategory = static_cast<std::int16_t>(i);
+    session.setCurrentCategory(i);
 
     const auto names = readNames(*chosen);
     if (!names)
         return;
     noteSource(*chosen);
-    m_context.category(i).history->setItems(*names);
+    session.replaceHistory(i, *names);
     rememberFolder(HistoryKeyWritten, chosen->folder);
 }
 
@@ -167,8 +168,8 @@ void WorkbookImport::noteSource(const Chosen& chosen)
     QFile file(chosen.path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (file.open(QIODevice::ReadOnly) && hash.addData(&file))
-        m_context.notes.note(QStringLiteral("sha256"), QString::fromLatin1(hash.result().toHex()));
-    m_context.notes.note(QStringLiteral("file"), chosen.fileName);
+        m_context.session->note(listnotes::Sha256, QString::fromLatin1(hash.result().toHex()));
+    m_context.session->note(listnotes::File, chosen.fileName);
 }
 
 QString WorkbookImport::rememberedFolder(const QString& keyPath)

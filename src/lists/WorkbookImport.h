@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Categories.h"
+#include "model/Categories.h"
 
 #include <QString>
 #include <QStringList>

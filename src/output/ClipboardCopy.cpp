@@ -2,9 +2,9 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
+#include "model/Session.h"
 #include "platform/IClipboard.h"
 #include "platform/IMessageBox.h"
-#include "platform/INameList.h"
 
 namespace pelorin {
 
@@ -13,19 +13,19 @@ ClipboardCopy::ClipboardCopy(AppContext& context)
 {
 }
 
-QString ClipboardCopy::textOf(const INameList& results)
+QString ClipboardCopy::textOf(const QStringList& results)
 {
     QString text;
-    for (int k = 0; k < results.count(); ++k)
-        text += results.textAt(k) + QStringLiteral("\r\n");
+    for (const QString& name : results)
+        text += name + QStringLiteral("\r\n");
     return text;
 }
 
 void ClipboardCopy::copyResults(Category i)
 {
-    const INameList& results = *m_context.category(i).results;
+    const QStringList& results = m_context.session->names(i, ListKind::Results);
     IMessageBox& box = *m_context.services.messageBox;
-    if (results.count() == 0) {
+    if (results.isEmpty()) {
         box.information(QStringLiteral("还没有内容可以复制。"), text::windowCaption());
         return;
     }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "app/Categories.h"
+#include "model/Categories.h"
 
 #include <QString>
 
 namespace pelorin {
 
 struct AppContext;
-class INameList;
 
 // Copies a category's results to the clipboard, one name per line.
 class ClipboardCopy
@@ -18,7 +17,7 @@ public:
     void copyResults(Category i); // 复制
 
     // Every name followed by CR LF, the last one too.
-    static QString textOf(const INameList& results);
+    static QString textOf(const QStringList& results);
 
 private:
     AppContext& m_context;

@@ -4,6 +4,7 @@
 #include "app/AppText.h"
 #include "app/ISessionHistory.h"
 #include "lists/ImportPaths.h"
+#include "model/Session.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialog.h"
 #include "platform/IMessageBox.h"
@@ -81,9 +82,9 @@ std::optional<QString> RecordExport::recordPath(bool& dialogAsked)
     dialogAsked = false;
     const QString name
         = QStringLiteral("摇号记录_") + importpaths::stampOf(m_context.services.clock->now()) + RecordSuffix;
-    const AppState& state = m_context.state;
-    if (state.HasImportedCandidates && QFileInfo(state.SourceFolder).isDir())
-        return QDir(state.SourceFolder).filePath(name);
+    const ExportTexts& texts = m_context.session->exportTexts();
+    if (texts.hasImportedCandidates && QFileInfo(texts.sourceFolder).isDir())
+        return QDir(texts.sourceFolder).filePath(name);
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const ChosenFile chosen = m_context.services.fileDialog->saveFile(
         QStringLiteral("保存摇号记录："), { QStringLiteral("摇号记录(*.jsonl)") }, QDir(documents).filePath(name));

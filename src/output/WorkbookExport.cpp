@@ -3,12 +3,12 @@
 #include "app/AppContext.h"
 #include "app/AppText.h"
 #include "lists/ImportPaths.h"
+#include "model/Session.h"
 #include "output/ExportNames.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialog.h"
 #include "platform/IInputBox.h"
 #include "platform/IMessageBox.h"
-#include "platform/INameList.h"
 #include "platform/IShell.h"
 #include "platform/ISpreadsheet.h"
 #include "settings/RegistrySettings.h"
@@ -56,8 +56,8 @@ QStringList WorkbookExport::templateFolders() const
 
 void WorkbookExport::exportCategory(Category i)
 {
-    const INameList& results = *m_context.category(i).results;
-    if (results.count() == 0) {
+    const QStringList& results = m_context.session->names(i, ListKind::Results);
+    if (results.isEmpty()) {
         m_context.services.messageBox->information(QStringLiteral("当前还没有摇取结果名单。"), text::windowCaption());
         return;
     }
@@ -65,8 +65,8 @@ void WorkbookExport::exportCategory(Category i)
     if (!path)
         return;
     Cells cells { { QStringLiteral("A1"), exportnames::headingOf(categoryName(i)) } };
-    for (int k = 0; k < results.count(); ++k)
-        cells.emplace_back(QStringLiteral("B%1").arg(k + 1), results.textAt(k));
+    for (int k = 0; k < results.size(); ++k)
+        cells.emplace_back(QStringLiteral("B%1").arg(k + 1), results.at(k));
     write(*path, cells);
 }
 
@@ -74,7 +74,7 @@ void WorkbookExport::exportAll()
 {
     bool any = false;
     for (Category j = 0; j < CategoryCount; ++j)
-        any = any || m_context.category(j).results->count() > 0;
+        any = any || m_context.session->count(j, ListKind::Results) > 0;
     if (!any) {
         m_context.services.messageBox->information(QStringLiteral("当前还没有任何一项摇取结果可供导出。"),
                                                    text::windowCaption());
@@ -86,12 +86,12 @@ void WorkbookExport::exportAll()
     Cells cells;
     int row = 1;
     for (Category j = 0; j < CategoryCount; ++j) {
-        const INameList& results = *m_context.category(j).results;
-        if (results.count() == 0)
+        const QStringList& results = m_context.session->names(j, ListKind::Results);
+        if (results.isEmpty())
             continue;
         cells.emplace_back(QStringLiteral("A%1").arg(row), exportnames::headingOf(categoryName(j)));
-        for (int k = 0; k < results.count(); ++k)
-            cells.emplace_back(QStringLiteral("B%1").arg(row++), results.textAt(k));
+        for (const QString& name : results)
+            cells.emplace_back(QStringLiteral("B%1").arg(row++), name);
         ++row; // one empty row between blocks
     }
     write(*path, cells);
@@ -104,12 +104,12 @@ void WorkbookExport::openTemplateDownload()
 
 std::optional<QString> WorkbookExport::categoryPath(Category i)
 {
-    const AppState& state = m_context.state;
-    if (!state.HasImportedCandidates)
+    const ExportTexts& texts = m_context.session->exportTexts();
+    if (!texts.hasImportedCandidates)
         return askSavePath(exportnames::suggestedCategoryFileName(categoryName(i), m_context.services.clock->now()));
     // The file is named for the category exported now, not for the one last imported.
-    const QString path = importpaths::exportPathOf(state.SourceFolder, state.SourceFileTail, categoryName(i),
-                                                   state.ImportStamp, importpaths::extensionOf(state.ExportPath));
+    const QString path = importpaths::exportPathOf(texts.sourceFolder, texts.sourceFileTail, categoryName(i),
+                                                   texts.importStamp, importpaths::extensionOf(texts.exportPath));
     if (!confirmOverwrite(path))
         return std::nullopt;
     return path;
@@ -125,13 +125,14 @@ std::optional<QString> WorkbookExport::allPath()
         m_context.services.messageBox->information(exportnames::invalidFileNameMessage(), text::windowCaption());
         return std::nullopt;
     }
-    const AppState& state = m_context.state;
-    if (!state.HasImportedCandidates)
-        return askSavePath(exportnames::suggestedAllFileName(*typed, categoryName(state.CurCategory),
+    const Session& session = *m_context.session;
+    const ExportTexts& texts = session.exportTexts();
+    if (!texts.hasImportedCandidates)
+        return askSavePath(exportnames::suggestedAllFileName(*typed, categoryName(session.currentCategory()),
                                                              m_context.services.clock->now()));
-    const QString path = exportnames::exportAllPathOf(state.SourceFolder, state.SourceFileTail, *typed,
-                                                      categoryName(state.CurCategory), state.ImportStamp,
-                                                      importpaths::extensionOf(state.ExportPath));
+    const QString path = exportnames::exportAllPathOf(texts.sourceFolder, texts.sourceFileTail, *typed,
+                                                      categoryName(session.currentCategory()), texts.importStamp,
+                                                      importpaths::extensionOf(texts.exportPath));
     if (!confirmOverwrite(path))
         return std::nullopt;
     return path;

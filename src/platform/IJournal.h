@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandRecord.h"
+#include "model/SessionChange.h"
 
 #include <QDateTime>
 #include <QString>
@@ -14,7 +14,7 @@ struct KeptSession
 {
     qint64 id = 0;
     QDateTime started; // UTC
-    std::vector<CommandRecord> commands;
+    std::vector<SessionChange> commands;
 };
 
 // Where the session's commands are kept as they happen. Every call that writes is durable when it
@@ -34,7 +34,7 @@ public:
     // Marks a session the user chose not to restore; it stays kept.
     virtual bool declineSession(qint64 id) = 0;
     // Keeps one command's record, all of it or nothing, in the current session.
-    virtual bool append(const CommandRecord& record) = 0;
+    virtual bool append(const SessionChange& record) = 0;
     // Marks the current session as ended normally at ended (nothing happens if it was never written).
     virtual bool endSession(const QDateTime& ended) = 0;
     virtual QString lastError() const = 0;

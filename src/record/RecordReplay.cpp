@@ -1,14 +1,13 @@
 #include "record/RecordReplay.h"
 
-#include "draw/DrawEngine.h"
 #include "draw/SlowStop.h"
 #include "draw/WheelGeometry.h"
 #include "lists/Exclusion.h"
-#include "lists/ListCommands.h"
 #include "lists/ListFingerprint.h"
-#include "lists/SeededShuffle.h"
-#include "lists/SeededStream.h"
-#include "lists/Shuffle.h"
+#include "lists/ShuffleSeed.h"
+#include "model/ApplyChange.h"
+#include "model/ChangeNotes.h"
+#include "model/Session.h"
 #include "record/RecordFormat.h"
 
 #include <QJsonArray>
@@ -209,11 +208,10 @@ bool RecordReplay::applyChange(const QJsonObject& change, Event& event, QString&
             reason = QStringLiteral("去已摇后的候选名单不是用历史名单去掉的结果。");
             return false;
         }
-        if (op == QLatin1String("append")) {
-            target.append(*names);
-            event.appendedCandidates = event.appendedCandidates || *kind == ListKind::Candidates;
-        } else
-            target = *names;
+        const bool append = op == QLatin1String("append");
+        applyListChange(target, { append ? ListChange::Type::Append : ListChange::Type::Replace, c, *kind, -1, *names },
+                        event.details);
+        event.appendedCandidates = event.appendedCandidates || (append && *kind == ListKind::Candidates);
         return true;
     }
     if (op == QLatin1String("remove")) {
@@ -223,7 +221,8 @@ bool RecordReplay::applyChange(const QJsonObject& change, Event& event, QString&
             reason = where + QStringLiteral("中没有要删去的") + quoted(names->value(0)) + QStringLiteral("。");
             return false;
         }
-        target.removeAt(static_cast<qsizetype>(*index));
+        applyListChange(target, { ListChange::Type::Remove, c, *kind, static_cast<int>(*index), *names },
+                        event.details);
         if (*kind == ListKind::Results)
             ++m_summary.categories.at(static_cast<std::size_t>(c)).withdrawn;
         return true;
@@ -236,7 +235,7 @@ bool RecordReplay::applyChange(const QJsonObject& change, Event& event, QString&
         if (*kind == ListKind::Results)
             m_summary.categories.at(static_cast<std::size_t>(c)).withdrawn += static_cast<int>(target.size());
         event.clearedCandidates = event.clearedCandidates || *kind == ListKind::Candidates;
-        target.clear();
+        applyListChange(target, { ListChange::Type::Clear, c, *kind, -1, *names }, event.details);
         return true;
     }
     reason = QStringLiteral("未知的名单改动：") + op;
@@ -259,8 +258,7 @@ bool RecordReplay::shuffle(QStringList& list, Event& event, QString& reason)
         reason = QStringLiteral("洗牌前的名单指纹与重建的候选名单不符。");
         return false;
     }
-    SeededStream stream(*seed);
-    list = shuffledItems(std::move(list), stream);
+    applyListChange(list, { ListChange::Type::Shuffle, event.category, ListKind::Candidates, -1, {} }, event.details);
     ++m_summary.shuffles;
     return true;
 }

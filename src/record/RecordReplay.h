@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandRecord.h"
+#include "model/SessionChange.h"
 #include "record/RecordSummary.h"
 
 #include <QJsonObject>

@@ -1,6 +1,6 @@
 #include "record/RecordWriter.h"
 
-#include "lists/SeededShuffle.h"
+#include "model/ChangeNotes.h"
 #include "record/RecordFormat.h"
 
 #include <QJsonArray>
@@ -25,7 +25,7 @@ QJsonObject changeObject(const ListChange& change)
     return object;
 }
 
-QJsonArray changesOf(const CommandRecord& command)
+QJsonArray changesOf(const SessionChange& command)
 {
     QJsonArray array;
     bool shuffled = false;
@@ -45,7 +45,7 @@ QJsonArray changesOf(const CommandRecord& command)
     return array;
 }
 
-QJsonArray fieldsOf(const CommandRecord& command)
+QJsonArray fieldsOf(const SessionChange& command)
 {
     // The texts of the pages only: the window-level texts are folders and file paths of this computer,
     // which a published record has no need of.
@@ -60,7 +60,7 @@ QJsonArray fieldsOf(const CommandRecord& command)
 
 } // namespace
 
-QJsonObject eventObject(const CommandRecord& command)
+QJsonObject eventObject(const SessionChange& command)
 {
     return {
         { QStringLiteral("seq"), command.sequence },
@@ -76,7 +76,7 @@ QJsonObject eventObject(const CommandRecord& command)
     };
 }
 
-WrittenRecord writeRecord(const RecordHeader& header, const std::vector<CommandRecord>& commands)
+WrittenRecord writeRecord(const RecordHeader& header, const std::vector<SessionChange>& commands)
 {
     WrittenRecord record;
     QByteArray line = canonicalLine({
@@ -93,7 +93,7 @@ WrittenRecord writeRecord(const RecordHeader& header, const std::vector<CommandR
         record.bytes.append('\n');
     };
     put(line);
-    for (const CommandRecord& command : commands) {
+    for (const SessionChange& command : commands) {
         QJsonObject event = eventObject(command);
         event.insert(QStringLiteral("prev"), lineHash(line));
         line = canonicalLine(event);

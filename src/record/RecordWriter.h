@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandRecord.h"
+#include "model/SessionChange.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -24,9 +24,9 @@ struct WrittenRecord
 };
 
 // The draw record of a session's commands, each line chained to the one before.
-WrittenRecord writeRecord(const RecordHeader& header, const std::vector<CommandRecord>& commands);
+WrittenRecord writeRecord(const RecordHeader& header, const std::vector<SessionChange>& commands);
 
 // One command as the object of its event line, without "prev".
-QJsonObject eventObject(const CommandRecord& command);
+QJsonObject eventObject(const SessionChange& command);
 
 } // namespace pelorin::record

@@ -21,7 +21,7 @@ BottomBar::BottomBar(QWidget* parent)
         return b;
     };
     // In the free room left of the export-all button, as wide as its neighbours on the right.
-    drawRecord = button(QStringLiteral("CommandRecord"), QStringLiteral("摇号记录"), 1560, 1455);
+    drawRecord = button(QStringLiteral("SessionChange"), QStringLiteral("摇号记录"), 1560, 1455);
     drawRecord->setToolTip(QStringLiteral("保存本次摇号的记录文件和可打印、签字的记录单（PDF）"));
     exportAll = button(QStringLiteral("Command15"), QStringLiteral("一键导出（本轮所有的）摇号结果"), 3120, 3495);
     exportAll->setFont(fonts::song(9, true));

@@ -1,5 +1,6 @@
 #include "ui/CategoryPage.h"
 
+#include "model/Session.h"
 #include "ui/Fonts.h"
 #include "ui/NameListView.h"
 #include "ui/OnePress.h"
@@ -149,6 +150,32 @@ CategoryPage::CategoryPage(Category category, QWidget* parent)
     enterCandidates->setAccessibleName(QStringLiteral("手工录入候选名单"));
     clearHistory->setAccessibleName(QStringLiteral("清空历史摇中名单"));
     enterHistory->setAccessibleName(QStringLiteral("手工录入历史摇中名单"));
+}
+
+void CategoryPage::bind(Session& session)
+{
+    candidates->setModel(&session.model(m_category, ListKind::Candidates));
+    results->setModel(&session.model(m_category, ListKind::Results));
+    history->setModel(&session.model(m_category, ListKind::History));
+    showCounters(session);
+    connect(&session, &Session::changed, this, [this, &session] { showCounters(session); });
+    connect(&session, &Session::restored, this, [this, &session] { showCounters(session); });
+    connect(presetCount, &QLineEdit::textChanged, &session,
+            [this, &session](const QString& text) { session.setPreset(m_category, text); });
+    connect(drawnCount, &QLineEdit::textChanged, &session,
+            [this, &session](const QString& text) { session.setDrawn(m_category, text); });
+}
+
+void CategoryPage::showCounters(const Session& session)
+{
+    const QString count = session.candidateCounterText(m_category);
+    candidateCounter->setText(count);
+    candidateCounter->setAccessibleName(count);
+    // Only a text that differs is written back, so that typing keeps its cursor.
+    for (auto [field, text] : { std::pair { presetCount, session.presetText(m_category) },
+                                std::pair { drawnCount, session.drawnText(m_category) } })
+        if (field->text() != text)
+            field->setText(text);
 }
 
 bool CategoryPage::eventFilter(QObject* watched, QEvent* event)

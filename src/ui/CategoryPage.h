@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Categories.h"
+#include "model/Categories.h"
 
 #include <QWidget>
 
@@ -12,6 +12,7 @@ class QToolButton;
 namespace pelorin {
 
 class NameListView;
+class Session;
 
 // The controls of one category's tab page, placed as the design has them.
 class CategoryPage : public QWidget
@@ -21,6 +22,8 @@ public:
     CategoryPage(Category category, QWidget* parent = nullptr);
 
     Category category() const { return m_category; }
+    // Shows the category's lists and counters as the session holds them, and hands typed counts to it.
+    void bind(Session& session);
 
     QPushButton* importCandidates; // Command3
     QLabel* candidateCounter; // Label2
@@ -58,6 +61,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showCounters(const Session& session);
+
     Category m_category;
 };
 

@@ -2,10 +2,13 @@
 
 #include "app/Commands.h"
 #include "platform/qt/QtClipboard.h"
+#include "platform/scripted/ScriptedFileDialog.h"
+#include "platform/scripted/ScriptedInputBox.h"
+#include "platform/scripted/ScriptedMessageBox.h"
+#include "platform/scripted/ScriptedShell.h"
 #include "session/SessionKeeper.h"
 #include "settings/FileSettingsStore.h"
 #include "ui/CategoryPage.h"
-#include "ui/DemoServices.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
 #include "ui/NameListView.h"
@@ -86,10 +89,11 @@ int runDemo(const QString& folder)
         QFile::copy(QDir(samples).filePath(name), dir.filePath(name));
     }
 
-    DemoMessageBox messages;
-    DemoFileDialog files;
-    DemoInputBox input;
-    DemoShell shell;
+    // Stand-ins for the person at the desk: every question is answered Yes, every dialog from the script.
+    ScriptedMessageBox messages;
+    ScriptedFileDialog files;
+    ScriptedInputBox input;
+    ScriptedShell shell;
     FileSettingsStore settings(dir.filePath(QStringLiteral("settings.json")));
     Services services;
     services.messageBox = &messages;
@@ -100,7 +104,8 @@ int runDemo(const QString& folder)
     MainWindow window(services);
     window.setExitHandler([] {});
     // The demo's session is kept in memory only, for its draw record.
-    SessionKeeper session(window.context(), window.lists(), nullptr, QDateTime::currentDateTimeUtc());
+    SessionKeeper session(window.session(), nullptr, window.context().services.clock, QDateTime::currentDateTimeUtc());
+    window.context().history = &session;
     window.show();
     QApplication::processEvents();
 
@@ -135,7 +140,7 @@ int runDemo(const QString& folder)
     snapshot(window, dir.filePath(QStringLiteral("04-results.png")), out);
 
     page->exportResults->click();
-    input.answer = QStringLiteral("演示");
+    input.answers.enqueue(QStringLiteral("演示"));
     window.bottomBar()->exportAll->click();
     out << "5. 导出的工作簿：" << Qt::endl;
     for (const QString& path : shell.opened)
@@ -154,8 +159,8 @@ int runDemo(const QString& folder)
             << "   " << QDir::toNativeSeparators(*sheet) << Qt::endl;
     }
     out << "程序显示过的消息：" << Qt::endl;
-    for (const QString& text : messages.shown)
-        out << "   " << QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')) << Qt::endl;
+    for (const ScriptedMessageBox::Shown& shown : messages.shown)
+        out << "   " << QString(shown.text).replace(QLatin1Char('\n'), QLatin1Char(' ')) << Qt::endl;
 
     const bool complete = page->results->count() == 3 && shell.opened.size() == 2 && sheet && QFile::exists(*sheet)
         && QFile::exists(shell.opened.value(0)) && QFile::exists(shell.opened.value(1));

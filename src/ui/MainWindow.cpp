@@ -3,11 +3,10 @@
 #include "app/AppText.h"
 #include "app/Commands.h"
 #include "app/Layout.h"
-#include "lists/SessionLists.h"
+#include "model/Session.h"
 #include "platform/IClock.h"
 #include "platform/SystemRandom.h"
 #include "platform/SystemSeedSource.h"
-#include "platform/qt/ListViewNameList.h"
 #include "platform/qt/ListWidgetNameList.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDrawingSurface.h"
@@ -191,17 +190,10 @@ void MainWindow::fillServices(Services& services, ITimer* rollTimer)
 void MainWindow::bindControls()
 {
     Controls& c = m_context.controls;
-    m_lists = new SessionLists(this);
-    for (Category i = 0; i < CategoryCount; ++i) {
-        CategoryPage* p = page(i);
-        CategoryControls& cc = c.categories.at(static_cast<std::size_t>(i));
-        cc.candidates = keep<ListViewNameList>(m_lists->list(i, ListKind::Candidates), p->candidates);
-        cc.results = keep<ListViewNameList>(m_lists->list(i, ListKind::Results), p->results);
-        cc.history = keep<ListViewNameList>(m_lists->list(i, ListKind::History), p->history);
-        cc.candidateCounter = keep<WidgetText>(WidgetText::of(p->candidateCounter));
-        cc.presetCount = keep<WidgetText>(WidgetText::of(p->presetCount));
-        cc.drawnCount = keep<WidgetText>(WidgetText::of(p->drawnCount));
-    }
+    m_session = new Session(this);
+    m_context.session = m_session;
+    for (Category i = 0; i < CategoryCount; ++i)
+        page(i)->bind(*m_session);
 
     DrawWindowControls& d = c.draw;
     d.window = keep<WidgetPanel>(m_drawWindow, QRect(0, 0, layout::DrawWindowWidth, layout::DrawWindowHeight));
@@ -242,17 +234,20 @@ void MainWindow::connectCommands()
         connect(p->importCandidates, &QPushButton::clicked, this, [&cmd, i] { cmd.import.importCandidates(i); });
         connect(p->importHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.import.importHistory(i); });
         connect(p->clearCandidates, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.clearCandidates(i); });
-        connect(p->deleteCandidate, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.deleteSelectedCandidate(i); });
+        connect(p->deleteCandidate, &QPushButton::clicked, this,
+                [&cmd, i, p] { cmd.lists.deleteSelectedCandidate(i, p->candidates->selectedRow()); });
         connect(p->shuffleCandidates, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.shuffleCandidates(i); });
         connect(p->enterCandidates, &QPushButton::clicked, this, [&cmd, i] { cmd.entry.openForCandidates(i); });
         connect(p->enterHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.entry.openForHistory(i); });
         connect(p->excludeHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.exclusion.removeDrawnNames(i); });
-        connect(p->deleteHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.deleteSelectedHistory(i); });
+        connect(p->deleteHistory, &QPushButton::clicked, this,
+                [&cmd, i, p] { cmd.lists.deleteSelectedHistory(i, p->history->selectedRow()); });
         connect(p->clearHistory, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.clearHistory(i); });
         connect(p->drawButton, &QToolButton::clicked, this, [&cmd, i] { cmd.draw.open(i); });
         connect(p, &CategoryPage::presetEnterPressed, this, [&cmd, i] { cmd.draw.open(i); });
         connect(p->withdrawResults, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.withdrawResults(i); });
-        connect(p->returnResult, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.returnSelectedResult(i); });
+        connect(p->returnResult, &QPushButton::clicked, this,
+                [&cmd, i, p] { cmd.lists.returnSelectedResult(i, p->results->selectedRow()); });
         connect(p->clearResults, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.clearResults(i); });
         connect(p->copyResults, &QPushButton::clicked, this, [&cmd, i] { cmd.clipboard.copyResults(i); });
         connect(p->exportResults, &QPushButton::clicked, this, [&cmd, i] { cmd.exporter.exportCategory(i); });

@@ -18,7 +18,7 @@ class Commands;
 class DrawWindowPanel;
 class EntryPanel;
 class ITimer;
-class SessionLists;
+class Session;
 class ProjectorControl;
 
 // The main window: builds the controls, hands them to the commands as interfaces, and forwards every
@@ -34,8 +34,8 @@ public:
 
     AppContext& context() { return m_context; }
     Commands& commands() { return *m_commands; }
-    // The lists of every category, as the pages show them.
-    SessionLists& lists() { return *m_lists; }
+    // The session the pages show and the commands change.
+    Session& session() { return *m_session; }
     CategoryPage* page(Category i) const { return m_pages.at(static_cast<std::size_t>(i)); }
     DrawWindowPanel* drawWindow() const { return m_drawWindow; }
     EntryPanel* entryPanel() const { return m_entryPanel; }
@@ -63,7 +63,7 @@ private:
     template <typename T, typename... Args> T* keep(Args&&... args);
 
     AppContext m_context;
-    SessionLists* m_lists = nullptr;
+    Session* m_session = nullptr;
     std::unique_ptr<Commands> m_commands;
     std::array<CategoryPage*, CategoryCount> m_pages {};
     QTabWidget* m_tabs1 = nullptr;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "lists/NameListModel.h"
-
+#include <QItemSelectionModel>
 #include <QListView>
 
 namespace pelorin {
@@ -28,12 +27,11 @@ public:
             result.append(text(row));
         return result;
     }
-    // Appends to the list the view shows, as a QListWidget would.
-    void addItem(const QString& text) { addItems({ text }); }
-    void addItems(const QStringList& texts)
+    // The selected row, -1 when none.
+    int selectedRow() const
     {
-        if (auto* names = qobject_cast<NameListModel*>(model()))
-            names->appendItems(texts);
+        const QModelIndexList selected = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+        return selected.isEmpty() ? -1 : selected.first().row();
     }
 };
 

@@ -5,6 +5,7 @@
 #include "draw/RollingDisplay.h"
 #include "draw/WheelGeometry.h"
 #include "draw/WheelRenderer.h"
+#include "model/Session.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
 #include "platform/qt/QtDrawingSurface.h"
@@ -176,7 +177,7 @@ QString ProjectorWindow::headerText() const
     const QString preset = d.presetBox ? d.presetBox->text() : QString();
     const QString drawn = d.drawnBox ? d.drawnBox->text() : QString();
     return QStringLiteral("%1　　预摇：%2 个　/　已摇：%3 个")
-        .arg(categoryName(m_context.state.CurCategory), preset, drawn);
+        .arg(categoryName(m_context.session->currentCategory()), preset, drawn);
 }
 
 QRegion ProjectorWindow::sync()

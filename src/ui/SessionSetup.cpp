@@ -1,7 +1,6 @@
 #include "ui/SessionSetup.h"
 
 #include "app/AppText.h"
-#include "lists/SessionLists.h"
 #include "platform/IMessageBox.h"
 #include "platform/qt/SqlJournal.h"
 #include "session/SessionKeeper.h"
@@ -55,6 +54,8 @@ SessionSetup::SessionSetup(MainWindow& window, std::function<bool(const QString&
 
 SessionSetup::~SessionSetup()
 {
+    if (m_window.context().history == m_keeper.get())
+        m_window.context().history = nullptr;
     m_keeper.reset();
     m_journal.reset();
 }
@@ -111,21 +112,21 @@ void SessionSetup::openJournal(const QString& folder)
         return;
     }
     m_journal = std::move(opened.journal);
-    m_keeper = std::make_unique<SessionKeeper>(m_window.context(), m_window.lists(), m_journal.get(),
+    m_keeper = std::make_unique<SessionKeeper>(m_window.session(), m_journal.get(), m_window.context().services.clock,
                                                QDateTime::currentDateTimeUtc());
     m_keeper->setJournalFailedHandler([this](const QString& reason) { withoutJournal(reason); });
-    for (Category i = 0; i < CategoryCount; ++i)
-        for (QLineEdit* field : { m_window.page(i)->presetCount, m_window.page(i)->drawnCount })
-            QObject::connect(field, &QLineEdit::textEdited, m_keeper.get(), &SessionKeeper::fieldEdited);
+    m_window.context().history = m_keeper.get();
 }
 
 void SessionSetup::withoutJournal(const QString& message)
 {
     tell(message + QStringLiteral("\n\n本次摇号的名单和结果不会保存到磁盘。"));
     m_window.setWindowTitle(text::windowCaption() + QStringLiteral("（未保存记录）"));
-    if (!m_keeper)
-        m_keeper = std::make_unique<SessionKeeper>(m_window.context(), m_window.lists(), nullptr,
+    if (!m_keeper) {
+        m_keeper = std::make_unique<SessionKeeper>(m_window.session(), nullptr, m_window.context().services.clock,
                                                    QDateTime::currentDateTimeUtc());
+        m_window.context().history = m_keeper.get();
+    }
 }
 
 void SessionSetup::tell(const QString& message)

@@ -5,7 +5,6 @@
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
 #include "ui/SessionSetup.h"
-#include "ui/TestHook.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -91,7 +90,7 @@ int runVerifyOnly(int argc, char* argv[])
 
 } // namespace
 
-int runApplication(int argc, char* argv[])
+int runApplication(int argc, char* argv[], const DrivenBy& drivenBy)
 {
     if (wantsVerify(argc, argv))
         return runVerifyOnly(argc, argv);
@@ -144,11 +143,10 @@ int runApplication(int argc, char* argv[])
                             << parser.helpText();
         return 2;
     }
-    std::unique_ptr<TestHook> hook = TestHook::wanted() ? std::make_unique<TestHook>() : nullptr;
-    MainWindow window(hook ? hook->services() : Services {});
+    MainWindow window(drivenBy.services);
     if (parser.isSet(screenshotOption))
         return saveScreenshot(window, parser.value(screenshotOption));
-    SessionSetup session(window, hook ? &TestHook::answerRestore : SessionSetup::askOnDesktop(&window));
+    SessionSetup session(window, drivenBy.answerRestore ? drivenBy.answerRestore : SessionSetup::askOnDesktop(&window));
     if (!session.begin())
         return 1;
     window.setExitHandler([&session] {
@@ -156,12 +154,10 @@ int runApplication(int argc, char* argv[])
         QCoreApplication::exit(0);
     });
     window.show();
-    QTimer::singleShot(0, &window, [&session, &hook, &window] {
+    QTimer::singleShot(0, &window, [&session, &drivenBy, &window] {
         session.offerRestore();
-        if (hook) {
-            hook->attach(window);
-            hook->ready();
-        }
+        if (drivenBy.ready)
+            drivenBy.ready(window);
     });
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 // The draw as the keyboard drives it: real key events sent to whatever has the focus, and the real message
 // boxes answered with Enter, in the real main window.
 #include "fakes/FakeDesktop.h"
+#include "model/Session.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/EntryPanel.h"
@@ -112,7 +113,7 @@ private slots:
         // A stray Enter, then another category's draw: its name stays in its own category.
         pressEnter();
         CategoryPage* key = window->page(3);
-        key->candidates->addItems({ QStringLiteral("企业A"), QStringLiteral("企业B") });
+        window->session().appendNames(3, ListKind::Candidates, { QStringLiteral("企业A"), QStringLiteral("企业B") });
         key->candidateCounter->setText(QStringLiteral("2"));
         QTest::mouseClick(key->drawButton, Qt::LeftButton);
         QVERIFY(window->drawWindow()->isVisible());
@@ -179,13 +180,13 @@ private slots:
     void enterAnswersNoToEveryQuestion()
     {
         CategoryPage* general = window->page(6);
-        general->results->addItems({ QStringLiteral("甲"), QStringLiteral("乙") });
+        window->session().appendNames(6, ListKind::Results, { QStringLiteral("甲"), QStringLiteral("乙") });
         general->drawnCount->setText(QStringLiteral("2"));
 
         QTest::mouseClick(general->withdrawResults, Qt::LeftButton); // 撤
         QTest::mouseClick(general->clearResults, Qt::LeftButton); // 清
         general->presetCount->setText(QStringLiteral("0"));
-        general->candidates->addItem(QStringLiteral("丙"));
+        window->session().appendNames(6, ListKind::Candidates, { QStringLiteral("丙") });
         QTest::mouseClick(general->drawButton, Qt::LeftButton); // 0 of 0 drawn: draw again?
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton); // exit
         QCOMPARE(boxes.size(), 4);
@@ -222,7 +223,7 @@ private slots:
         QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, both.center());
         QVERIFY(!window->drawWindow()->isVisible());
         QVERIFY(!window->context().state.IsRolling);
-        QCOMPARE(window->context().state.CurCategory, 3);
+        QCOMPARE(window->session().currentCategory(), 3);
         QCOMPARE(QApplication::focusWidget(), key->drawButton);
         QCOMPARE(itemsOf(general->candidates), generalNames); // not even shuffled
         QCOMPARE(key->results->count() + general->results->count(), 0);
@@ -230,7 +231,7 @@ private slots:
         QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, both.center());
         QVERIFY(window->drawWindow()->isVisible());
         QVERIFY(window->context().state.IsRolling);
-        QCOMPARE(window->context().state.CurCategory, 6);
+        QCOMPARE(window->session().currentCategory(), 6);
         // The swallowed press took no focus either: the next Enter stops the draw, it does not close it.
         QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
         for (int n = 0; n < 40; ++n)

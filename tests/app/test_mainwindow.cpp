@@ -1,6 +1,7 @@
 #include "app/AppText.h"
 #include "app/Commands.h"
 #include "fakes/FakeDesktop.h"
+#include "model/Session.h"
 #include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
@@ -142,7 +143,7 @@ private slots:
         QVERIFY(!window->entryPanel()->isVisible());
         QCOMPARE(window->drawWindow()->speedBox->currentText(), QStringLiteral("15"));
         const AppState& s = window->context().state;
-        QCOMPARE(s.CurCategory, 0);
+        QCOMPARE(window->session().currentCategory(), 0);
         QCOMPARE(s.EntryTarget, 1);
         QCOMPARE(s.RollSpeed, 15);
         QVERIFY(!s.IsRolling);
@@ -229,7 +230,7 @@ private slots:
 
     void exitAnsweredNoChangesNothing()
     {
-        window->page(3)->candidates->addItem(QStringLiteral("张三"));
+        window->session().appendNames(3, ListKind::Candidates, { QStringLiteral("张三") });
         desk->messageBox.answerNext(IMessageBox::Answer::No);
         QTest::mouseClick(window->findChild<QAbstractButton*>(QStringLiteral("Command2")), Qt::LeftButton);
         QCOMPARE(exits, 0);
@@ -285,7 +286,7 @@ private slots:
     void theDrawWindowHoldsItsControlsWhole()
     {
         window->show();
-        window->page(3)->candidates->addItems({ QStringLiteral("甲"), QStringLiteral("乙") });
+        window->session().appendNames(3, ListKind::Candidates, { QStringLiteral("甲"), QStringLiteral("乙") });
         window->commands().draw.open(3);
         DrawWindowPanel* draw = window->drawWindow();
         QVERIFY(draw->isVisible());
@@ -309,7 +310,7 @@ private slots:
     {
         window->show();
         const QString name = QStringLiteral("内蒙古自治区呼和浩特市赛罕区某某某某某某科技发展有限责任公司第一分公司");
-        window->page(3)->candidates->addItems({ name });
+        window->session().appendNames(3, ListKind::Candidates, { name });
         window->page(3)->presetCount->setText(QStringLiteral("1"));
         window->commands().draw.open(3);
         QLineEdit* nameBox = window->drawWindow()->nameBox;

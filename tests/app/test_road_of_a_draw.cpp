@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "fakes/CandidateWorkbook.h"
 #include "fakes/FakeDesktop.h"
+#include "model/Session.h"
 #include "output/WorkbookCells.h"
 #include "platform/INameList.h"
 #include "ui/BottomBar.h"
@@ -54,7 +55,7 @@ private slots:
         QTest::mouseClick(page->importHistory, Qt::LeftButton);
         QCOMPARE(page->history->count(), 2);
         QTest::mouseClick(page->excludeHistory, Qt::LeftButton);
-        QCOMPARE(window.context().category(3).candidates->items(),
+        QCOMPARE(window.session().names(3, ListKind::Candidates),
                  QStringList({ "甲公司", "丙公司", "丁公司", "乙公司" }));
         QCOMPARE(page->candidateCounter->text(), "4");
 

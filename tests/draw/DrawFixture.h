@@ -2,12 +2,12 @@
 
 #include "app/AppContext.h"
 #include "draw/DrawWindowController.h"
-#include "fakes/FakeMessageBox.h"
 #include "fakes/FakeTimer.h"
 #include "fakes/MemoryControls.h"
 #include "fakes/MemoryPages.h"
 #include "fakes/RecordingSurface.h"
 #include "fakes/ScriptedRandom.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 
 #include <QList>
 #include <QStringList>
@@ -51,6 +51,8 @@ struct DrawFixture
         d.setBackgroundEnabled = [this](bool on) { log.append(on ? QStringLiteral("bg+") : QStringLiteral("bg-")); };
         context.services.messageBox = &messages;
         context.services.random = &random;
+        QObject::connect(&pages.session, &Session::changed,
+                         [this](const SessionChange& change) { lastNotes = change.details; });
     }
 
     Page& page(int i) { return pages[i]; }
@@ -95,11 +97,13 @@ struct DrawFixture
     RecordingSurface surface;
     FakeTimer timer;
 
-    FakeMessageBox messages;
+    ScriptedMessageBox messages;
     ScriptedRandom random;
     AppContext context;
     MemoryPages pages { context };
     DrawWindowController controller { context };
+    // The facts of the last command the session announced.
+    QJsonObject lastNotes;
 };
 
 } // namespace pelorin::test

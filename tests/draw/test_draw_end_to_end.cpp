@@ -1,17 +1,17 @@
 #include "app/AppContext.h"
 #include "app/Commands.h"
-#include "fakes/FakeMessageBox.h"
 #include "fakes/FakeTimer.h"
+#include "fakes/MemoryPages.h"
 #include "fakes/ScriptedRandom.h"
-#include "platform/INameList.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 #include "ui/MainWindow.h"
 
+#include "ui/NameListView.h"
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include "ui/NameListView.h"
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -38,7 +38,7 @@ class DrawEndToEndTest : public QObject
 
     struct Window
     {
-        FakeMessageBox messages;
+        ScriptedMessageBox messages;
         ScriptedRandom random;
         FakeTimer timer;
         std::unique_ptr<MainWindow> window;
@@ -55,6 +55,7 @@ class DrawEndToEndTest : public QObject
         template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
         QWidget* drawWindow() const { return find<QWidget>(QStringLiteral("Picture1")); }
         AppContext& context() { return window->context(); }
+        Session& session() { return window->session(); }
         // Ticks until the pointer stands at angle.
         void rollTo(int angle)
         {
@@ -73,7 +74,7 @@ private slots:
     {
         Window w;
         QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
-        w.context().category(3).candidates->setItems(numbered(5));
+        SessionList(w.session(), 3, ListKind::Candidates).setItems(numbered(5));
         auto* preset = w.find<QLineEdit>(QStringLiteral("Text3_3"));
         QVERIFY(preset);
         preset->setText(QStringLiteral("2"));
@@ -102,7 +103,7 @@ private slots:
         QCOMPARE(w.messages.texts(), QStringList { QStringLiteral("预设定摇取个数已摇完毕。") });
         QVERIFY(!w.drawWindow()->isVisible());
         QVERIFY(w.window->inspectorTabs()->isEnabled());
-        QCOMPARE(w.context().category(3).results->items(),
+        QCOMPARE(SessionList(w.session(), 3, ListKind::Results).items(),
                  (QStringList { QStringLiteral("单位5"), QStringLiteral("单位1") }));
         QCOMPARE(w.find<QLabel>(QStringLiteral("Label2_3"))->text(), QStringLiteral("3"));
     }
@@ -110,7 +111,7 @@ private slots:
     void closeWhileRolling()
     {
         Window w;
-        w.context().category(6).candidates->setItems(numbered(12));
+        SessionList(w.session(), 6, ListKind::Candidates).setItems(numbered(12));
         QTest::mouseClick(w.find<QWidget>(QStringLiteral("Picture5_6")), Qt::LeftButton);
         QVERIFY(w.drawWindow()->isVisible());
         w.rollTo(180);
@@ -118,8 +119,8 @@ private slots:
         QVERIFY(!w.drawWindow()->isVisible());
         QVERIFY(!w.timer.isEnabled());
         QCOMPARE(w.find<QPushButton>(QStringLiteral("Command1"))->text(), QStringLiteral("开始摇号"));
-        QCOMPARE(w.context().category(6).candidates->count(), 12);
-        QVERIFY(w.context().category(6).results->items().isEmpty());
+        QCOMPARE(SessionList(w.session(), 6, ListKind::Candidates).count(), 12);
+        QVERIFY(SessionList(w.session(), 6, ListKind::Results).items().isEmpty());
         QCOMPARE(w.drawWindow()->width(), 467);
     }
 
@@ -134,7 +135,7 @@ private slots:
         // Pictures of the draw window for looking at by eye; they are kept beside the build.
         QFETCH(int, count);
         Window w;
-        w.context().category(3).candidates->setItems(numbered(count));
+        SessionList(w.session(), 3, ListKind::Candidates).setItems(numbered(count));
         w.find<QLineEdit>(QStringLiteral("Text3_3"))->setText(QStringLiteral("3"));
         w.window->commands().draw.open(3);
         w.rollTo(135);

@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(f.messages.texts(), QStringList { message });
         QCOMPARE(f.messages.shown.first().title, text::windowCaption());
         QCOMPARE(f.messages.shown.first().icon, IMessageBox::Icon::Information);
-        QCOMPARE(f.context.state.CurCategory, 0);
+        QCOMPARE(f.context.session->currentCategory(), 0);
         QVERIFY(f.log.isEmpty());
         QVERIFY(!f.timer.isEnabled());
         QCOMPARE(f.page(3).candidates.count(), candidates);
@@ -66,7 +66,7 @@ private slots:
         f.page(3).presetCount.setText(QStringLiteral(" 3"));
         f.nameBox.setText(QStringLiteral("1_旧"));
         f.controller.open(3);
-        QCOMPARE(f.context.state.CurCategory, 3);
+        QCOMPARE(f.context.session->currentCategory(), 3);
         QCOMPARE(f.backdrop.bounds(), QRect(0, 0, 12900, 10740));
         // Centred 7000 wide with the offset, then widened and centred again by the start.
         QCOMPARE(f.window.boundsSet.first(), QRect(2950, 1370, 7000, 7000));
@@ -204,7 +204,7 @@ private slots:
         f.controller.open(1);
         QVERIFY(f.context.state.IsRolling);
         f.controller.open(5);
-        QCOMPARE(f.context.state.CurCategory, 1);
+        QCOMPARE(f.context.session->currentCategory(), 1);
         QCOMPARE(f.context.state.WheelCount, 4);
         // Between two draws of the open window the same holds.
         f.drawAt(90);

@@ -1,9 +1,9 @@
 #include "app/AppContext.h"
 #include "app/Commands.h"
-#include "fakes/FakeMessageBox.h"
 #include "fakes/FakeTimer.h"
+#include "fakes/MemoryPages.h"
 #include "fakes/ScriptedRandom.h"
-#include "platform/INameList.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
 #include "ui/ProjectorControl.h"
@@ -39,7 +39,7 @@ class ProjectorTest : public QObject
 
     struct Window
     {
-        FakeMessageBox messages;
+        ScriptedMessageBox messages;
         ScriptedRandom random;
         FakeTimer timer;
         std::unique_ptr<MainWindow> window;
@@ -55,11 +55,12 @@ class ProjectorTest : public QObject
         }
         template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
         AppContext& context() { return window->context(); }
+        Session& session() { return window->session(); }
         DrawWindowPanel* draw() const { return window->drawWindow(); }
         ProjectorWindow* mirror() const { return window->projector()->window(); }
         void openDraw(int count, const QString& preset = QStringLiteral("3"))
         {
-            context().category(3).candidates->setItems(numbered(count));
+            SessionList(session(), 3, ListKind::Candidates).setItems(numbered(count));
             find<QLineEdit>(QStringLiteral("Text3_3"))->setText(preset);
             window->commands().draw.open(3);
         }
@@ -128,14 +129,14 @@ private slots:
         w.openDraw(12);
         QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
         w.rollTo(90);
-        const QStringList candidates = w.context().category(3).candidates->items();
+        const QStringList candidates = SessionList(w.session(), 3, ListKind::Candidates).items();
         QTest::mouseClick(w.draw()->projector, Qt::LeftButton);
         ProjectorWindow* mirror = w.mirror();
         QVERIFY(mirror);
         QVERIFY(mirror->isVisible());
         QCOMPARE(mirror->windowTitle(), QStringLiteral("Pelorin 大屏"));
         QVERIFY(mirror->isFullScreen());
-        QCOMPARE(w.context().category(3).candidates->items(), candidates);
+        QCOMPARE(SessionList(w.session(), 3, ListKind::Candidates).items(), candidates);
         QVERIFY(w.context().state.IsRolling);
         QCOMPARE(w.context().state.PointerAngle, 90);
 
@@ -148,7 +149,7 @@ private slots:
 
         QTest::keyClick(mirror, Qt::Key_Return);
         QVERIFY(!w.context().state.IsRolling);
-        QCOMPARE(w.context().category(3).results->count(), 1);
+        QCOMPARE(SessionList(w.session(), 3, ListKind::Results).count(), 1);
         QTest::keyClick(mirror, Qt::Key_Return);
         QVERIFY(w.context().state.IsRolling);
 
@@ -156,7 +157,7 @@ private slots:
         QVERIFY(!w.mirror() || !w.mirror()->isVisible());
         QVERIFY(w.draw()->isVisible());
         QVERIFY(w.context().state.IsRolling);
-        QCOMPARE(w.context().category(3).results->count(), 1);
+        QCOMPARE(SessionList(w.session(), 3, ListKind::Results).count(), 1);
     }
 
     void f11TogglesTheMirror()
@@ -202,12 +203,12 @@ private slots:
         QTest::keyClick(startStop, Qt::Key_Return);
         QCOMPARE(startStop->text(), QStringLiteral("停止中…"));
         QTest::keyClick(startStop, Qt::Key_Return);
-        QCOMPARE(w.context().category(3).results->count(), 0);
+        QCOMPARE(SessionList(w.session(), 3, ListKind::Results).count(), 0);
         for (int n = 0; n < 1000 && w.context().state.IsRolling; ++n)
             w.timer.fire();
         QVERIFY(!w.context().state.IsRolling);
         QCOMPARE(w.find<QLineEdit>(QStringLiteral("Text1"))->text(), QStringLiteral("04_") + numbered(12)[3]);
-        QCOMPARE(w.context().category(3).results->items(), QStringList { numbered(12)[3] });
+        QCOMPARE(SessionList(w.session(), 3, ListKind::Results).items(), QStringList { numbered(12)[3] });
         QCOMPARE(startStop->text(), QStringLiteral("开始摇号"));
 
         // Kept for the next run.

@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(f.page(3).results.items(), names({ "c2" }));
         QCOMPARE(f.startStop.text(), QStringLiteral("开始摇号"));
         QCOMPARE(f.random.ranges.size(), asked);
-        QCOMPARE(f.context.notes.take().value(QStringLiteral("slowStop")).toBool(true), false);
+        QCOMPARE(f.lastNotes.value(QStringLiteral("slowStop")).toBool(true), false);
     }
 
     void theBoxTickedWhileTheWheelTurnsHoldsFromTheNextDraw()
@@ -189,7 +189,7 @@ private slots:
         f.controller.startStop();
         QVERIFY(!f.controller.slowStop().isRunning());
         QCOMPARE(f.page(3).results.count(), 1);
-        QCOMPARE(f.context.notes.take().value(QStringLiteral("slowStop")).toBool(true), false);
+        QCOMPARE(f.lastNotes.value(QStringLiteral("slowStop")).toBool(true), false);
 
         f.controller.startStop(); // the next draw starts with the box ticked
         QVERIFY(f.rollTo(90));
@@ -198,7 +198,7 @@ private slots:
         QVERIFY(f.controller.slowStop().isRunning());
         f.runOut();
         QCOMPARE(f.page(3).results.count(), 2);
-        QCOMPARE(f.context.notes.take().value(QStringLiteral("slowStop")).toBool(), true);
+        QCOMPARE(f.lastNotes.value(QStringLiteral("slowStop")).toBool(), true);
     }
 
     void optionOnTakesTheNameWhereThePointerRests()
@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(f.page(3).candidateCounter.text(), QStringLiteral("11"));
         QCOMPARE(f.drawnBox.text(), QStringLiteral("1"));
         QCOMPARE(f.startStop.text(), QStringLiteral("开始摇号"));
-        const QJsonObject notes = f.context.notes.take();
+        const QJsonObject notes = f.lastNotes;
         QCOMPARE(notes.value(QStringLiteral("slowStop")).toBool(), true);
         QCOMPARE(notes.value(QStringLiteral("slowStopPressAngle")).toInt(), 60);
         QCOMPARE(notes.value(QStringLiteral("slowStopTurn")).toInteger(), 360 * 12 + 5 * 360 + 100);

@@ -3,23 +3,23 @@
 #include "app/Controls.h"
 #include "fakes/FakeClipboard.h"
 #include "fakes/FakeClock.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeInputBox.h"
-#include "fakes/FakeMessageBox.h"
-#include "fakes/FakeShell.h"
 #include "fakes/FakeTimer.h"
 #include "fakes/ScriptedRandom.h"
+#include "platform/scripted/ScriptedFileDialog.h"
+#include "platform/scripted/ScriptedInputBox.h"
+#include "platform/scripted/ScriptedMessageBox.h"
+#include "platform/scripted/ScriptedShell.h"
 
 namespace pelorin::test {
 
 // Every outside service as a fake, for driving the real main window: MainWindow w(desk.services(), &desk.timer).
 struct FakeDesktop
 {
-    FakeMessageBox messageBox;
-    FakeInputBox inputBox;
-    FakeFileDialog fileDialog;
+    ScriptedMessageBox messageBox;
+    ScriptedInputBox inputBox;
+    ScriptedFileDialog fileDialog;
     FakeClipboard clipboard;
-    FakeShell shell;
+    ScriptedShell shell;
     FakeClock clock;
     ScriptedRandom random;
     FakeTimer timer;

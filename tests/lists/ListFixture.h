@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "fakes/FakeMessageBox.h"
 #include "fakes/MemoryControls.h"
 #include "fakes/MemoryPages.h"
 #include "fakes/ScriptedRandom.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 
 #include <QStringList>
 #include <array>
@@ -41,14 +41,14 @@ struct ListFixture
     MemoryTextControl headingCaption { QStringLiteral("手工直接录入或者复制名单：") };
     MemoryTextControl text;
 
-    FakeMessageBox messageBox;
+    ScriptedMessageBox messageBox;
     ScriptedRandom random;
     AppContext context;
     MemoryPages pages { context };
 };
 
 // Fills a list with the given names.
-inline void fill(INameList& list, const QStringList& names)
+inline void fill(SessionList& list, const QStringList& names)
 {
     list.setItems(names);
 }

@@ -1,12 +1,13 @@
 #include "app/AppContext.h"
 #include "app/AppText.h"
 #include "fakes/FakeClock.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeMessageBox.h"
 #include "fakes/FakeSpreadsheet.h"
 #include "fakes/MemoryControls.h"
 #include "fakes/MemoryPages.h"
 #include "lists/WorkbookImport.h"
+#include "model/Session.h"
+#include "platform/scripted/ScriptedFileDialog.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 #include "settings/FileSettingsStore.h"
 #include "settings/RegistrySettings.h"
 
@@ -53,8 +54,8 @@ struct Rig
 
     AppContext context;
     MemoryPages pages { context };
-    FakeMessageBox box;
-    FakeFileDialog dialog;
+    ScriptedMessageBox box;
+    ScriptedFileDialog dialog;
     FakeClock clock;
     FakeSpreadsheet sheets;
     QTemporaryDir dir;
@@ -169,14 +170,12 @@ private slots:
         rig.page(4).candidates.setItems({ QStringLiteral("甲") });
         rig.page(4).history.setItems({ QStringLiteral("乙") });
         rig.page(4).candidateCounter.setText(QStringLiteral("1"));
-        AppState& state = rig.context.state;
-        state.CurCategory = 1;
-        state.SourceFolder = QStringLiteral("E:\\上次");
-        state.SourceFileTail = QStringLiteral("\\上次.xls");
-        state.ImportStamp = QStringLiteral("20240101000000");
-        state.ExportPath = QStringLiteral("E:\\上次\\上次_摇号导出（副组长）名单_20240101000000.xls");
-        state.HasImportedCandidates = true;
-        const AppState before = state;
+        Session& session = *rig.context.session;
+        session.setCurrentCategory(1);
+        session.setExportTexts({ QStringLiteral("E:\\上次"), QStringLiteral("\\上次.xls"),
+                                 QStringLiteral("20240101000000"),
+                                 QStringLiteral("E:\\上次\\上次_摇号导出（副组长）名单_20240101000000.xls"), true });
+        const ExportTexts before = session.exportTexts();
 
         rig.dialog.chooseNext(QStringLiteral("   "), QString());
         rig.import.importCandidates(4);
@@ -186,11 +185,12 @@ private slots:
         QCOMPARE(rig.page(4).candidates.items(), QStringList { QStringLiteral("甲") });
         QCOMPARE(rig.page(4).history.items(), QStringList { QStringLiteral("乙") });
         QCOMPARE(rig.page(4).candidateCounter.text(), QStringLiteral("1"));
-        QCOMPARE(state.CurCategory, before.CurCategory);
-        QCOMPARE(state.SourceFolder, before.SourceFolder);
-        QCOMPARE(state.SourceFileTail, before.SourceFileTail);
-        QCOMPARE(state.ImportStamp, before.ImportStamp);
-        QCOMPARE(state.ExportPath, before.ExportPath);
+        const ExportTexts& texts = session.exportTexts();
+        QCOMPARE(session.currentCategory(), 1);
+        QCOMPARE(texts.sourceFolder, before.sourceFolder);
+        QCOMPARE(texts.sourceFileTail, before.sourceFileTail);
+        QCOMPARE(texts.importStamp, before.importStamp);
+        QCOMPARE(texts.exportPath, before.exportPath);
         QVERIFY(rig.sheets.opened.isEmpty());
         QVERIFY(rig.box.shown.isEmpty());
         QCOMPARE(rig.remembered(QStringLiteral("Software\\PLRNpath")), QStringLiteral("D:\\名单"));
@@ -250,13 +250,13 @@ private slots:
         rig.dialog.chooseNext(path, bareName);
         rig.import.importCandidates(category);
 
-        const AppState& state = rig.context.state;
-        QCOMPARE(state.SourceFolder, folder);
-        QCOMPARE(state.SourceFileTail, tail);
-        QCOMPARE(state.ImportStamp, QStringLiteral("20240305140709"));
-        QCOMPARE(state.ExportPath, exportPath);
-        QCOMPARE(state.CurCategory, category);
-        QVERIFY(state.HasImportedCandidates);
+        const ExportTexts& texts = rig.context.session->exportTexts();
+        QCOMPARE(texts.sourceFolder, folder);
+        QCOMPARE(texts.sourceFileTail, tail);
+        QCOMPARE(texts.importStamp, QStringLiteral("20240305140709"));
+        QCOMPARE(texts.exportPath, exportPath);
+        QCOMPARE(rig.context.session->currentCategory(), category);
+        QVERIFY(texts.hasImportedCandidates);
         QCOMPARE(rig.remembered(QStringLiteral("Software\\PLRNpath")), folder);
     }
 
@@ -288,7 +288,7 @@ private slots:
         rig.sheets.setColumnB(path, { QStringLiteral("甲") });
         rig.dialog.chooseNext(path);
         rig.import.importCandidates(5);
-        QCOMPARE(rig.context.state.ExportPath,
+        QCOMPARE(rig.context.session->exportTexts().exportPath,
                  rig.dir.path() + QStringLiteral("/企业名单_摇号导出（其它企业）名单_20240305140709.") + extension);
         QCOMPARE(rig.page(5).candidates.items(), QStringList { QStringLiteral("甲") });
     }
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(page.candidateCounter.text(), QStringLiteral("1"));
         QCOMPARE(rig.remembered(key), QStringLiteral("D:\\上次"));
         // The workbook was chosen, so the export names follow it even though it could not be read.
-        QCOMPARE(rig.context.state.HasImportedCandidates, !history);
+        QCOMPARE(rig.context.session->exportTexts().hasImportedCandidates, !history);
     }
 
     void mostNamesFit()

@@ -1,10 +1,11 @@
 #include "app/AppContext.h"
 #include "app/AppText.h"
 #include "fakes/FakeClock.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeMessageBox.h"
-#include "fakes/MemoryControls.h"
+#include "fakes/MemoryPages.h"
 #include "lists/WorkbookImport.h"
+#include "model/Session.h"
+#include "platform/scripted/ScriptedFileDialog.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 #include "settings/FileSettingsStore.h"
 #include "workbook/Spreadsheet.h"
 
@@ -51,7 +52,6 @@ struct Rig
 {
     explicit Rig(const QString& folder)
     {
-        context.category(3) = { &candidates, &results, &history, &counter, &preset, &drawn };
         Services& services = context.services;
         services.messageBox = &box;
         services.fileDialog = &dialog;
@@ -61,11 +61,13 @@ struct Rig
         services.programFolder = folder;
     }
 
-    MemoryNameList candidates, results, history;
-    MemoryTextControl counter { QStringLiteral("XXXX") }, preset { QStringLiteral("1") }, drawn { QStringLiteral("0") };
     AppContext context;
-    FakeMessageBox box;
-    FakeFileDialog dialog;
+    MemoryPages pages { context };
+    SessionList& candidates = pages[3].candidates;
+    SessionList& history = pages[3].history;
+    SessionText& counter = pages[3].candidateCounter;
+    ScriptedMessageBox box;
+    ScriptedFileDialog dialog;
     FakeClock clock;
     workbook::Spreadsheet spreadsheet;
     QTemporaryDir settingsDir;
@@ -114,9 +116,9 @@ private slots:
         QCOMPARE(rig.candidates.items(),
                  QStringList({ QStringLiteral("甲公司"), QStringLiteral(" 乙 公司 "), QStringLiteral("甲公司") }));
         QCOMPARE(rig.counter.text(), QStringLiteral("3"));
-        QCOMPARE(rig.context.state.SourceFolder, m_dir.path());
+        QCOMPARE(rig.context.session->exportTexts().sourceFolder, m_dir.path());
         const QString stem = fileName.left(fileName.lastIndexOf(QLatin1Char('.')));
-        QCOMPARE(rig.context.state.ExportPath,
+        QCOMPARE(rig.context.session->exportTexts().exportPath,
                  m_dir.filePath(stem + QStringLiteral("_摇号导出（重点企业）名单_20240305140709.") + extension));
 
         rig.dialog.chooseNext(m_dir.filePath(fileName));

@@ -1,5 +1,6 @@
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeSpreadsheet.h"
+#include "model/Session.h"
 #include "settings/FileSettingsStore.h"
 #include "ui/MainWindow.h"
 
@@ -58,7 +59,7 @@ private slots:
         QCOMPARE(itemsOf(window.findChild<NameListView*>(QStringLiteral("List4_3"))),
                  QStringList { QStringLiteral("乙公司") });
         QCOMPARE(itemsOf(window.findChild<NameListView*>(QStringLiteral("List1_4"))), QStringList());
-        QCOMPARE(window.context().state.ExportPath,
+        QCOMPARE(window.session().exportTexts().exportPath,
                  QStringLiteral("D:\\名单\\企业_摇号导出（重点企业）名单_20240305140709.xls"));
         QVERIFY(desk.messageBox.shown.isEmpty());
     }

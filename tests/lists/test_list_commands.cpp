@@ -49,13 +49,13 @@ void TestListCommands::handBack_data()
     const QStringList none;
 
     QTest::newRow("撤 Yes") << false << Answer::Yes << ab << xab << none << u"3"_qs << u"0"_qs;
-    QTest::newRow("撤 No") << false << Answer::No << ab << x << ab << u"7"_qs << u"2"_qs;
-    QTest::newRow("撤 Yes, no results") << false << Answer::Yes << none << x << none << u"7"_qs << u"2"_qs;
+    QTest::newRow("撤 No") << false << Answer::No << ab << x << ab << u"XXXX"_qs << u"2"_qs;
+    QTest::newRow("撤 Yes, no results") << false << Answer::Yes << none << x << none << u"XXXX"_qs << u"2"_qs;
     QTest::newRow("撤 Yes, duplicate kept twice")
         << false << Answer::Yes << x << QStringList { u"X"_qs, u"X"_qs } << none << u"2"_qs << u"0"_qs;
     QTest::newRow("清 Yes") << true << Answer::Yes << ab << xab << none << u"3"_qs << u"0"_qs;
-    QTest::newRow("清 No") << true << Answer::No << ab << x << none << u"7"_qs << u"0"_qs;
-    QTest::newRow("清 Yes, no results") << true << Answer::Yes << none << x << none << u"7"_qs << u"0"_qs;
+    QTest::newRow("清 No") << true << Answer::No << ab << x << none << u"XXXX"_qs << u"0"_qs;
+    QTest::newRow("清 Yes, no results") << true << Answer::Yes << none << x << none << u"XXXX"_qs << u"0"_qs;
 }
 
 void TestListCommands::handBack()
@@ -72,8 +72,8 @@ void TestListCommands::handBack()
     ListFixture::Page& page = f.page(4);
     fill(page.candidates, { u"X"_qs });
     fill(page.results, results);
-    // Stale on purpose, to see which counters the command rewrites.
-    page.candidateCounter.setText(u"7"_qs);
+    // The counter shows no count yet and the drawn count was typed: what shows afterwards tells which
+    // counters the command rewrote.
     page.drawnCount.setText(u"2"_qs);
     f.messageBox.answerNext(answer);
 
@@ -125,12 +125,12 @@ void TestListCommands::deleteSelected()
     QFETCH(QString, counter);
 
     ListFixture f;
-    MemoryNameList& list = history ? f.page(6).history : f.page(6).candidates;
+    SessionList& list = history ? f.page(6).history : f.page(6).candidates;
     fill(list, { u"A"_qs, u"B"_qs, u"C"_qs });
     list.setSelectedIndex(selected);
 
     ListCommands commands(f.context);
-    history ? commands.deleteSelectedHistory(6) : commands.deleteSelectedCandidate(6);
+    history ? commands.deleteSelectedHistory(6, selected) : commands.deleteSelectedCandidate(6, selected);
 
     QCOMPARE(list.items(), after);
     QCOMPARE(f.page(6).candidateCounter.text(), counter);
@@ -146,12 +146,12 @@ void TestListCommands::returnSelectedResult()
     page.drawnCount.setText(u"3"_qs);
     ListCommands commands(f.context);
 
-    commands.returnSelectedResult(0);
+    commands.returnSelectedResult(0, page.results.selectedIndex());
     QCOMPARE(page.results.count(), 3);
     QCOMPARE(page.drawnCount.text(), u"3"_qs);
 
     page.results.setSelectedIndex(1);
-    commands.returnSelectedResult(0);
+    commands.returnSelectedResult(0, page.results.selectedIndex());
     QCOMPARE(page.candidates.items(), (QStringList { u"X"_qs, u"B"_qs }));
     QCOMPARE(page.results.items(), (QStringList { u"A"_qs, u"C"_qs }));
     QCOMPARE(page.drawnCount.text(), u"2"_qs);
@@ -178,10 +178,13 @@ void TestListCommands::clearHistoryKeepsCounters()
 {
     ListFixture f;
     fill(f.page(1).history, { u"A"_qs, u"B"_qs });
+    fill(f.page(1).candidates, QStringList(9, u"名"_qs));
     f.page(1).candidateCounter.setText(u"9"_qs);
+    f.page(1).drawnCount.setText(u"4"_qs);
     ListCommands(f.context).clearHistory(1);
     QCOMPARE(f.page(1).history.count(), 0);
     QCOMPARE(f.page(1).candidateCounter.text(), u"9"_qs);
+    QCOMPARE(f.page(1).drawnCount.text(), u"4"_qs);
 }
 
 void TestListCommands::handBackStopsAtTheListLimit_data()
@@ -215,7 +218,7 @@ void TestListCommands::handBackStopsAtTheListLimit()
     ListCommands commands(f.context);
     switch (command) {
     case 0:
-        commands.returnSelectedResult(3);
+        commands.returnSelectedResult(3, page.results.selectedIndex());
         break;
     case 1:
         commands.withdrawResults(3);

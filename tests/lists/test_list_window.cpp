@@ -1,5 +1,6 @@
-#include "fakes/FakeMessageBox.h"
 #include "fakes/ScriptedRandom.h"
+#include "model/Session.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 #include "ui/MainWindow.h"
 
 #include "ui/NameListView.h"
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
 #include <QTest>
 
 using namespace pelorin;
@@ -63,6 +65,14 @@ struct Window
     {
         return find<NameListView>(name + u'_' + QString::number(i));
     }
+    // Appends names to a page's list as a command would.
+    void add(const QString& name, int i, const QStringList& names)
+    {
+        const ListKind kind = name == u"List1"_qs ? ListKind::Candidates
+            : name == u"List5"_qs                 ? ListKind::Results
+                                                  : ListKind::History;
+        window.session().appendNames(i, kind, names);
+    }
     QString label(int i) const { return find<QLabel>(u"Label2_"_qs + QString::number(i))->text(); }
     QString drawn(int i) const { return find<QLineEdit>(u"Text6_"_qs + QString::number(i))->text(); }
 
@@ -80,7 +90,7 @@ struct Window
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
     }
 
-    FakeMessageBox messageBox;
+    ScriptedMessageBox messageBox;
     ScriptedRandom random;
     MainWindow window;
 };
@@ -130,9 +140,9 @@ void TestListWindow::handBackButtons()
     QFETCH(QString, drawnCount);
 
     Window w;
-    w.list(u"List1"_qs, 3)->addItem(u"X"_qs);
+    w.add(u"List1"_qs, 3, { u"X"_qs });
     w.find<QLabel>(u"Label2_3"_qs)->setText(u"1"_qs);
-    w.list(u"List5"_qs, 3)->addItems({ u"A"_qs, u"B"_qs });
+    w.add(u"List5"_qs, 3, { u"A"_qs, u"B"_qs });
     w.find<QLineEdit>(u"Text6_3"_qs)->setText(u"2"_qs);
     w.messageBox.answerNext(answer);
 
@@ -151,14 +161,16 @@ void TestListWindow::deleteButtons()
     Window w;
     NameListView* candidates = w.list(u"List1"_qs, 6);
     NameListView* results = w.list(u"List5"_qs, 6);
-    candidates->addItems({ u"A"_qs, u"B"_qs, u"C"_qs });
-    results->addItems({ u"R1"_qs, u"R2"_qs, u"R3"_qs });
+    w.add(u"List1"_qs, 6, { u"A"_qs, u"B"_qs, u"C"_qs });
+    w.add(u"List5"_qs, 6, { u"R1"_qs, u"R2"_qs, u"R3"_qs });
+    w.find<QLineEdit>(u"Text6_6"_qs)->setText(u"9"_qs);
 
     w.click(w.button(u"Command4"_qs, 6));
     w.click(w.button(u"Command20"_qs, 6));
     QCOMPARE(itemsOf(candidates), (QStringList { u"A"_qs, u"B"_qs, u"C"_qs }));
     QCOMPARE(results->count(), 3);
-    QCOMPARE(w.label(6), u"XXXX"_qs);
+    QCOMPARE(w.label(6), u"3"_qs);
+    QCOMPARE(w.drawn(6), u"9"_qs);
 
     w.select(candidates, 1);
     w.click(w.button(u"Command4"_qs, 6));
@@ -177,7 +189,7 @@ void TestListWindow::deleteButtons()
 void TestListWindow::clearCandidatesButton()
 {
     Window w;
-    w.list(u"List1"_qs, 3)->addItems({ u"A"_qs, u"B"_qs });
+    w.add(u"List1"_qs, 3, { u"A"_qs, u"B"_qs });
     w.find<QLabel>(u"Label2_3"_qs)->setText(u"2"_qs);
     w.click(w.button(u"Command27"_qs, 3));
     QCOMPARE(w.list(u"List1"_qs, 3)->count(), 0);
@@ -187,7 +199,7 @@ void TestListWindow::clearCandidatesButton()
 void TestListWindow::manualEntryCommit()
 {
     Window w;
-    w.list(u"List1"_qs, 6)->addItem(u"旧"_qs);
+    w.add(u"List1"_qs, 6, { u"旧"_qs });
     w.click(w.button(u"Command9"_qs, 6));
 
     auto* panel = w.find<QWidget>(u"Picture6"_qs);
@@ -239,7 +251,7 @@ void TestListWindow::shuffleLeavesNothingSelectedOnScreen()
 {
     Window w;
     NameListView* list = w.list(u"List1"_qs, 6);
-    list->addItems({ u"甲"_qs, u"乙"_qs, u"丙"_qs, u"丁"_qs });
+    w.add(u"List1"_qs, 6, { u"甲"_qs, u"乙"_qs, u"丙"_qs, u"丁"_qs });
     w.select(list, 2);
     QVERIFY(list->selectionModel()->hasSelection());
     w.click(w.button(u"Command26"_qs, 6));
@@ -251,11 +263,11 @@ void TestListWindow::shuffleLeavesNothingSelectedOnScreen()
 void TestListWindow::excludeButton()
 {
     Window w;
-    w.list(u"List1"_qs, 3)->addItems({ u"张三"_qs, u"李四"_qs, u"张三"_qs });
+    w.add(u"List1"_qs, 3, { u"张三"_qs, u"李四"_qs, u"张三"_qs });
     w.click(w.button(u"Command6"_qs, 3));
     QCOMPARE(w.messageBox.texts(), QStringList { u"还没有导入历史摇出对象名单。"_qs });
 
-    w.list(u"List4"_qs, 3)->addItem(u"张三"_qs);
+    w.add(u"List4"_qs, 3, { u"张三"_qs });
     w.click(w.button(u"Command6"_qs, 3));
     QCOMPARE(itemsOf(w.list(u"List1"_qs, 3)), (QStringList { u"李四"_qs, u"张三"_qs }));
     QCOMPARE(w.label(3), u"2"_qs);

@@ -60,7 +60,7 @@ void TestManualEntry::openingLaysOutThePanel()
     ManualEntry entry(f.context);
     history ? entry.openForHistory(category) : entry.openForCandidates(category);
 
-    QCOMPARE(f.context.state.CurCategory, category);
+    QCOMPARE(f.context.session->currentCategory(), category);
     QCOMPARE(f.context.state.EntryTarget, target);
     QCOMPARE(f.headingCaption.text(), caption);
     QCOMPARE(f.visibilityLog, shownInOrder);
@@ -163,7 +163,7 @@ void TestManualEntry::closeChangesNoList()
     QCOMPARE(f.page(4).history.count(), 0);
     QCOMPARE(f.page(4).candidates.count(), 0);
     QCOMPARE(f.context.state.EntryTarget, 4);
-    QCOMPARE(f.context.state.CurCategory, 4);
+    QCOMPARE(f.context.session->currentCategory(), 4);
     QCOMPARE(f.text.text(), u"甲"_qs);
 }
 
@@ -185,7 +185,7 @@ void TestManualEntry::commitStopsAtTheListLimit()
     QFETCH(bool, accepted);
 
     ListFixture f;
-    INameList& list = history ? static_cast<INameList&>(f.page(0).history) : f.page(0).candidates;
+    SessionList& list = history ? f.page(0).history : f.page(0).candidates;
     fill(list, QStringList(existing, u"名"_qs));
     ManualEntry entry(f.context);
     history ? entry.openForHistory(0) : entry.openForCandidates(0);

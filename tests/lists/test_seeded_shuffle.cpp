@@ -2,11 +2,12 @@
 #include "PositionChiSquare.h"
 #include "app/AppContext.h"
 #include "fakes/CountingSeeds.h"
-#include "fakes/MemoryControls.h"
+#include "fakes/MemoryPages.h"
+#include "lists/ListCommands.h"
 #include "lists/ListFingerprint.h"
-#include "lists/SeededShuffle.h"
 #include "lists/SeededStream.h"
 #include "lists/Shuffle.h"
+#include "model/ChangeNotes.h"
 
 #include <QCryptographicHash>
 #include <QJsonObject>
@@ -113,20 +114,20 @@ private slots:
     void aShuffleNotesWhatRecomputesIt()
     {
         AppContext context;
-        MemoryNameList candidates;
+        MemoryPages pages(context);
         CountingSeeds seeds;
-        context.category(2).candidates = &candidates;
         context.services.seeds = &seeds;
+        QJsonObject notes;
+        connect(&pages.session, &Session::changed, [&](const SessionChange& c) { notes = c.details; });
         const QStringList before = { "甲", "乙", "甲", "", "丙" };
-        candidates.setItems(before);
-        QVERIFY(shuffleCandidatesWithNewSeed(context, 2));
-        const QJsonObject notes = context.notes.take();
+        pages[2].candidates.setItems(before);
+        shuffleWithNewSeed(context, 2);
         QCOMPARE(seeds.given.size(), 1);
         QCOMPARE(notes.value(shufflenotes::Seed).toString(), seeds.given.front().hex());
         QCOMPARE(notes.value(shufflenotes::Count).toInt(), 5);
         QCOMPARE(notes.value(shufflenotes::Fingerprint).toString(), listFingerprint(before));
         SeededStream again(seeds.given.front());
-        QCOMPARE(candidates.items(), shuffledItems(before, again));
+        QCOMPARE(pages[2].candidates.items(), shuffledItems(before, again));
     }
 };
 

@@ -1,8 +1,8 @@
 #include "app/AppContext.h"
 #include "fakes/FakeClipboard.h"
-#include "fakes/FakeMessageBox.h"
-#include "fakes/MemoryControls.h"
+#include "fakes/MemoryPages.h"
 #include "output/ClipboardCopy.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 
 #include <QTest>
 
@@ -16,15 +16,12 @@ private slots:
     void init()
     {
         context = std::make_unique<AppContext>();
+        pages = std::make_unique<MemoryPages>(*context);
         clipboard.content = QStringLiteral("earlier");
         clipboard.clears = 0;
         box.shown.clear();
         context->services.clipboard = &clipboard;
         context->services.messageBox = &box;
-        for (int i = 0; i < CategoryCount; ++i)
-            context->category(i).results = &results[i];
-        for (auto& r : results)
-            r.clear();
     }
 
     void copiesEveryNameWithCrLf_data()
@@ -39,7 +36,7 @@ private slots:
     {
         QFETCH(QStringList, names);
         QFETCH(QString, text);
-        results[3].setItems(names);
+        (*pages)[3].results.setItems(names);
         ClipboardCopy(*context).copyResults(3);
         QCOMPARE(clipboard.content, text);
         QCOMPARE(clipboard.clears, 1);
@@ -58,7 +55,7 @@ private slots:
 
     void messageNamesTheFreeList()
     {
-        results[6].append(QStringLiteral("甲"));
+        (*pages)[6].results.setItems({ QStringLiteral("甲") });
         ClipboardCopy(*context).copyResults(6);
         QCOMPARE(box.lastText(), QStringLiteral("摇出的“摇号名单”名单已复制到电脑粘贴板。"));
     }
@@ -66,8 +63,8 @@ private slots:
 private:
     std::unique_ptr<AppContext> context;
     FakeClipboard clipboard;
-    FakeMessageBox box;
-    MemoryNameList results[CategoryCount];
+    ScriptedMessageBox box;
+    std::unique_ptr<MemoryPages> pages;
 };
 
 QTEST_GUILESS_MAIN(ClipboardCopyTest)

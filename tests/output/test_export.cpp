@@ -1,16 +1,17 @@
 #include "app/Commands.h"
 #include "fakes/FakeDesktop.h"
 #include "lists/ImportPaths.h"
+#include "model/Session.h"
 #include "output/WorkbookCells.h"
 #include "ui/CategoryPage.h"
 #include "ui/MainWindow.h"
 
 #include "platform/ISpreadsheet.h"
+#include "ui/NameListView.h"
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
-#include "ui/NameListView.h"
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -85,7 +86,7 @@ private slots:
         const QString path = dir->filePath("a.b_摇号导出（重点企业）名单_20240305140709.xlsx");
         QCOMPARE(desk->shell.opened, QStringList { path });
 
-        window->page(3)->results->addItem(QStringLiteral("乙"));
+        window->session().appendNames(3, ListKind::Results, { QStringLiteral("乙") });
         desk->messageBox.answerNext(IMessageBox::Answer::No);
         click(QStringLiteral("Command13_3"));
         QCOMPARE(desk->messageBox.lastText(), "文件已存在，是否覆盖？\n" + QDir::toNativeSeparators(path));
@@ -162,7 +163,7 @@ private slots:
         expectCells(path, { { "A1", "重点企业名单：" }, { "B1", "甲公司" } });
 
         // The typed name leads the offered name; the category word is the current category's.
-        window->context().state.CurCategory = 3;
+        window->session().setCurrentCategory(3);
         desk->inputBox.answers.enqueue(QStringLiteral("春季"));
         click(QStringLiteral("Command15"));
         QVERIFY(desk->fileDialog.opened.last().folder.endsWith("/春季_摇号导出（重点企业）名单_20261207090507.xlsx"));
@@ -215,7 +216,7 @@ private slots:
         QCOMPARE(desk->shell.opened.last(), dir->filePath("team_摇号导出（组长）名单_20260102080000.xlsx"));
 
         // The export-all's word is the category of the last draw, not of the import.
-        window->context().state.CurCategory = 3;
+        window->session().setCurrentCategory(3);
         desk->inputBox.answers.enqueue(QStringLiteral("春季"));
         click(QStringLiteral("Command15"));
         QCOMPARE(desk->shell.opened.last(), dir->filePath("春季_摇号导出（重点企业）名单_20260102080000.xlsx"));
@@ -225,7 +226,9 @@ private slots:
     {
         // A folder that does not exist stands for any folder that cannot be written.
         imported(QStringLiteral("team.xls"), 3);
-        window->context().state.SourceFolder = dir->filePath("missing");
+        ExportTexts texts = window->session().exportTexts();
+        texts.sourceFolder = dir->filePath("missing");
+        window->session().setExportTexts(texts);
         addResults(3, { "甲" });
         click(QStringLiteral("Command13_3"));
         QVERIFY(desk->messageBox.lastText().startsWith("导出失败：team_摇号导出（重点企业）名单_20240305140709.xls\n"));
@@ -257,18 +260,22 @@ private:
         QVERIFY2(button, qPrintable(name));
         button->click();
     }
-    void addResults(Category i, const QStringList& names) { window->page(i)->results->addItems(names); }
+    void addResults(Category i, const QStringList& names)
+    {
+        window->session().appendNames(i, ListKind::Results, names);
+    }
     // The state a candidate import of dir/fileName for category i at the fake clock's time leaves.
     void imported(const QString& fileName, Category i)
     {
-        AppState& s = window->context().state;
-        s.SourceFolder = dir->path();
-        s.SourceFileTail = QLatin1Char('/') + fileName;
-        s.ImportStamp = QStringLiteral("20240305140709");
-        s.CurCategory = static_cast<std::int16_t>(i);
-        s.ExportPath = importpaths::exportPathOf(s.SourceFolder, s.SourceFileTail, categoryName(i), s.ImportStamp,
+        ExportTexts s;
+        s.sourceFolder = dir->path();
+        s.sourceFileTail = QLatin1Char('/') + fileName;
+        s.importStamp = QStringLiteral("20240305140709");
+        s.exportPath = importpaths::exportPathOf(s.sourceFolder, s.sourceFileTail, categoryName(i), s.importStamp,
                                                  importpaths::extensionOf(fileName));
-        s.HasImportedCandidates = true;
+        s.hasImportedCandidates = true;
+        window->session().setCurrentCategory(i);
+        window->session().setExportTexts(s);
     }
     void expectCells(const QString& path, const QMap<QString, QString>& expected)
     {

@@ -5,7 +5,7 @@
 #include "fakes/CandidateWorkbook.h"
 #include "fakes/CountingSeeds.h"
 #include "fakes/FakeDesktop.h"
-#include "platform/INameList.h"
+#include "fakes/MemoryPages.h"
 #include "record/RecordWriter.h"
 #include "session/SessionKeeper.h"
 #include "ui/CategoryPage.h"
@@ -31,7 +31,8 @@ struct RecordSession
     FakeDesktop desk;
     CountingSeeds seeds;
     MainWindow window { servicesWithSeeds(), &desk.timer };
-    SessionKeeper keeper { window.context(), window.lists(), nullptr, QDateTime(QDate(2024, 3, 5), QTime(9, 0)) };
+    SessionKeeper keeper { window.session(), nullptr, window.context().services.clock,
+                           QDateTime(QDate(2024, 3, 5), QTime(9, 0)) };
     QTemporaryDir dir;
     int ticks = 7;
     bool active = false;
@@ -39,6 +40,7 @@ struct RecordSession
     RecordSession()
     {
         window.setExitHandler([] {});
+        window.context().history = &keeper;
         // The box is remembered in the settings file the tests of one program share: start from its default.
         window.drawWindow()->slowStop->setChecked(false);
         window.show();
@@ -53,8 +55,8 @@ struct RecordSession
         return s;
     }
 
-    INameList& candidates(Category i) { return *window.context().category(i).candidates; }
-    INameList& results(Category i) { return *window.context().category(i).results; }
+    SessionList candidates(Category i) { return SessionList(window.session(), i, ListKind::Candidates); }
+    SessionList results(Category i) { return SessionList(window.session(), i, ListKind::Results); }
 
     void importCandidates(Category i, const QStringList& names, const QString& file = QStringLiteral("名单.xlsx"))
     {

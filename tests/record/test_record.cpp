@@ -313,7 +313,7 @@ private slots:
     {
         QFETCH(QStringList, names);
         RecordSession s;
-        s.candidates(4).setItems(names);
+        s.window.session().replaceCandidates(4, names);
         CategoryPage* page = s.window.page(4);
         page->presetCount->setText("1");
         QTest::mouseClick(page->drawButton, Qt::LeftButton);

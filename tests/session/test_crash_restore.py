@@ -7,7 +7,7 @@ import openpyxl
 
 program, samples = sys.argv[1], sys.argv[2]
 data = tempfile.mkdtemp(prefix="pelorin-crash-")
-env = dict(os.environ, PELORIN_DATA=data, PELORIN_TEST_HOOK="1", QT_QPA_PLATFORM="offscreen",
+env = dict(os.environ, PELORIN_DATA=data, QT_QPA_PLATFORM="offscreen",
            PELORIN_SETTINGS=os.path.join(data, "settings.ini"))
 
 

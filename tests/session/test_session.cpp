@@ -1,18 +1,12 @@
-#include "app/CommandScope.h"
 #include "fakes/CandidateWorkbook.h"
 #include "fakes/CountingSeeds.h"
 #include "fakes/FakeDesktop.h"
-#include "lists/ListFingerprint.h"
-#include "lists/SeededShuffle.h"
-#include "lists/SeededStream.h"
-#include "lists/SessionLists.h"
-#include "lists/Shuffle.h"
+#include "model/ChangeNotes.h"
+#include "model/Session.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
 #include "platform/qt/SqlJournal.h"
-#include "session/CompactShuffle.h"
 #include "session/SessionKeeper.h"
-#include "session/SessionSnapshot.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
@@ -47,9 +41,9 @@ QStringList shownState(MainWindow& w)
             state << QStringLiteral("%1:").arg(i) + list->items().join(u'|') + QString::number(list->count());
         state << p->candidateCounter->text() << p->presetCount->text() << p->drawnCount->text();
     }
-    const AppState& s = w.context().state;
-    state << s.SourceFolder << s.SourceFileTail << s.ImportStamp << s.ExportPath << QString::number(s.CurCategory)
-          << QString::number(s.HasImportedCandidates);
+    const ExportTexts& s = w.session().exportTexts();
+    state << s.sourceFolder << s.sourceFileTail << s.importStamp << s.exportPath
+          << QString::number(w.session().currentCategory()) << QString::number(s.hasImportedCandidates);
     return state;
 }
 
@@ -119,26 +113,23 @@ private slots:
         Run run;
         QVERIFY(run.setup.begin());
         SessionKeeper& keeper = run.setup.keeper();
-        AppContext& ctx = run.window.context();
+        Session& session = run.window.session();
         {
-            CommandScope outer(ctx, QStringLiteral("import"), 2);
-            ctx.category(2).candidates->setItems({ QStringLiteral("甲"), QString(), QStringLiteral("甲") });
-            ctx.notes.note(QStringLiteral("sha256"), QStringLiteral("ab12"));
+            Session::Command outer(session, QStringLiteral("import"), 2);
+            session.replaceCandidates(2, { QStringLiteral("甲"), QString(), QStringLiteral("甲") });
+            session.note(QStringLiteral("sha256"), QStringLiteral("ab12"));
             {
-                CommandScope inner(ctx, QStringLiteral("clear"), 2); // belongs to the import
-                ctx.category(2).candidateCounter->setText(QStringLiteral("3"));
+                Session::Command inner(session, QStringLiteral("clear"), 2); // belongs to the import
+                session.setPreset(2, QStringLiteral("1"));
             }
             QCOMPARE(keeper.commands().size(), std::size_t(0));
         }
         {
-            CommandScope nothing(ctx, QStringLiteral("shuffle"), 2);
+            Session::Command nothing(session, QStringLiteral("shuffle"), 2);
         }
-        ctx.category(2).results->append(QStringLiteral("乙")); // outside any command
-        QCOMPARE(keeper.commands().size(), std::size_t(1));
-        QTest::qWait(1);
-        QCoreApplication::processEvents();
+        session.appendNames(2, ListKind::Results, { QStringLiteral("乙") }); // outside any command
 
-        const std::vector<CommandRecord> records = keeper.commands();
+        const std::vector<SessionChange> records = keeper.commands();
         QCOMPARE(records.size(), std::size_t(2));
         QCOMPARE(records[0].kind, QStringLiteral("import"));
         QCOMPARE(records[0].category, 2);
@@ -177,13 +168,13 @@ private slots:
             Run run;
             QVERIFY(run.setup.begin());
             run.window.show();
-            run.window.context().category(4).candidates->setItems(names);
+            run.window.session().replaceCandidates(4, names);
             run.window.page(4)->presetCount->setText("2");
             QTest::mouseClick(run.window.page(4)->drawButton, Qt::LeftButton);
             QVERIFY(run.window.drawWindow()->isVisible());
-            wheel = run.window.context().category(4).candidates->items();
+            wheel = run.window.session().names(4, ListKind::Candidates);
             QVERIFY(wheel != names);
-            const CommandRecord start = run.setup.keeper().commands().back();
+            const SessionChange start = run.setup.keeper().commands().back();
             QCOMPARE(start.kind, "start");
             QCOMPARE(start.lists.size(), std::size_t(1));
             QCOMPARE(start.lists[0].type, ListChange::Type::Shuffle);
@@ -205,39 +196,30 @@ private slots:
         Run next;
         QVERIFY(next.setup.begin());
         next.setup.offerRestore();
-        QCOMPARE(next.window.context().category(4).candidates->items(), wheel);
+        QCOMPARE(next.window.session().names(4, ListKind::Candidates), wheel);
     }
 
-    void anOrderTheSeedDoesNotGiveIsKeptAsItWas()
+    void aShuffleThatKeepsTheOrderIsStillAShuffle()
     {
+        // Two equal names come out of every shuffle as they went in: the seed is still noted, and the
+        // change carries the shuffle, so a replay meets the seed it was given.
+        Session session;
+        std::vector<SessionChange> changes;
+        connect(&session, &Session::changed, [&](const SessionChange& c) { changes.push_back(c); });
+        session.appendNames(1, ListKind::Candidates, { "甲", "甲" });
         CountingSeeds seeds;
-        CommandRecord record;
-        record.category = 1;
-        const QStringList before = { "a", "b", "c", "d" };
-        const ShuffleSeed seed = seeds.newSeed();
-        record.details.insert(shufflenotes::Seed, seed.hex());
-        record.details.insert(shufflenotes::Fingerprint, listFingerprint(before));
-        ListChange change;
-        change.type = ListChange::Type::Replace;
-        change.category = 1;
-        change.names = { "d", "c", "b", "a" };
-        SeededStream stream(seed);
-        if (shuffledItems(before, stream) == change.names)
-            change.names = { "c", "d", "b", "a" };
-        record.lists.push_back(change);
-        compactShuffle(record);
-        QCOMPARE(record.lists[0].type, ListChange::Type::Replace);
-        QCOMPARE(record.lists[0].names.size(), 4);
+        session.shuffle(1, seeds.newSeed());
+        QCOMPARE(changes.size(), std::size_t(2));
+        QCOMPARE(changes[1].lists.size(), std::size_t(1));
+        QCOMPARE(changes[1].lists[0].type, ListChange::Type::Shuffle);
+        QCOMPARE(changes[1].details.value(shufflenotes::Count).toInt(), 2);
 
-        SeededStream again(seed);
-        record.lists[0].names = shuffledItems(before, again);
-        compactShuffle(record);
-        QCOMPARE(record.lists[0].type, ListChange::Type::Shuffle);
-        SessionSnapshot snapshot;
-        snapshot.lists[1][0] = before;
-        snapshot.apply(record);
-        SeededStream third(seed);
-        QCOMPARE(snapshot.lists[1][0], shuffledItems(before, third));
+        session.appendNames(1, ListKind::Candidates, { "乙", "丙", "丁" });
+        session.shuffle(1, seeds.newSeed());
+        Session restored;
+        restored.restore(changes);
+        QCOMPARE(restored.names(1, ListKind::Candidates), session.names(1, ListKind::Candidates));
+        QCOMPARE(restored.candidateCounterText(1), QStringLiteral("5"));
     }
 
     void aJournalOfTheFirstFormatIsTakenOver()
@@ -245,9 +227,7 @@ private slots:
         {
             Run run;
             QVERIFY(run.setup.begin());
-            run.window.context().category(0).candidates->setItems({ "甲", "乙" });
-            QTest::qWait(1);
-            QCoreApplication::processEvents();
+            run.window.session().replaceCandidates(0, { "甲", "乙" });
         }
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old");
@@ -259,7 +239,7 @@ private slots:
         Run next;
         QVERIFY(next.setup.begin());
         next.setup.offerRestore();
-        QCOMPARE(next.window.context().category(0).candidates->items(), QStringList({ "甲", "乙" }));
+        QCOMPARE(next.window.session().names(0, ListKind::Candidates), QStringList({ "甲", "乙" }));
         QCOMPARE(userVersion(journalPath()), 2);
     }
 
@@ -276,7 +256,7 @@ private slots:
             CategoryPage* page = run.window.page(3);
             run.desk.fileDialog.chooseNext(candidates);
             QTest::mouseClick(page->importCandidates, Qt::LeftButton);
-            run.window.page(5)->history->addItems({ "旧", "", "旧" });
+            run.window.session().appendNames(5, ListKind::History, { "旧", "", "旧" });
             QLineEdit* preset = page->presetCount;
             preset->selectAll();
             QTest::keyClicks(preset, "3");
@@ -315,7 +295,7 @@ private slots:
         {
             Run run;
             QVERIFY(run.setup.begin());
-            run.window.page(0)->candidates->addItem("甲");
+            run.window.session().appendNames(0, ListKind::Candidates, { "甲" });
             QCoreApplication::processEvents();
             run.setup.end();
         }
@@ -324,7 +304,7 @@ private slots:
             QVERIFY(run.setup.begin());
             run.setup.offerRestore();
             QVERIFY(run.asked.isEmpty());
-            run.window.page(0)->candidates->addItem("乙");
+            run.window.session().appendNames(0, ListKind::Candidates, { "乙" });
             QCoreApplication::processEvents();
         }
         {
@@ -411,7 +391,8 @@ private slots:
             Run run;
             QVERIFY(run.setup.begin());
             for (int k = 0; k < 40; ++k) {
-                run.window.page(k % 7)->candidates->addItems({ QString::number(k), QString(k * 20, u'名') });
+                run.window.session().appendNames(k % 7, ListKind::Candidates,
+                                                 { QString::number(k), QString(k * 20, u'名') });
                 QCoreApplication::processEvents();
             }
         }
@@ -457,7 +438,7 @@ private slots:
         QCOMPARE(run.window.windowTitle(), "Pelorinv1.0_PC版（未保存记录）");
         QCOMPARE(run.desk.messageBox.shown.size(), 1);
         QVERIFY(!run.setup.keeper().journalling());
-        run.window.page(0)->candidates->addItem("甲");
+        run.window.session().appendNames(0, ListKind::Candidates, { "甲" });
         QTest::mouseClick(run.window.page(0)->clearCandidates, Qt::LeftButton);
         QCOMPARE(run.window.page(0)->candidates->count(), 0);
     }

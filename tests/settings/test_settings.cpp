@@ -1,4 +1,4 @@
-#include "fakes/FakeMessageBox.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 #include "settings/FileSettingsStore.h"
 #include "settings/RegistrySettings.h"
 
@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 using namespace pelorin;
-using pelorin::test::FakeMessageBox;
+using pelorin::ScriptedMessageBox;
 
 namespace {
 
@@ -50,7 +50,7 @@ private slots:
     void missingKeyReadsEmpty()
     {
         FileSettingsStore store(freshPath());
-        FakeMessageBox box;
+        ScriptedMessageBox box;
         RegistrySettings settings(store, box);
         QCOMPARE(settings.ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, KeyRead, Path), QString());
         QVERIFY(box.shown.isEmpty());
@@ -85,7 +85,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, expected);
         const QString path = freshPath();
-        FakeMessageBox box;
+        ScriptedMessageBox box;
         {
             FileSettingsStore store(path);
             RegistrySettings settings(store, box);
@@ -116,7 +116,7 @@ private slots:
         FileSettingsStore store(freshPath());
         QVERIFY(store.createKey(Root, KeyWritten));
         QVERIFY(store.setValue(Root, KeyWritten, Path, { REG_BINARY, bytes }));
-        FakeMessageBox box;
+        ScriptedMessageBox box;
         QCOMPARE(RegistrySettings(store, box).ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, KeyRead, Path), expected);
     }
 
@@ -138,7 +138,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         FileSettingsStore store(freshPath());
-        FakeMessageBox box;
+        ScriptedMessageBox box;
         RegistrySettings settings(store, box);
         QVERIFY(settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, KeyWritten, Path, text, type));
         QCOMPARE(settings.lastStatus(), QString());
@@ -166,7 +166,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, status);
         FileSettingsStore store(freshPath());
-        FakeMessageBox box;
+        ScriptedMessageBox box;
         RegistrySettings settings(store, box);
         QVERIFY(settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, KeyWritten, Path, text, type));
         QCOMPARE(settings.lastStatus(), status);
@@ -183,7 +183,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         FileSettingsStore store(blocker.fileName() + QStringLiteral("/settings.json"));
-        FakeMessageBox box;
+        ScriptedMessageBox box;
         RegistrySettings settings(store, box);
         QVERIFY(settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, KeyWritten, Path, QStringLiteral("D:\\x"), REG_SZ));
         QCOMPARE(settings.lastStatus(), QStringLiteral("设置注册表时出错"));
@@ -216,7 +216,7 @@ private slots:
         file.write(content);
         file.close();
 
-        FakeMessageBox box;
+        ScriptedMessageBox box;
         RegistrySettings settings(store, box);
         QCOMPARE(settings.ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, KeyRead, Path), QString());
         QVERIFY(
@@ -228,7 +228,7 @@ private slots:
     void otherValuesSurviveAWrite()
     {
         FileSettingsStore store(freshPath());
-        FakeMessageBox box;
+        ScriptedMessageBox box;
         RegistrySettings settings(store, box);
         const QString history = QStringLiteral("SOFTWARE\\PLRNpath2");
         settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, KeyWritten, Path, QStringLiteral("D:\\甲"), REG_SZ);
@@ -242,7 +242,7 @@ private slots:
     void brokenStoreIsReported()
     {
         BrokenStore store;
-        FakeMessageBox box;
+        ScriptedMessageBox box;
         RegistrySettings settings(store, box);
         QCOMPARE(settings.ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, KeyRead, Path), QString());
         QVERIFY(!settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, KeyWritten, Path, QStringLiteral("x"), REG_SZ));

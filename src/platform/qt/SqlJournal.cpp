@@ -20,7 +20,7 @@ namespace pelorin {
 //     started     when the run began
 //     ended       set at a normal end (Yes to the exit question)
 //     declined    set when the user chose not to restore it after a crash
-//   command       one user command: kind as in CommandRecord, category -1 for none, details a JSON object
+//   command       one user command: kind as in SessionChange, category -1 for none, details a JSON object
 //   list_change   type append | remove | clear | replace | shuffle; list 0 candidates, 1 results,
 //                 2 history; idx the removed item's index (remove only); names a JSON array of the names
 //                 (a clear's are those it removed; a shuffle has none: its command's details hold the
@@ -208,7 +208,7 @@ bool SqlJournal::readUnfinished(QString& reason)
     if (!q.exec())
         return faultOf(q.lastError(), reason), false;
     while (q.next()) {
-        CommandRecord record;
+        SessionChange record;
         record.sequence = q.value(0).toLongLong();
         record.kind = q.value(1).toString();
         record.category = q.value(2).toInt();
@@ -292,7 +292,7 @@ bool SqlJournal::writeSession()
     return true;
 }
 
-bool SqlJournal::append(const CommandRecord& record)
+bool SqlJournal::append(const SessionChange& record)
 {
     if (!m_db.transaction())
         return fail(QStringLiteral("写入"), m_db.lastError().text());

@@ -41,7 +41,7 @@ public:
     void startSession(const QDateTime& started) override;
     void continueSession(qint64 id) override;
     bool declineSession(qint64 id) override;
-    bool append(const CommandRecord& record) override;
+    bool append(const SessionChange& record) override;
     bool endSession(const QDateTime& ended) override;
     QString lastError() const override { return m_error; }
 

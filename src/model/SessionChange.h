@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Categories.h"
+#include "model/Categories.h"
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -56,7 +56,7 @@ struct FieldChange
 
 // What one user command changed, as one unit: committed together, restored together, recorded as one
 // line. Commands that change nothing leave no record.
-struct CommandRecord
+struct SessionChange
 {
     qint64 sequence = 0; // 1, 2, 3 ... within a session
     // "import", "importHistory", "manualEntry", "delete", "clear", "shuffle", "exclude", "handBack",

@@ -10,12 +10,10 @@ class QSocketNotifier;
 namespace pelorin {
 
 class MainWindow;
-class DemoMessageBox;
-class DemoFileDialog;
+class ScriptedFileDialog;
 
 // Lets a test drive the real program from outside, one line at a time on standard input, for the crash
-// tests of the kept session. Only started when PELORIN_TEST_HOOK is set. Every line gets "ok" on
-// standard output once its command has returned:
+// tests of the kept session. Every line gets "ok" on standard output once its command has returned:
 //   import <category> <file>   choose file in the import dialog and import candidates
 //   draw <category>            the draw button of that page
 //   startstop                  the start/stop button of the draw window
@@ -27,7 +25,6 @@ public:
     TestHook();
     ~TestHook() override;
 
-    static bool wanted() { return qEnvironmentVariableIsSet("PELORIN_TEST_HOOK"); }
     // Dialogs that answer by script and print what they showed.
     Services services();
     // The restore question's answer: PELORIN_TEST_RESTORE=yes or no.
@@ -39,8 +36,8 @@ private:
     void readLine();
     void run(const QString& line);
 
-    std::unique_ptr<DemoMessageBox> m_messages;
-    std::unique_ptr<DemoFileDialog> m_files;
+    std::unique_ptr<IMessageBox> m_messages;
+    std::unique_ptr<ScriptedFileDialog> m_files;
     QSocketNotifier* m_input = nullptr;
     MainWindow* m_window = nullptr;
     QByteArray m_buffer;

@@ -6,10 +6,10 @@
 #include <QList>
 #include <QQueue>
 
-namespace pelorin::test {
+namespace pelorin {
 
 // Returns queued choices (cancel when empty) and records each dialog's title, filters and folder.
-class FakeFileDialog : public IFileDialog
+class ScriptedFileDialog : public IFileDialog
 {
 public:
     struct Opened
@@ -39,4 +39,4 @@ public:
     QQueue<ChosenFile> choices;
 };
 
-} // namespace pelorin::test
+} // namespace pelorin

@@ -5,10 +5,10 @@
 #include <QList>
 #include <QQueue>
 
-namespace pelorin::test {
+namespace pelorin {
 
 // Answers from a queue (Yes when empty for questions, Ok for notices) and records every box shown.
-class FakeMessageBox : public IMessageBox
+class ScriptedMessageBox : public IMessageBox
 {
 public:
     struct Shown
@@ -44,4 +44,4 @@ public:
     std::function<void(const Shown&)> onShow;
 };
 
-} // namespace pelorin::test
+} // namespace pelorin

@@ -4,13 +4,13 @@
 
 #include <QStringList>
 
-namespace pelorin::test {
+namespace pelorin {
 
-class FakeShell : public IShell
+class ScriptedShell : public IShell
 {
 public:
     void open(const QString& target) override { opened.append(target); }
     QStringList opened;
 };
 
-} // namespace pelorin::test
+} // namespace pelorin

@@ -5,10 +5,10 @@
 #include <QList>
 #include <QQueue>
 
-namespace pelorin::test {
+namespace pelorin {
 
 // Answers from a queue (cancel when empty) and records the prompts.
-class FakeInputBox : public IInputBox
+class ScriptedInputBox : public IInputBox
 {
 public:
     struct Asked
@@ -28,4 +28,4 @@ public:
     QQueue<std::optional<QString>> answers;
 };
 
-} // namespace pelorin::test
+} // namespace pelorin

@@ -1,7 +1,9 @@
-#include "ui/TestHook.h"
+#include "TestHook.h"
 
+#include "model/Session.h"
 #include "ui/CategoryPage.h"
-#include "ui/DemoServices.h"
+#include "platform/scripted/ScriptedFileDialog.h"
+#include "platform/scripted/ScriptedMessageBox.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
 #include "ui/NameListView.h"
@@ -28,13 +30,13 @@ void say(const QString& line)
     fflush(stdout);
 }
 
-class PrintingMessageBox : public DemoMessageBox
+class PrintingMessageBox : public ScriptedMessageBox
 {
 public:
     Answer show(const QString& text, const QString& title, Icon icon, Buttons buttons) override
     {
         say(QStringLiteral("message ") + QString(text).replace(u'\n', u' '));
-        return DemoMessageBox::show(text, title, icon, buttons);
+        return ScriptedMessageBox::show(text, title, icon, buttons);
     }
 };
 
@@ -52,14 +54,14 @@ QJsonObject stateOf(MainWindow& w)
         page.insert(QStringLiteral("drawnCount"), p->drawnCount->text());
         pages.append(page);
     }
-    const AppState& s = w.context().state;
+    const Session& s = w.session();
     QJsonObject state;
     state.insert(QStringLiteral("pages"), pages);
-    state.insert(QStringLiteral("SourceFolder"), s.SourceFolder);
-    state.insert(QStringLiteral("SourceFileTail"), s.SourceFileTail);
-    state.insert(QStringLiteral("ImportStamp"), s.ImportStamp);
-    state.insert(QStringLiteral("ExportPath"), s.ExportPath);
-    state.insert(QStringLiteral("CurCategory"), s.CurCategory);
+    state.insert(QStringLiteral("SourceFolder"), s.exportTexts().sourceFolder);
+    state.insert(QStringLiteral("SourceFileTail"), s.exportTexts().sourceFileTail);
+    state.insert(QStringLiteral("ImportStamp"), s.exportTexts().importStamp);
+    state.insert(QStringLiteral("ExportPath"), s.exportTexts().exportPath);
+    state.insert(QStringLiteral("CurCategory"), s.currentCategory());
     state.insert(QStringLiteral("drawWindowOpen"), w.drawWindow()->isVisible());
     return state;
 }
@@ -68,7 +70,7 @@ QJsonObject stateOf(MainWindow& w)
 
 TestHook::TestHook()
     : m_messages(std::make_unique<PrintingMessageBox>())
-    , m_files(std::make_unique<DemoFileDialog>())
+    , m_files(std::make_unique<ScriptedFileDialog>())
 {
 }
 

@@ -1,4 +1,4 @@
-#include "app/Categories.h"
+#include "model/Categories.h"
 
 namespace pelorin {
 
