@@ -95,6 +95,26 @@ class RecordTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void recordsOfTheEarlierProgramStillVerify_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("demo") << "demo";
+        QTest::newRow("slow stops, hand-back, closed mid-run") << "slowstop-handback";
+    }
+    void recordsOfTheEarlierProgramStillVerify()
+    {
+        // Written by the program before the session model; the verdict and every line after the file's
+        // name are what that program printed.
+        QFETCH(QString, name);
+        const QString folder = PELORIN_TEST_DATA "/earlier/";
+        QString printed;
+        QTextStream out(&printed);
+        QCOMPARE(record::runVerify(folder + name + ".jsonl", out), 0);
+        QFile expected(folder + name + ".verified.txt");
+        QVERIFY(expected.open(QIODevice::ReadOnly));
+        QCOMPARE(printed.section('\n', 1).trimmed(), QString::fromUtf8(expected.readAll()).trimmed());
+    }
+
     void aFreshRecordHoldsAndSaysWhatWasDrawn()
     {
         RecordSession s;

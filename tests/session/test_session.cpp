@@ -15,6 +15,9 @@
 #include "workbook/Spreadsheet.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
@@ -220,6 +223,35 @@ private slots:
         restored.restore(changes);
         QCOMPARE(restored.names(1, ListKind::Candidates), session.names(1, ListKind::Candidates));
         QCOMPARE(restored.candidateCounterText(1), QStringLiteral("5"));
+    }
+
+    void aJournalOfTheEarlierProgramRestores()
+    {
+        // Written by the program before the session model, killed after its last command.
+        QVERIFY(QFile::copy(PELORIN_TEST_DATA "/earlier/session.sqlite", journalPath()));
+        QFile::setPermissions(journalPath(), QFile::ReadOwner | QFile::WriteOwner);
+        QFile stateFile(PELORIN_TEST_DATA "/earlier/session-state.json");
+        QVERIFY(stateFile.open(QIODevice::ReadOnly));
+        const QJsonObject shown = QJsonDocument::fromJson(stateFile.readAll()).object();
+        Run run;
+        QVERIFY(run.setup.begin());
+        run.setup.offerRestore();
+        QCOMPARE(run.asked.size(), 1);
+        const Session& session = run.window.session();
+        const QJsonArray pages = shown.value("pages").toArray();
+        for (Category i = 0; i < CategoryCount; ++i) {
+            const QJsonObject page = pages.at(i).toObject();
+            QCOMPARE(session.names(i, ListKind::Candidates), page.value("candidates").toVariant().toStringList());
+            QCOMPARE(session.names(i, ListKind::Results), page.value("results").toVariant().toStringList());
+            QCOMPARE(session.names(i, ListKind::History), page.value("history").toVariant().toStringList());
+            QCOMPARE(run.window.page(i)->candidateCounter->text(), page.value("candidateCounter").toString());
+            QCOMPARE(run.window.page(i)->presetCount->text(), page.value("presetCount").toString());
+            QCOMPARE(run.window.page(i)->drawnCount->text(), page.value("drawnCount").toString());
+        }
+        QCOMPARE(session.exportTexts().exportPath, shown.value("ExportPath").toString());
+        QCOMPARE(session.exportTexts().sourceFolder, shown.value("SourceFolder").toString());
+        QCOMPARE(session.currentCategory(), shown.value("CurCategory").toInt());
+        QCOMPARE(session.count(3, ListKind::Results), 1);
     }
 
     void aJournalOfTheFirstFormatIsTakenOver()
