@@ -10,6 +10,7 @@ namespace pelorin {
 class INameList;
 class ITextControl;
 class IPanel;
+class IEntryPanel;
 class IDrawingSurface;
 class ITimer;
 class IToggle;
@@ -47,19 +48,6 @@ struct DrawWindowControls
     std::function<void(bool)> setBackgroundEnabled;
 };
 
-// The manual entry panel.
-struct EntryPanelControls
-{
-    IPanel* panel = nullptr; // Picture6
-    IPanel* heading = nullptr; // Label12(0)
-    IPanel* hint = nullptr; // Label12(1)
-    IPanel* textArea = nullptr; // Text8
-    IPanel* confirm = nullptr; // Command10
-    IPanel* close = nullptr; // Command18
-    ITextControl* headingCaption = nullptr;
-    ITextControl* text = nullptr; // Text8 content, line breaks as CR LF
-};
-
 // The outside world, as seen by the commands.
 struct Services
 {
@@ -80,7 +68,7 @@ struct Services
 struct Controls
 {
     DrawWindowControls draw;
-    EntryPanelControls entry;
+    IEntryPanel* entry = nullptr; // Picture6 with its controls
 };
 
 } // namespace pelorin

@@ -1,5 +1,6 @@
 #include "ui/EntryPanel.h"
 
+#include "app/Layout.h"
 #include "ui/Fonts.h"
 #include "ui/Placement.h"
 
@@ -8,6 +9,20 @@
 #include <QPushButton>
 
 namespace pelorin {
+
+namespace {
+
+// Design sizes in twips.
+constexpr int HeadingWidth = 9000;
+constexpr int HeadingHeight = 255;
+constexpr int HeadingTop = 600;
+constexpr int TextAreaWidth = 6615;
+constexpr int TextAreaHeight = 8000;
+constexpr int HintHeight = 480;
+constexpr int ButtonWidth = 1455;
+constexpr int ButtonHeight = 495;
+
+} // namespace
 
 EntryPanel::EntryPanel(QWidget* parent)
     : QWidget(parent)
@@ -19,14 +34,14 @@ EntryPanel::EntryPanel(QWidget* parent)
     heading = new QLabel(QStringLiteral("手工直接录入或者复制名单："), this);
     heading->setObjectName(QStringLiteral("Label12_0"));
     heading->setFont(fonts::song(9, true));
-    ui::place(heading, 0, 0, 9000, 255);
+    ui::place(heading, 0, 0, HeadingWidth, HeadingHeight);
 
-    text = new QPlainTextEdit(this);
-    text->setObjectName(QStringLiteral("Text8"));
-    text->setAccessibleName(QStringLiteral("手工录入名单"));
-    text->setFont(fonts::song(10.5));
-    text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    ui::place(text, 0, 0, 6615, 8000);
+    textArea = new QPlainTextEdit(this);
+    textArea->setObjectName(QStringLiteral("Text8"));
+    textArea->setAccessibleName(QStringLiteral("手工录入名单"));
+    textArea->setFont(fonts::song(10.5));
+    textArea->setLineWrapMode(QPlainTextEdit::NoWrap);
+    ui::place(textArea, 0, 0, TextAreaWidth, TextAreaHeight);
 
     hint = new QLabel(QStringLiteral("提示：名单请逐行录入，每个名单前后不含空格符或其它任何字符，回车换行就行。"),
                       this);
@@ -34,19 +49,71 @@ EntryPanel::EntryPanel(QWidget* parent)
     hint->setAccessibleName(hint->text());
     hint->setWordWrap(true);
     hint->setFont(fonts::song(9));
-    ui::place(hint, 0, 0, 6615, 480);
+    ui::place(hint, 0, 0, TextAreaWidth, HintHeight);
 
     confirm = new QPushButton(QStringLiteral("确定录入"), this);
     confirm->setObjectName(QStringLiteral("Command10"));
     confirm->setAccessibleName(confirm->text());
     confirm->setAutoDefault(true);
-    ui::place(confirm, 0, 0, 1455, 495);
+    ui::place(confirm, 0, 0, ButtonWidth, ButtonHeight);
 
-    close = new QPushButton(QStringLiteral("关闭输入窗口"), this);
-    close->setObjectName(QStringLiteral("Command18"));
-    close->setAccessibleName(close->text());
-    close->setAutoDefault(true);
-    ui::place(close, 0, 0, 1455, 495);
+    closeButton = new QPushButton(QStringLiteral("关闭输入窗口"), this);
+    closeButton->setObjectName(QStringLiteral("Command18"));
+    closeButton->setAccessibleName(closeButton->text());
+    closeButton->setAutoDefault(true);
+    ui::place(closeButton, 0, 0, ButtonWidth, ButtonHeight);
+}
+
+void EntryPanel::open(const QString& caption)
+{
+    heading->setText(caption);
+    heading->setAccessibleName(caption);
+    const EntryPanelPlaces places
+        = entryPanelPlaces(QSize(HeadingWidth, HeadingHeight), QSize(TextAreaWidth, HintHeight),
+                           QSize(ButtonWidth, ButtonHeight), QSize(ButtonWidth, ButtonHeight));
+    ui::place(this, 0, 0, layout::WindowWidth, layout::WindowHeight);
+    const std::pair<QWidget*, QRect> controls[] = { { heading, places.heading },
+                                                    { hint, places.hint },
+                                                    { textArea, places.textArea },
+                                                    { confirm, places.confirm },
+                                                    { closeButton, places.close } };
+    show();
+    raise();
+    for (const auto& [control, twips] : controls) {
+        ui::place(control, twips.x(), twips.y(), twips.width(), twips.height());
+        control->show();
+        control->raise();
+    }
+}
+
+void EntryPanel::close()
+{
+    // Each control is hidden on its own: the panel is shown again, bare, behind the draw window.
+    for (QWidget* control :
+         { static_cast<QWidget*>(heading), static_cast<QWidget*>(hint), static_cast<QWidget*>(textArea),
+           static_cast<QWidget*>(confirm), static_cast<QWidget*>(closeButton) })
+        control->hide();
+    hide();
+}
+
+QString EntryPanel::text() const
+{
+    // The document separates paragraphs with "\n" whatever line ends were typed or pasted.
+    QString text = textArea->toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+EntryPanelPlaces entryPanelPlaces(QSize heading, QSize hint, QSize confirm, QSize close)
+{
+    const int textLeft = (layout::WindowWidth - TextAreaWidth) / 2;
+    EntryPanelPlaces p;
+    p.heading = QRect(QPoint(textLeft, HeadingTop), heading);
+    p.textArea = QRect(textLeft, p.heading.bottom() + 1 + 50, TextAreaWidth, TextAreaHeight);
+    p.hint = QRect(QPoint(textLeft, p.textArea.bottom() + 1 + 100), hint);
+    p.confirm = QRect(QPoint((layout::WindowWidth - confirm.width()) / 2, p.hint.bottom() + 1 + 200), confirm);
+    p.close = QRect(QPoint(p.confirm.right() + 1 + 900, p.confirm.top()), close);
+    return p;
 }
 
 } // namespace pelorin

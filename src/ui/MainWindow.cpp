@@ -147,10 +147,7 @@ void MainWindow::buildPanels()
 {
     m_entryPanel = new EntryPanel(this);
     m_entryPanel->hide();
-    for (QWidget* w : { static_cast<QWidget*>(m_entryPanel->heading), static_cast<QWidget*>(m_entryPanel->text),
-                        static_cast<QWidget*>(m_entryPanel->hint), static_cast<QWidget*>(m_entryPanel->confirm),
-                        static_cast<QWidget*>(m_entryPanel->close) })
-        w->hide();
+    m_entryPanel->close();
     m_drawWindow = new DrawWindowPanel(this);
     m_drawWindow->hide();
 }
@@ -212,15 +209,7 @@ void MainWindow::bindControls()
     // The draw button, not the preset field: Enter on it does nothing, so a stray key starts no new draw.
     d.focusPage = [this](Category i) { page(i)->drawButton->setFocus(Qt::OtherFocusReason); };
 
-    EntryPanelControls& e = c.entry;
-    e.panel = d.backdrop;
-    e.heading = keep<WidgetPanel>(m_entryPanel->heading, QRect(0, 0, 9000, 255));
-    e.textArea = keep<WidgetPanel>(m_entryPanel->text, QRect(0, 0, 6615, 8000));
-    e.hint = keep<WidgetPanel>(m_entryPanel->hint, QRect(0, 0, 6615, 480));
-    e.confirm = keep<WidgetPanel>(m_entryPanel->confirm, QRect(0, 0, 1455, 495));
-    e.close = keep<WidgetPanel>(m_entryPanel->close, QRect(0, 0, 1455, 495));
-    e.headingCaption = keep<WidgetText>(WidgetText::of(m_entryPanel->heading));
-    e.text = keep<WidgetText>(WidgetText::of(m_entryPanel->text));
+    c.entry = m_entryPanel;
 
     // The speed box's design text, read before the items were added.
     m_context.state.RollSpeed = 15;
@@ -255,7 +244,7 @@ void MainWindow::connectCommands()
     connect(m_drawWindow->startStop, &QPushButton::clicked, this, [&cmd] { cmd.draw.startStop(); });
     connect(m_drawWindow->close, &QPushButton::clicked, this, [&cmd] { cmd.draw.close(); });
     connect(m_entryPanel->confirm, &QPushButton::clicked, this, [&cmd] { cmd.entry.commit(); });
-    connect(m_entryPanel->close, &QPushButton::clicked, this, [&cmd] { cmd.entry.close(); });
+    connect(m_entryPanel->closeButton, &QPushButton::clicked, this, [&cmd] { cmd.entry.close(); });
 
     connect(m_bottomBar->drawRecord, &QPushButton::clicked, this, [&cmd] { cmd.record.writeRecord(); });
     connect(m_bottomBar->exportAll, &QPushButton::clicked, this, [&cmd] { cmd.exporter.exportAll(); });

@@ -347,7 +347,7 @@ private:
     void enterNames(CategoryPage* page, const QString& text)
     {
         QTest::mouseClick(page->enterCandidates, Qt::LeftButton);
-        window->entryPanel()->text->setPlainText(text);
+        window->entryPanel()->textArea->setPlainText(text);
         QTest::mouseClick(window->entryPanel()->confirm, Qt::LeftButton);
     }
 

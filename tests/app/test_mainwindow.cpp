@@ -30,6 +30,18 @@ class MainWindowTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void theEntryPanelIsLaidOutUnderItsHeading()
+    {
+        // Heading 255 high, hint 180 high, confirm 1215 wide.
+        const EntryPanelPlaces p
+            = entryPanelPlaces(QSize(6615, 255), QSize(6615, 180), QSize(1215, 375), QSize(1455, 375));
+        QCOMPARE(p.heading, QRect(3142, 600, 6615, 255));
+        QCOMPARE(p.textArea, QRect(3142, 905, 6615, 8000));
+        QCOMPARE(p.hint, QRect(3142, 9005, 6615, 180));
+        QCOMPARE(p.confirm, QRect(5842, 9385, 1215, 375));
+        QCOMPARE(p.close, QRect(7957, 9385, 1455, 375));
+    }
+
     void init()
     {
         window.reset();
@@ -220,7 +232,7 @@ private slots:
         QAccessibleInterface* counter = QAccessible::queryAccessibleInterface(page->candidateCounter);
         QCOMPARE(counter->text(QAccessible::Name), QStringLiteral("XXXX"));
         QCOMPARE(counter->text(QAccessible::Description), QStringLiteral("候选名单数量"));
-        window->entryPanel()->text->setPlainText(QStringLiteral("甲\n乙"));
+        window->entryPanel()->textArea->setPlainText(QStringLiteral("甲\n乙"));
         QTest::mouseClick(page->enterCandidates, Qt::LeftButton);
         QTest::mouseClick(window->entryPanel()->confirm, Qt::LeftButton);
         QCOMPARE(page->candidateCounter->text(), QStringLiteral("2"));

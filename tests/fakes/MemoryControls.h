@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/IEntryPanel.h"
 #include "platform/INameList.h"
 #include "platform/IPanel.h"
 #include "platform/ITextControl.h"
@@ -50,6 +51,30 @@ public:
 
 private:
     QString m_text;
+};
+
+// The entry panel in memory: the caption it was opened with, whether it shows, the text typed into it, and
+// a log of every open and close.
+class MemoryEntryPanel : public IEntryPanel
+{
+public:
+    void open(const QString& heading) override
+    {
+        caption = heading;
+        visible = true;
+        log.append(QStringLiteral("open"));
+    }
+    void close() override
+    {
+        visible = false;
+        log.append(QStringLiteral("close"));
+    }
+    QString text() const override { return typed; }
+
+    QString caption;
+    QString typed;
+    bool visible = false;
+    QStringList log;
 };
 
 class MemoryPanel : public IPanel

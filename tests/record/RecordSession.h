@@ -77,9 +77,9 @@ struct RecordSession
     void enterCandidates(Category i, const QString& text)
     {
         QTest::mouseClick(window.page(i)->enterCandidates, Qt::LeftButton);
-        window.entryPanel()->text->setPlainText(text);
+        window.entryPanel()->textArea->setPlainText(text);
         QTest::mouseClick(window.entryPanel()->confirm, Qt::LeftButton);
-        QTest::mouseClick(window.entryPanel()->close, Qt::LeftButton);
+        QTest::mouseClick(window.entryPanel()->closeButton, Qt::LeftButton);
     }
 
     // Opens the draw window with a preset of count and draws until it closes, stopping with Enter after a
