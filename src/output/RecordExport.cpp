@@ -9,6 +9,7 @@
 #include "platform/IMessageBox.h"
 #include "platform/ISheetPrinter.h"
 #include "platform/IShell.h"
+#include "platform/SafeSave.h"
 #include "record/RecordSheet.h"
 #include "record/RecordVerifier.h"
 #include "record/RecordWriter.h"
@@ -16,7 +17,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace pelorin {
@@ -120,9 +120,8 @@ std::optional<QString> RecordExport::write(const QString& recordPath)
         return std::nullopt;
     }
 
-    QSaveFile file(recordPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(written.bytes) != written.bytes.size() || !file.commit()) {
-        tell(QStringLiteral("无法保存摇号记录：%1\n原因：%2").arg(nativeName(recordPath), file.errorString()));
+    if (const QString reason = files::saveBytes(recordPath, written.bytes); !reason.isEmpty()) {
+        tell(QStringLiteral("无法保存摇号记录：%1\n原因：%2").arg(nativeName(recordPath), reason));
         return std::nullopt;
     }
     const QString sheetPath = sheetPathOf(recordPath);

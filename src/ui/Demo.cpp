@@ -1,6 +1,7 @@
 #include "ui/Demo.h"
 
 #include "app/Commands.h"
+#include "platform/SafeSave.h"
 #include "platform/qt/QtClipboard.h"
 #include "session/SessionKeeper.h"
 #include "settings/FileSettingsStore.h"
@@ -13,6 +14,7 @@
 #include "ui/BottomBar.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -59,7 +61,10 @@ QString findSamples()
 bool snapshot(QWidget& widget, const QString& path, QTextStream& out)
 {
     QApplication::processEvents();
-    const bool saved = widget.grab().save(path, "PNG");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    const bool saved = widget.grab().save(&buffer, "PNG") && files::saveBytes(path, png).isEmpty();
     out << (saved ? "  画面：" : "  无法保存画面：") << QDir::toNativeSeparators(path) << Qt::endl;
     return saved;
 }

@@ -1,5 +1,6 @@
 // The 摇号记录 button: the record and its PDF sheet written beside the workbook, read back by poppler's tools.
 #include "RecordSession.h"
+#include "fakes/TinyDisk.h"
 #include "platform/qt/QtSheetPdf.h"
 #include "record/RecordSheet.h"
 #include "record/VerifyCommand.h"
@@ -144,6 +145,37 @@ private slots:
         QVERIFY(s.desk.messageBox.lastText().startsWith("无法保存摇号记录："));
         QVERIFY(s.desk.messageBox.lastText().contains("记录.jsonl"));
         QCOMPARE(s.desk.shell.opened.size(), 2);
+    }
+
+    void aFullDiskIsToldAndLeavesNoHalfFile()
+    {
+        TinyDisk disk;
+        if (!disk.mounted())
+            QSKIP("mounting a small file system needs root");
+        RecordSession s;
+        s.enterCandidates(6, "甲\n乙\n丙");
+        s.draw(6, 1);
+        // Room for the record but not for the sheet: the record stands, the sheet is named as missing.
+        disk.fill(4096); // one page of the file system: the record needs less, the sheet more
+        s.desk.fileDialog.chooseNext(disk.filePath("记录.jsonl"));
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.messageBox.lastText(),
+                 "摇号记录已保存：" + disk.filePath("记录.jsonl") + "\n但记录单无法保存：" + disk.filePath("记录.pdf")
+                     + "\n原因：磁盘空间已满");
+        QString report;
+        QTextStream out(&report);
+        QCOMPARE(record::runVerify(disk.filePath("记录.jsonl"), out), 0);
+        QVERIFY(!QFile::exists(disk.filePath("记录.pdf")));
+
+        // No room at all: no success is claimed and no empty record is left.
+        disk.fill();
+        s.desk.fileDialog.chooseNext(disk.filePath("再一次.jsonl"));
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.messageBox.lastText(),
+                 "无法保存摇号记录：" + disk.filePath("再一次.jsonl") + "\n原因：磁盘空间已满");
+        QVERIFY(!QFile::exists(disk.filePath("再一次.jsonl")));
+        QVERIFY(s.desk.shell.opened.isEmpty());
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList({ ".filler", "记录.jsonl" }));
     }
 
     void nothingToRecordIsSaid()

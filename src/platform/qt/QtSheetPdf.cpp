@@ -1,5 +1,7 @@
 #include "platform/qt/QtSheetPdf.h"
 
+#include "platform/SafeSave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,6 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTemporaryFile>
 #include <QTextLayout>
 #include <memory>
 #include <vector>
@@ -302,40 +303,28 @@ void setUp(QPdfWriter& writer)
 
 bool QtSheetPdf::printPdf(const RecordSheet& sheet, const QString& path, QString* error)
 {
-    // Written beside the target and renamed into place, so a failure leaves no half-written sheet.
-    QTemporaryFile file(QDir(QFileInfo(path).absolutePath()).filePath(QStringLiteral(".pelorin-XXXXXX.pdf")));
-    if (!file.open()) {
+    const auto fail = [error](const QString& reason) {
         if (error)
-            *error = file.errorString();
+            *error = reason;
         return false;
-    }
+    };
+    // Written beside the target and renamed into place, so a failure leaves no half-written sheet.
+    files::SafeSave file(path);
+    if (!file.open())
+        return fail(file.error());
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&file.device());
         setUp(writer);
         const int pages = SheetLayout(writer, nullptr, sheet, 0).run();
         QPainter painter;
-        if (!painter.begin(&writer)) {
-            if (error)
-                *error = QStringLiteral("无法生成PDF。");
-            return false;
-        }
+        if (!painter.begin(&writer))
+            return fail(QStringLiteral("无法生成PDF。"));
         SheetLayout(writer, &painter, sheet, pages).run();
         painter.end();
     }
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                        | QFileDevice::ReadOther);
-    QFile::remove(path);
-    if (!file.rename(path)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    file.setAutoRemove(false);
+    // Every write the PDF writer made went straight to the file; commit() finds any that failed.
+    if (!file.commit())
+        return fail(file.error());
     return true;
 }
 
