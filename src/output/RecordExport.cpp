@@ -64,8 +64,10 @@ void RecordExport::writeRecord()
     const bool recordExists = !dialogAsked && QFileInfo::exists(*path);
     if ((recordExists || QFileInfo::exists(sheet)) && !confirmOverwrite(recordExists ? *path : sheet))
         return;
-    if (write(*path))
-        m_context.services.shell->open(sheet);
+    if (write(*path) && !m_context.services.shell->open(sheet))
+        tell(QStringLiteral(
+                 "摇号记录已保存：\n%1\n%2\n\n这台电脑上没有能打开PDF文件的程序，请到这个文件夹中查看记录单。")
+                 .arg(nativeName(*path), nativeName(sheet)));
 }
 
 std::optional<QString> RecordExport::writeRecordInto(const QString& folder)

@@ -47,7 +47,11 @@ public:
 class DemoShell : public IShell
 {
 public:
-    void open(const QString& target) override { opened.append(target); }
+    bool open(const QString& target) override
+    {
+        opened.append(target);
+        return true;
+    }
     QStringList opened;
 };
 

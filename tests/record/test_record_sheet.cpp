@@ -178,6 +178,18 @@ private slots:
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList({ ".filler", "记录.jsonl" }));
     }
 
+    void withoutAProgramForPdfsTheMessageSaysWhere()
+    {
+        RecordSession s;
+        s.enterCandidates(6, "甲\n乙");
+        s.draw(6, 1);
+        s.desk.shell.opens = false;
+        s.desk.fileDialog.chooseNext(s.dir.filePath("记录.jsonl"));
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.shell.opened, QStringList { s.dir.filePath("记录.pdf") });
+        QVERIFY(s.desk.messageBox.lastText().contains(s.dir.filePath("记录.pdf")));
+    }
+
     void nothingToRecordIsSaid()
     {
         RecordSession s;
