@@ -198,6 +198,41 @@ private slots:
         QVERIFY(s.desk.fileDialog.opened.isEmpty());
     }
 
+    void theSignaturesStayWithTheEndOfTheList()
+    {
+        // Lists of every length around a page's end: wherever the page breaks, the page with the signature
+        // lines also holds the last name drawn.
+        QTemporaryDir dir;
+        for (int count = 6; count <= 24; ++count) {
+            record::RecordSummary summary;
+            summary.sessionStartedLocal = "2024-03-05T09:00:00.000+08:00";
+            summary.checkCode = QString(64, 'c');
+            record::CategoryDraws& draws = summary.categories[3];
+            draws.sources = { "名单.xlsx" };
+            for (int i = 0; i < count; ++i) {
+                record::DrawnName d;
+                d.name = QString("第%1家企业").arg(i + 1);
+                d.sector = i + 1;
+                d.wheelCount = 100;
+                d.stopTime = "2024-03-05T09:10:11.000+08:00";
+                d.fingerprint = QString(64, 'f');
+                draws.draws.push_back(d);
+            }
+            const QString path = dir.filePath(QString("%1.pdf").arg(count));
+            QString error;
+            QVERIFY2(QtSheetPdf().printPdf(record::buildSheet(summary, "记录.jsonl"), path, &error), qPrintable(error));
+            const QString text = pdfText(path);
+            if (text.isNull())
+                QSKIP("pdftotext is not installed");
+            const QStringList pages = text.split('\f', Qt::SkipEmptyParts);
+            const auto signing = std::find_if(pages.begin(), pages.end(),
+                                              [](const QString& page) { return page.contains("操作人："); });
+            QVERIFY(signing != pages.end());
+            QVERIFY2(signing->contains(QString("第%1家企业").arg(count)), qPrintable(QString::number(count)));
+            QVERIFY2(signing->contains("监督人：") && signing->contains("日期："), qPrintable(QString::number(count)));
+        }
+    }
+
     void longListsRunOverPagesAndNothingIsCutOff()
     {
         record::RecordSummary summary;
