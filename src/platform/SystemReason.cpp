@@ -1,5 +1,6 @@
 #include "platform/SystemReason.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <cerrno>
 #include <cstring>
@@ -36,7 +37,7 @@ constexpr Known KnownErrors[] = {
     { ENXIO, u"设备不存在" },
 };
 
-// Qt's own texts for failures it finds before asking the system.
+// Qt's own texts: failures it finds before asking the system, and the system's reasons it words itself.
 struct KnownText
 {
     const char* text;
@@ -52,6 +53,7 @@ constexpr KnownText KnownQtTexts[] = {
     { "No space left on device", u"磁盘空间已满" },
     { "Read-only file system", u"磁盘或文件夹是只读的，不能写入" },
     { "Disk quota exceeded", u"磁盘配额已用完" },
+    { "Too many open files", u"打开的文件太多" },
 };
 
 bool hasChinese(const QString& text)
@@ -83,9 +85,14 @@ QString reasonOf(const QString& systemText)
         if (text.contains(system, Qt::CaseInsensitive))
             return QString::fromUtf16(known.reason);
     }
-    for (const KnownText& known : KnownQtTexts)
+    // Qt words a few of them itself, in the language of the translation the program installed.
+    for (const KnownText& known : KnownQtTexts) {
         if (text.contains(QLatin1String(known.text), Qt::CaseInsensitive))
             return QString::fromUtf16(known.reason);
+        const QString translated = QCoreApplication::translate("QIODevice", known.text);
+        if (translated != QLatin1String(known.text) && text.contains(translated, Qt::CaseInsensitive))
+            return QString::fromUtf16(known.reason);
+    }
     if (hasChinese(text))
         return text;
     return QStringLiteral("系统错误（%1）").arg(text);

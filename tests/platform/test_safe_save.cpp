@@ -8,7 +8,9 @@
 #include "workbook/Spreadsheet.h"
 
 #include <QDir>
+#include <QLibraryInfo>
 #include <QTest>
+#include <QTranslator>
 
 using namespace pelorin;
 using namespace pelorin::test;
@@ -33,6 +35,13 @@ class SafeSaveTest : public QObject
 {
     Q_OBJECT
 private slots:
+    // As the program runs: with Qt's Chinese translation, which words some of the system's reasons itself.
+    void initTestCase()
+    {
+        if (m_translator.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&m_translator);
+    }
+
     void systemReasonsReadInChinese_data()
     {
         QTest::addColumn<QString>("system");
@@ -119,6 +128,9 @@ private slots:
         QVERIFY(!QFile::exists(path));
         QCOMPARE(filesIn(disk), QStringList({ ".filler", "settings.json" }));
     }
+
+private:
+    QTranslator m_translator;
 };
 
 QTEST_GUILESS_MAIN(SafeSaveTest)
