@@ -40,7 +40,7 @@ std::optional<std::int16_t> rollSpeedFrom(QStringView speedBox)
     if (!speed || *speed < 1 || *speed > 360)
         return std::nullopt;
     // The conversion rounds fractions; a step of "12.5" degrees is refused rather than silently changed.
-    if (speedBox.trimmed().toString().toDouble() != *speed)
+    if (plainDigits(speedBox).trimmed().toDouble() != *speed)
         return std::nullopt;
     return speed;
 }

@@ -19,6 +19,15 @@ DrawWindowController::DrawWindowController(AppContext& context)
 {
 }
 
+namespace {
+
+QString outOfRange(const QString& field)
+{
+    return QStringLiteral("%1内的数字超出范围，必须是0到%2之间的数字。").arg(field).arg(MaxListNames);
+}
+
+} // namespace
+
 bool DrawWindowController::passesChecks(Category i)
 {
     IMessageBox& messages = *m_context.services.messageBox;
@@ -39,15 +48,18 @@ bool DrawWindowController::passesChecks(Category i)
         messages.information(drawnMissing, text::windowCaption());
         return false;
     }
-    // A count that is no number is refused with the same words as an empty one.
+    // A count that is no number is refused with the same words as an empty one; a number too large for a
+    // count is told the range.
     const std::optional<std::int16_t> preset = toNumber(presetText);
     if (!preset) {
-        messages.information(presetMissing, text::windowCaption());
+        messages.information(isOutOfRange(presetText) ? outOfRange(QStringLiteral("预设摇号数据框")) : presetMissing,
+                             text::windowCaption());
         return false;
     }
     const std::optional<std::int16_t> drawn = toNumber(drawnText);
     if (!drawn) {
-        messages.information(drawnMissing, text::windowCaption());
+        messages.information(isOutOfRange(drawnText) ? outOfRange(QStringLiteral("已摇号数据统计框")) : drawnMissing,
+                             text::windowCaption());
         return false;
     }
     if (*drawn >= *preset) {

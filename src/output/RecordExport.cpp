@@ -10,6 +10,7 @@
 #include "platform/IMessageBox.h"
 #include "platform/ISheetPrinter.h"
 #include "platform/IShell.h"
+#include "platform/SafeSave.h"
 #include "record/RecordSheet.h"
 #include "record/RecordVerifier.h"
 #include "record/RecordWriter.h"
@@ -17,7 +18,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace pelorin {
@@ -65,8 +65,10 @@ void RecordExport::writeRecord()
     const bool recordExists = !dialogAsked && QFileInfo::exists(*path);
     if ((recordExists || QFileInfo::exists(sheet)) && !confirmOverwrite(recordExists ? *path : sheet))
         return;
-    if (write(*path))
-        m_context.services.shell->open(sheet);
+    if (write(*path) && !m_context.services.shell->open(sheet))
+        tell(QStringLiteral(
+                 "摇号记录已保存：\n%1\n%2\n\n这台电脑上没有能打开PDF文件的程序，请到这个文件夹中查看记录单。")
+                 .arg(nativeName(*path), nativeName(sheet)));
 }
 
 std::optional<QString> RecordExport::writeRecordInto(const QString& folder)
@@ -121,9 +123,8 @@ std::optional<QString> RecordExport::write(const QString& recordPath)
         return std::nullopt;
     }
 
-    QSaveFile file(recordPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(written.bytes) != written.bytes.size() || !file.commit()) {
-        tell(QStringLiteral("无法保存摇号记录：%1\n原因：%2").arg(nativeName(recordPath), file.errorString()));
+    if (const QString reason = files::saveBytes(recordPath, written.bytes); !reason.isEmpty()) {
+        tell(QStringLiteral("无法保存摇号记录：%1\n原因：%2").arg(nativeName(recordPath), reason));
         return std::nullopt;
     }
     const QString sheetPath = sheetPathOf(recordPath);

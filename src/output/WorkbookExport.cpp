@@ -217,7 +217,13 @@ void WorkbookExport::write(const QString& path, const Cells& cells)
         reportFailure(path, error);
         return;
     }
-    m_context.services.shell->open(path);
+    // Without a program for workbooks nothing would show; then at least where the file went.
+    if (!m_context.services.shell->open(path))
+        m_context.services.messageBox->information(
+            QStringLiteral(
+                "摇号结果已导出，文件保存在：\n%1\n\n这台电脑上没有能打开Excel工作簿的程序，请到这个文件夹中查看。")
+                .arg(nativeName(path)),
+            text::windowCaption());
 }
 
 void WorkbookExport::reportFailure(const QString& path, const QString& reason)

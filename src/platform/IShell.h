@@ -9,8 +9,9 @@ class IShell
 public:
     virtual ~IShell() = default;
 
-    // Opens a web address or a file with the desktop's default program. The outcome is not reported.
-    virtual void open(const QString& target) = 0;
+    // Opens a web address or a file with the desktop's default program; false when the desktop has no
+    // program for it or refused to start one.
+    virtual bool open(const QString& target) = 0;
 };
 
 } // namespace pelorin

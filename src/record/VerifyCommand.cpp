@@ -1,5 +1,6 @@
 #include "record/VerifyCommand.h"
 
+#include "platform/SystemReason.h"
 #include "record/RecordVerifier.h"
 
 #include <QDateTime>
@@ -49,7 +50,9 @@ int runVerify(const QString& path, QTextStream& out)
     out << "核验摇号记录：" << QDir::toNativeSeparators(path) << Qt::endl;
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        out << "无法打开文件：" << (QFileInfo(path).isDir() ? QStringLiteral("这是一个文件夹。") : file.errorString())
+        out << "无法打开文件："
+            << (QFileInfo(path).isDir() ? QStringLiteral("这是一个文件夹。")
+                                        : files::reasonOf(file.errorString()) + QStringLiteral("。"))
             << Qt::endl;
         return 2;
     }

@@ -1,10 +1,13 @@
 #include "settings/FileSettingsStore.h"
 
+#include "app/AppText.h"
+#include "platform/IMessageBox.h"
+#include "platform/SafeSave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace pelorin {
@@ -144,13 +147,20 @@ QJsonObject FileSettingsStore::load() const
 
 bool FileSettingsStore::save(const QJsonObject& document) const
 {
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        return false;
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QJsonDocument(document).toJson(QJsonDocument::Indented));
-    return file.commit();
+    QString reason;
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(folder))
+        reason = QStringLiteral("无法创建文件夹“%1”").arg(QDir::toNativeSeparators(folder));
+    else
+        reason = files::saveBytes(m_path, QJsonDocument(document).toJson(QJsonDocument::Indented));
+    if (reason.isEmpty())
+        return true;
+    // The file keeps what it held; the program goes on with the setting unsaved.
+    if (m_messageBox)
+        m_messageBox->information(
+            QStringLiteral("无法保存设置文件：%1\n原因：%2").arg(QDir::toNativeSeparators(m_path), reason),
+            text::windowCaption());
+    return false;
 }
 
 } // namespace pelorin

@@ -1,6 +1,7 @@
 #include "ui/Demo.h"
 
 #include "app/Commands.h"
+#include "platform/SafeSave.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/scripted/ScriptedFileDialog.h"
 #include "platform/scripted/ScriptedInputBox.h"
@@ -16,6 +17,7 @@
 #include "ui/BottomBar.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -62,7 +64,10 @@ QString findSamples()
 bool snapshot(QWidget& widget, const QString& path, QTextStream& out)
 {
     QApplication::processEvents();
-    const bool saved = widget.grab().save(path, "PNG");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    const bool saved = widget.grab().save(&buffer, "PNG") && files::saveBytes(path, png).isEmpty();
     out << (saved ? "  画面：" : "  无法保存画面：") << QDir::toNativeSeparators(path) << Qt::endl;
     return saved;
 }

@@ -80,7 +80,10 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     speedLabel->setBuddy(speedBox);
     // Once a speed is chosen or typed and confirmed, the keyboard goes back to the start/stop button, so the
     // next Enter starts or stops the draw as the hint above says. The confirming Enter does nothing else.
-    const auto backToStartStop = [this] { startStop->setFocus(Qt::OtherFocusReason); };
+    const auto backToStartStop = [this] {
+        if (startStop->isVisible())
+            startStop->setFocus(Qt::OtherFocusReason);
+    };
     connect(speedBox, &QComboBox::activated, this, backToStartStop);
     connect(speedBox->lineEdit(), &QLineEdit::returnPressed, this, backToStartStop);
 
@@ -114,18 +117,24 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     ui::place(nameBox, 0, 6480, 6953, 555);
     nameBox->move(nameBox->x(), layout::px(layout::DrawWindowHeight) - frameWidth() - nameBox->height());
 
-    // Both in corners below the wheel that neither the wheel nor its numbers reach.
+    // Both in corners below the wheel that neither the wheel nor its numbers reach. Tab reaches them after
+    // the close button; a click does not take the keyboard, and once used, by key or by mouse, they hand it
+    // back to the start/stop button as the speed box does, so that Enter goes on starting and stopping.
     slowStop = new QCheckBox(QStringLiteral("随机缓停"), this);
     slowStop->setObjectName(QStringLiteral("SlowStop"));
     slowStop->setAccessibleName(QStringLiteral("随机缓停"));
+    slowStop->setAccessibleDescription(QStringLiteral("停止后指针再转1到3圈慢慢停下"));
     slowStop->setFont(normal);
-    slowStop->setFocusPolicy(Qt::NoFocus);
+    slowStop->setFocusPolicy(Qt::TabFocus);
     ui::place(slowStop, 120, 5955, 1260, 330);
+    connect(slowStop, &QCheckBox::toggled, this, backToStartStop);
     projector = new QPushButton(QStringLiteral("大屏显示"), this);
     projector->setObjectName(QStringLiteral("Projector"));
     projector->setAccessibleName(QStringLiteral("大屏显示"));
-    projector->setFocusPolicy(Qt::NoFocus);
+    projector->setAccessibleDescription(QStringLiteral("在投影屏幕上全屏显示转盘"));
+    projector->setFocusPolicy(Qt::TabFocus);
     ui::place(projector, 5640, 5895, 1290, 435);
+    connect(projector, &QPushButton::clicked, this, backToStartStop);
 
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("Line3"));

@@ -173,8 +173,11 @@ void MainWindow::fillServices(Services& services, ITimer* rollTimer)
         if (!services.seeds)
             services.seeds = keep<SystemSeedSource>();
     }
-    if (!services.settings)
-        services.settings = keep<FileSettingsStore>(FileSettingsStore::defaultPath());
+    if (!services.settings) {
+        auto* store = keep<FileSettingsStore>(FileSettingsStore::defaultPath());
+        store->reportFailuresTo(services.messageBox);
+        services.settings = store;
+    }
     if (!services.spreadsheet)
         services.spreadsheet = keep<workbook::Spreadsheet>();
     if (!services.printer)

@@ -2,6 +2,7 @@
 
 #include "app/AppText.h"
 #include "platform/IMessageBox.h"
+#include "platform/qt/QtMessageBox.h"
 #include "platform/qt/SqlJournal.h"
 #include "session/SessionKeeper.h"
 #include "ui/CategoryPage.h"
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QLockFile>
-#include <QMessageBox>
 #include <QStandardPaths>
 
 namespace pelorin {
@@ -38,12 +38,8 @@ QString moveAside(const QString& path)
 
 std::function<bool(const QString&)> SessionSetup::askOnDesktop(QWidget* parent)
 {
-    return [parent](const QString& question) {
-        QMessageBox box(QMessageBox::Question, text::windowCaption(), question, QMessageBox::Yes | QMessageBox::No,
-                        parent);
-        box.setDefaultButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
-    };
+    // The same box as every other question of the program: its buttons, No the default.
+    return [parent](const QString& question) { return QtMessageBox(parent).question(question, text::windowCaption()); };
 }
 
 SessionSetup::SessionSetup(MainWindow& window, std::function<bool(const QString&)> askRestore)

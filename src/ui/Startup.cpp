@@ -1,5 +1,6 @@
 #include "ui/Startup.h"
 
+#include "platform/SafeSave.h"
 #include "record/VerifyCommand.h"
 #include "ui/Demo.h"
 #include "ui/Fonts.h"
@@ -7,6 +8,7 @@
 #include "ui/SessionSetup.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -36,9 +38,13 @@ int saveScreenshot(QWidget& window, const QString& path)
 {
     window.show();
     QApplication::processEvents();
-    const QPixmap picture = window.grab();
-    if (!picture.save(path, "PNG")) {
-        QTextStream(stderr) << "无法保存截图：" << QDir::toNativeSeparators(path) << Qt::endl;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    const QString reason
+        = window.grab().save(&buffer, "PNG") ? files::saveBytes(path, png) : QStringLiteral("无法生成图片");
+    if (!reason.isEmpty()) {
+        QTextStream(stderr) << "无法保存截图：" << QDir::toNativeSeparators(path) << "（" << reason << "）" << Qt::endl;
         return 1;
     }
     QTextStream(stdout) << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) << Qt::endl;

@@ -1,5 +1,6 @@
 #include "workbook/Spreadsheet.h"
 
+#include "platform/SystemReason.h"
 #include "workbook/SheetCells.h"
 #include "workbook/WorkbookDocument.h"
 #include "workbook/xls/XlsReader.h"
@@ -32,7 +33,7 @@ std::unique_ptr<IWorkbookDocument> Spreadsheet::open(const QString& path, QStrin
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("无法读取工作簿“%1”：%2").arg(shown, file.errorString()));
+        return fail(QStringLiteral("无法读取工作簿“%1”：%2").arg(shown, files::reasonOf(file.errorString())));
     // Read at most one byte past the cap, in case the file grew after it was measured. The measured size comes
     // first, so the buffer is not sized for the cap.
     QByteArray bytes = file.read(info.size() + 1);
@@ -42,7 +43,7 @@ std::unique_ptr<IWorkbookDocument> Spreadsheet::open(const QString& path, QStrin
         return fail(
             QStringLiteral("工作簿“%1”太大，最多只能打开%2 MB的文件。").arg(shown).arg(kMaxFileBytes / (1024 * 1024)));
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("无法读取工作簿“%1”：%2").arg(shown, file.errorString()));
+        return fail(QStringLiteral("无法读取工作簿“%1”：%2").arg(shown, files::reasonOf(file.errorString())));
 
     // The content decides the format; a renamed file opens all the same.
     const Format format = detectFormat(bytes);

@@ -1,5 +1,6 @@
 #include "workbook/WorkbookDocument.h"
 
+#include "platform/SafeSave.h"
 #include "workbook/CellAddress.h"
 #include "workbook/xls/XlsReader.h"
 #include "workbook/xls/XlsWriter.h"
@@ -8,7 +9,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace pelorin::workbook {
 
@@ -120,17 +120,8 @@ bool WorkbookDocument::saveAs(const QString& path, QString* error)
     if (!bytes)
         return fail(bytes.error());
     // Written beside the target and renamed over it at the end, so a failure leaves no partial file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(QStringLiteral("无法保存工作簿“%1”：%2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    }
-    if (file.write(*bytes) != bytes->size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(QStringLiteral("写入工作簿“%1”时出错：%2").arg(QDir::toNativeSeparators(path), reason));
-    }
-    if (!file.commit())
-        return fail(QStringLiteral("保存工作簿“%1”时出错：%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    if (const QString reason = files::saveBytes(path, *bytes); !reason.isEmpty())
+        return fail(QStringLiteral("无法保存工作簿“%1”：%2").arg(QDir::toNativeSeparators(path), reason));
     return true;
 }
 

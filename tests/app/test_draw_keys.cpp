@@ -11,6 +11,7 @@
 #include "ui/ProjectorWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -175,6 +176,52 @@ private slots:
         pressEnter();
         QVERIFY(window->context().state.IsRolling);
         QCOMPARE(window->context().state.RollSpeed, 20);
+    }
+
+    // Tab reaches 随机缓停 and 大屏显示; using them with the keyboard gives it back to the start/stop button.
+    void tabReachesTheSlowStopAndTheProjector()
+    {
+        CategoryPage* general = window->page(6);
+        enterNames(general, QStringLiteral("甲\n乙\n丙"));
+        general->presetCount->setText(QStringLiteral("3"));
+        QTest::mouseClick(general->drawButton, Qt::LeftButton);
+        for (int n = 0; n < 40; ++n)
+            desk->timer.fire();
+        pressEnter(); // stops
+        DrawWindowPanel* draw = window->drawWindow();
+        QCOMPARE(QApplication::focusWidget(), draw->startStop);
+
+        QList<QWidget*> reached;
+        for (int n = 0; n < 3; ++n) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached.append(QApplication::focusWidget());
+        }
+        QCOMPARE(reached, (QList<QWidget*> { draw->close, draw->slowStop, draw->projector }));
+
+        const bool wasOn = draw->slowStop->isChecked();
+        draw->slowStop->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(draw->slowStop, Qt::Key_Space);
+        QCOMPARE(draw->slowStop->isChecked(), !wasOn);
+        QCOMPARE(QApplication::focusWidget(), draw->startStop);
+        draw->slowStop->setChecked(false);
+        pressEnter();
+        QVERIFY(window->context().state.IsRolling);
+        for (int n = 0; n < 40; ++n)
+            desk->timer.fire();
+        pressEnter();
+        QVERIFY(!window->context().state.IsRolling);
+
+        draw->projector->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(draw->projector, Qt::Key_Space);
+        QVERIFY(window->projector()->window() && window->projector()->window()->isVisible());
+        QCOMPARE(window->focusWidget(), draw->startStop);
+        window->projector()->close();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QCOMPARE(QApplication::focusWidget(), draw->startStop);
+        pressEnter();
+        QVERIFY(window->context().state.IsRolling);
+        QCOMPARE(general->results->count(), 2);
     }
 
     void enterAnswersNoToEveryQuestion()

@@ -34,7 +34,9 @@ private slots:
         QTest::newRow("infinity") << QStringLiteral("inf") << false << 0;
         QTest::newRow("two points") << QStringLiteral("1.2.3") << false << 0;
         QTest::newRow("point only") << QStringLiteral(".") << false << 0;
-        QTest::newRow("full-width digit") << QStringLiteral("３") << false << 0;
+        QTest::newRow("full-width digit") << QStringLiteral("３") << true << 3;
+        QTest::newRow("full-width with point, sign, space") << QStringLiteral("\u3000－１２．５") << true << -12;
+        QTest::newRow("full-width mixed with plain") << QStringLiteral("1０") << true << 10;
     }
     void converts()
     {
@@ -45,6 +47,15 @@ private slots:
         QCOMPARE(result.has_value(), valid);
         if (valid)
             QCOMPARE(int(*result), value);
+    }
+
+    // Only a well-formed number outside the range is out of range; anything else is no number at all.
+    void outOfRange()
+    {
+        for (const char* text : { "32768", "-32769", "９９９９９", "99999999999999999999999999999999999999999999" })
+            QVERIFY2(isOutOfRange(QString::fromUtf8(text)), text);
+        for (const char* text : { "32767", "-32768", "", "abc", "1e9", "99 999" })
+            QVERIFY2(!isOutOfRange(QString::fromUtf8(text)), text);
     }
 };
 

@@ -12,6 +12,8 @@ namespace {
 const QString NothingToDraw = QStringLiteral("当前还没有导入将要摇号名单。");
 const QString PresetMissing = QStringLiteral("预设摇号数据框内不能为空，必须为0以上数字。");
 const QString DrawnMissing = QStringLiteral("已摇号数据统计框内不能为空，必须为0以上数字。");
+const QString PresetRange = QStringLiteral("预设摇号数据框内的数字超出范围，必须是0到32767之间的数字。");
+const QString DrawnRange = QStringLiteral("已摇号数据统计框内的数字超出范围，必须是0到32767之间的数字。");
 const QString DrawAgain = QStringLiteral("当前预设数量已摇出。\n\n确定是否需要对本项进行重新摇号？");
 
 } // namespace
@@ -34,7 +36,10 @@ private slots:
         QTest::newRow("drawn empty") << 3 << QStringLiteral("1") << QStringLiteral(" ") << DrawnMissing;
         QTest::newRow("emptiness before numbers") << 3 << QStringLiteral("abc") << QString() << DrawnMissing;
         QTest::newRow("preset no number") << 3 << QStringLiteral("两个") << QStringLiteral("0") << PresetMissing;
-        QTest::newRow("preset too large") << 3 << QStringLiteral("40000") << QStringLiteral("0") << PresetMissing;
+        QTest::newRow("preset too large") << 3 << QStringLiteral("99999") << QStringLiteral("0") << PresetRange;
+        QTest::newRow("full-width preset too large")
+            << 3 << QStringLiteral("９９９９９") << QStringLiteral("0") << PresetRange;
+        QTest::newRow("drawn too large") << 3 << QStringLiteral("2") << QStringLiteral("-40000") << DrawnRange;
         QTest::newRow("drawn no number") << 3 << QStringLiteral("2") << QStringLiteral("1x") << DrawnMissing;
     }
     void checksRefuseToOpen()

@@ -107,6 +107,8 @@ private slots:
         QTest::newRow("empty") << QString() << 0;
         QTest::newRow("text") << QStringLiteral("快") << 0;
         QTest::newRow("beyond 16 bits") << QStringLiteral("70000") << 0;
+        QTest::newRow("full-width") << QStringLiteral("２０") << 20;
+        QTest::newRow("full-width fraction") << QStringLiteral("１２．５") << 0;
     }
     void rollSpeed()
     {

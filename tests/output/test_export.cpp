@@ -246,6 +246,18 @@ private slots:
         QVERIFY(QDir(dir->path()).entryList(QDir::Files).isEmpty());
     }
 
+    void withoutAProgramForWorkbooksTheMessageSaysWhere()
+    {
+        imported(QStringLiteral("team.xlsx"), 3);
+        addResults(3, { "甲" });
+        desk->shell.opens = false;
+        click(QStringLiteral("Command13_3"));
+        const QString path = dir->filePath("team_摇号导出（重点企业）名单_20240305140709.xlsx");
+        QCOMPARE(desk->shell.opened, QStringList { path });
+        QCOMPARE(desk->messageBox.shown.size(), 1);
+        QVERIFY(desk->messageBox.lastText().contains(QDir::toNativeSeparators(path)));
+    }
+
     void templateLinkOpensItsAddress()
     {
         click(QStringLiteral("Command16"));

@@ -1,5 +1,6 @@
 // The 摇号记录 button: the record and its PDF sheet written beside the workbook, read back by poppler's tools.
 #include "RecordSession.h"
+#include "fakes/TinyDisk.h"
 #include "platform/qt/QtSheetPdf.h"
 #include "record/RecordSheet.h"
 #include "record/VerifyCommand.h"
@@ -146,12 +147,90 @@ private slots:
         QCOMPARE(s.desk.shell.opened.size(), 2);
     }
 
+    void aFullDiskIsToldAndLeavesNoHalfFile()
+    {
+        TinyDisk disk;
+        if (!disk.mounted())
+            QSKIP("mounting a small file system needs root");
+        RecordSession s;
+        s.enterCandidates(6, "甲\n乙\n丙");
+        s.draw(6, 1);
+        // Room for the record but not for the sheet: the record stands, the sheet is named as missing.
+        disk.fill(4096); // one page of the file system: the record needs less, the sheet more
+        s.desk.fileDialog.chooseNext(disk.filePath("记录.jsonl"));
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.messageBox.lastText(),
+                 "摇号记录已保存：" + disk.filePath("记录.jsonl") + "\n但记录单无法保存：" + disk.filePath("记录.pdf")
+                     + "\n原因：磁盘空间已满");
+        QString report;
+        QTextStream out(&report);
+        QCOMPARE(record::runVerify(disk.filePath("记录.jsonl"), out), 0);
+        QVERIFY(!QFile::exists(disk.filePath("记录.pdf")));
+
+        // No room at all: no success is claimed and no empty record is left.
+        disk.fill();
+        s.desk.fileDialog.chooseNext(disk.filePath("再一次.jsonl"));
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.messageBox.lastText(),
+                 "无法保存摇号记录：" + disk.filePath("再一次.jsonl") + "\n原因：磁盘空间已满");
+        QVERIFY(!QFile::exists(disk.filePath("再一次.jsonl")));
+        QVERIFY(s.desk.shell.opened.isEmpty());
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList({ ".filler", "记录.jsonl" }));
+    }
+
+    void withoutAProgramForPdfsTheMessageSaysWhere()
+    {
+        RecordSession s;
+        s.enterCandidates(6, "甲\n乙");
+        s.draw(6, 1);
+        s.desk.shell.opens = false;
+        s.desk.fileDialog.chooseNext(s.dir.filePath("记录.jsonl"));
+        QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
+        QCOMPARE(s.desk.shell.opened, QStringList { s.dir.filePath("记录.pdf") });
+        QVERIFY(s.desk.messageBox.lastText().contains(s.dir.filePath("记录.pdf")));
+    }
+
     void nothingToRecordIsSaid()
     {
         RecordSession s;
         QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
         QCOMPARE(s.desk.messageBox.lastText(), "当前还没有可以记录的操作。");
         QVERIFY(s.desk.fileDialog.opened.isEmpty());
+    }
+
+    void theSignaturesStayWithTheEndOfTheList()
+    {
+        // Lists of every length around a page's end: wherever the page breaks, the page with the signature
+        // lines also holds the last name drawn.
+        QTemporaryDir dir;
+        for (int count = 6; count <= 24; ++count) {
+            record::RecordSummary summary;
+            summary.sessionStartedLocal = "2024-03-05T09:00:00.000+08:00";
+            summary.checkCode = QString(64, 'c');
+            record::CategoryDraws& draws = summary.categories[3];
+            draws.sources = { "名单.xlsx" };
+            for (int i = 0; i < count; ++i) {
+                record::DrawnName d;
+                d.name = QString("第%1家企业").arg(i + 1);
+                d.sector = i + 1;
+                d.wheelCount = 100;
+                d.stopTime = "2024-03-05T09:10:11.000+08:00";
+                d.fingerprint = QString(64, 'f');
+                draws.draws.push_back(d);
+            }
+            const QString path = dir.filePath(QString("%1.pdf").arg(count));
+            QString error;
+            QVERIFY2(QtSheetPdf().printPdf(record::buildSheet(summary, "记录.jsonl"), path, &error), qPrintable(error));
+            const QString text = pdfText(path);
+            if (text.isNull())
+                QSKIP("pdftotext is not installed");
+            const QStringList pages = text.split('\f', Qt::SkipEmptyParts);
+            const auto signing = std::find_if(pages.begin(), pages.end(),
+                                              [](const QString& page) { return page.contains("操作人："); });
+            QVERIFY(signing != pages.end());
+            QVERIFY2(signing->contains(QString("第%1家企业").arg(count)), qPrintable(QString::number(count)));
+            QVERIFY2(signing->contains("监督人：") && signing->contains("日期："), qPrintable(QString::number(count)));
+        }
     }
 
     void longListsRunOverPagesAndNothingIsCutOff()

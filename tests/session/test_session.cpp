@@ -1,6 +1,7 @@
 #include "fakes/CandidateWorkbook.h"
 #include "fakes/CountingSeeds.h"
 #include "fakes/FakeDesktop.h"
+#include "fakes/TinyDisk.h"
 #include "model/ChangeNotes.h"
 #include "model/Session.h"
 #include "platform/INameList.h"
@@ -457,6 +458,28 @@ private slots:
             tryOpen(flipped);
         }
         QVERIFY(unreadable > 0);
+    }
+
+    void aFullDiskIsToldInChinese()
+    {
+        TinyDisk disk(1024);
+        if (!disk.mounted())
+            QSKIP("mounting a small file system needs root");
+        const SqlJournal::Opened opened = SqlJournal::open(disk.filePath("session.sqlite"));
+        QVERIFY2(opened.journal, qPrintable(opened.reason));
+        opened.journal->startSession(QDateTime::currentDateTimeUtc());
+        disk.fill();
+        SessionChange record;
+        record.kind = "edit";
+        record.time = QDateTime::currentDateTimeUtc();
+        record.lists.push_back({ ListChange::Type::Append, 0, ListKind::Candidates, -1, QStringList(500, "某某公司") });
+        bool kept = true;
+        for (int sequence = 1; kept && sequence < 100; ++sequence) {
+            record.sequence = sequence;
+            kept = opened.journal->append(record);
+        }
+        QVERIFY(!kept);
+        QCOMPARE(opened.journal->lastError(), "无法写入摇号记录 " + disk.filePath("session.sqlite") + "：磁盘空间已满");
     }
 
     void unwritableFolderGoesOnWithoutJournal()

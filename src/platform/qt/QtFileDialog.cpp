@@ -1,5 +1,8 @@
 #include "platform/qt/QtFileDialog.h"
 
+#include "app/AppText.h"
+#include "platform/qt/QtMessageBox.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -27,9 +30,19 @@ ChosenFile QtFileDialog::openFile(const QString& title, const QStringList& filte
 ChosenFile QtFileDialog::saveFile(const QString& title, const QStringList& filters, const QString& suggestedPath)
 {
     QString filter = filters.value(0);
-    const QString path
-        = QFileDialog::getSaveFileName(m_parent, title, suggestedPath, filters.join(QStringLiteral(";;")), &filter);
-    return chosen(path, filter);
+    QString offered = suggestedPath;
+    // The question about replacing a file is the program's own, with the buttons of every other question;
+    // No goes back to the dialog.
+    for (;;) {
+        const QString path = QFileDialog::getSaveFileName(m_parent, title, offered, filters.join(QStringLiteral(";;")),
+                                                          &filter, QFileDialog::DontConfirmOverwrite);
+        if (path.isEmpty() || !QFileInfo::exists(path))
+            return chosen(path, filter);
+        if (QtMessageBox(m_parent).question(QStringLiteral("文件已存在，是否覆盖？\n") + QDir::toNativeSeparators(path),
+                                            text::windowCaption()))
+            return chosen(path, filter);
+        offered = path;
+    }
 }
 
 } // namespace pelorin

@@ -1,5 +1,7 @@
 #include "platform/qt/QtSheetPdf.h"
 
+#include "platform/SafeSave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,6 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTemporaryFile>
 #include <QTextLayout>
 #include <memory>
 #include <vector>
@@ -110,8 +111,19 @@ public:
         for (const QString& line : m_sheet.subtitle)
             paragraph(line, chineseFont(10.5), Qt::AlignLeft, mm(1));
         space(mm(4));
-        for (const RecordSheet::Section& section : m_sheet.sections) {
-            keepWith(lineOf(chineseFont(13, true)) + 3 * lineOf(chineseFont(10.5)));
+        for (std::size_t s = 0; s < m_sheet.sections.size(); ++s) {
+            const RecordSheet::Section& section = m_sheet.sections[s];
+            // The signatures stay on the page of the list's end: the last row, or a last section's heading
+            // when it has no rows, goes over to the next page with them rather than leave them alone there.
+            const bool last = s + 1 == m_sheet.sections.size();
+            const double tail = last ? tailHeight(section) : 0;
+            double opening = lineOf(chineseFont(13, true)) + 3 * lineOf(chineseFont(10.5));
+            if (last && section.rows.empty()) {
+                opening = heightOf(section.heading, chineseFont(13, true), mm(1.5)) + tail;
+                for (const QString& fact : section.facts)
+                    opening += heightOf(fact, chineseFont(10.5), mm(0.8));
+            }
+            keepWith(opening);
             paragraph(section.heading, chineseFont(13, true), Qt::AlignLeft, mm(1.5));
             for (const QString& fact : section.facts)
                 paragraph(fact, chineseFont(10.5), Qt::AlignLeft, mm(0.8));
@@ -119,8 +131,8 @@ public:
                 space(mm(1.5));
                 keepWith(2.5 * lineOf(chineseFont(10.5)) + lineOf(codeFont(7.5)));
                 tableHeader();
-                for (const RecordSheet::Row& row : section.rows)
-                    tableRow(row);
+                for (std::size_t r = 0; r < section.rows.size(); ++r)
+                    tableRow(section.rows[r], r + 1 == section.rows.size() ? tail : 0);
                 m_tableOpen = false;
             }
             if (!section.note.isEmpty())
@@ -128,10 +140,8 @@ public:
             space(mm(5));
         }
         keepWith(4 * lineOf(chineseFont(10.5)));
-        for (int i = 0; i < m_sheet.closing.size(); ++i) {
-            const bool code = i == 2;
-            paragraph(m_sheet.closing.at(i), code ? codeFont(10) : chineseFont(10.5), Qt::AlignLeft, mm(1.2));
-        }
+        for (int i = 0; i < m_sheet.closing.size(); ++i)
+            paragraph(m_sheet.closing.at(i), closingFont(i), Qt::AlignLeft, mm(1.2));
         space(mm(8));
         keepWith(m_sheet.signatures.size() * mm(12));
         for (const QString& signature : m_sheet.signatures)
@@ -142,6 +152,26 @@ public:
 
 private:
     double lineOf(const QFont& font) const { return QFontMetricsF(font, &m_writer).lineSpacing(); }
+
+    // The check code is set in the code font.
+    QFont closingFont(int i) const { return i == 2 ? codeFont(10) : chineseFont(10.5); }
+
+    // The height paragraph() takes for text, with the space after it.
+    double heightOf(const QString& text, const QFont& font, double after) const
+    {
+        const Wrapped wrapped(text, font, m_width, &m_writer);
+        return wrapped.lines() * wrapped.lineHeight() + after;
+    }
+
+    // Everything after the last section's list: its note, the closing paragraphs and the signature lines.
+    double tailHeight(const RecordSheet::Section& last) const
+    {
+        double total = last.note.isEmpty() ? 0 : heightOf(last.note, chineseFont(10), mm(0.8));
+        total += mm(5);
+        for (int i = 0; i < m_sheet.closing.size(); ++i)
+            total += heightOf(m_sheet.closing.at(i), closingFont(i), mm(1.2));
+        return total + mm(8) + m_sheet.signatures.size() * mm(12);
+    }
 
     void space(double height)
     {
@@ -210,7 +240,8 @@ private:
         m_y += height;
     }
 
-    void tableRow(const RecordSheet::Row& row)
+    // keepAfter: the height of what must stay on the row's page after it.
+    void tableRow(const RecordSheet::Row& row, double keepAfter)
     {
         const QFont font = chineseFont(10.5);
         const QFont small = codeFont(7.5);
@@ -227,7 +258,9 @@ private:
         const double pad = mm(0.8);
         const double height = lines * lineHeight + detail.lines() * detail.lineHeight() + 2 * pad;
         // A row stays on one page unless it is taller than a page.
-        if (height <= m_bottom * 0.8)
+        if (keepAfter > 0 && height + keepAfter <= m_bottom * 0.8)
+            keepWith(height + keepAfter);
+        else if (height <= m_bottom * 0.8)
             keepWith(height);
         m_y += pad;
         for (int i = 0; i < lines; ++i) {
@@ -302,40 +335,28 @@ void setUp(QPdfWriter& writer)
 
 bool QtSheetPdf::printPdf(const RecordSheet& sheet, const QString& path, QString* error)
 {
-    // Written beside the target and renamed into place, so a failure leaves no half-written sheet.
-    QTemporaryFile file(QDir(QFileInfo(path).absolutePath()).filePath(QStringLiteral(".pelorin-XXXXXX.pdf")));
-    if (!file.open()) {
+    const auto fail = [error](const QString& reason) {
         if (error)
-            *error = file.errorString();
+            *error = reason;
         return false;
-    }
+    };
+    // Written beside the target and renamed into place, so a failure leaves no half-written sheet.
+    files::SafeSave file(path);
+    if (!file.open())
+        return fail(file.error());
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&file.device());
         setUp(writer);
         const int pages = SheetLayout(writer, nullptr, sheet, 0).run();
         QPainter painter;
-        if (!painter.begin(&writer)) {
-            if (error)
-                *error = QStringLiteral("无法生成PDF。");
-            return false;
-        }
+        if (!painter.begin(&writer))
+            return fail(QStringLiteral("无法生成PDF。"));
         SheetLayout(writer, &painter, sheet, pages).run();
         painter.end();
     }
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                        | QFileDevice::ReadOther);
-    QFile::remove(path);
-    if (!file.rename(path)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    file.setAutoRemove(false);
+    // Every write the PDF writer made went straight to the file; commit() finds any that failed.
+    if (!file.commit())
+        return fail(file.error());
     return true;
 }
 

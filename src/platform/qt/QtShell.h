@@ -8,7 +8,7 @@ namespace pelorin {
 class QtShell : public IShell
 {
 public:
-    void open(const QString& target) override;
+    bool open(const QString& target) override;
 };
 
 } // namespace pelorin

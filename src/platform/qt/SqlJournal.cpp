@@ -1,6 +1,7 @@
 #include "platform/qt/SqlJournal.h"
 
 #include <QAtomicInt>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -50,7 +51,45 @@ QString isoTime(const QDateTime& time)
 
 int sqliteCode(const QSqlError& error)
 {
-    return error.nativeErrorCode().toInt() & 0xff;
+    if (!error.nativeErrorCode().isEmpty())
+        return error.nativeErrorCode().toInt() & 0xff;
+    // Qt's driver drops the code of a failed COMMIT and keeps only SQLite's text, which SQLite fixes per code.
+    static const std::pair<const char*, int> texts[] = {
+        { "database or disk is full", 13 },     { "database disk image is malformed", 11 },
+        { "file is not a database", 26 },       { "database is locked", 5 },
+        { "database table is locked", 6 },      { "attempt to write a readonly database", 8 },
+        { "unable to open database file", 14 }, { "disk I/O error", 10 },
+    };
+    for (const auto& [text, code] : texts)
+        if (error.databaseText().contains(QLatin1String(text), Qt::CaseInsensitive))
+            return code;
+    return 0;
+}
+
+// What went wrong, in Chinese; SQLite's own text only as a detail where its code says nothing plainer.
+QString reasonOf(const QSqlError& error)
+{
+    switch (sqliteCode(error)) {
+    case 13: // SQLITE_FULL
+        return QStringLiteral("磁盘空间已满");
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        return QStringLiteral("数据库文件已损坏");
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        return QStringLiteral("文件正被其他程序使用");
+    case 8: // SQLITE_READONLY
+        return QStringLiteral("文件或文件夹是只读的，不能写入");
+    case 3: // SQLITE_PERM
+    case 23: // SQLITE_AUTH
+        return QStringLiteral("没有访问权限");
+    case 14: // SQLITE_CANTOPEN
+        return QStringLiteral("无法打开文件（文件夹不存在或没有权限）");
+    case 10: // SQLITE_IOERR
+        return QStringLiteral("磁盘读写出错");
+    default:
+        return QStringLiteral("数据库出错（%1）").arg(error.text());
+    }
 }
 
 SqlJournal::Fault faultOf(const QSqlError& error, QString& reason)
@@ -64,11 +103,8 @@ SqlJournal::Fault faultOf(const QSqlError& error, QString& reason)
     case 6: // SQLITE_LOCKED
         reason = QStringLiteral("文件被另一个程序锁住");
         return SqlJournal::Fault::Unreadable;
-    case 13: // SQLITE_FULL
-        reason = QStringLiteral("磁盘已满");
-        return SqlJournal::Fault::Unwritable;
     default:
-        reason = QStringLiteral("无法写入（%1）").arg(error.text());
+        reason = QStringLiteral("无法写入（%1）").arg(reasonOf(error));
         return SqlJournal::Fault::Unwritable;
     }
 }
@@ -130,7 +166,7 @@ SqlJournal::Fault SqlJournal::prepare(QString& reason)
     if (!m_db.open()) {
         if (existed)
             return faultOf(m_db.lastError(), reason);
-        reason = QStringLiteral("无法创建文件（%1）").arg(m_db.lastError().text());
+        reason = QStringLiteral("无法创建文件（%1）").arg(reasonOf(m_db.lastError()));
         return Fault::Unwritable;
     }
     QSqlQuery q(m_db);
@@ -278,7 +314,7 @@ bool SqlJournal::declineSession(qint64 id)
     q.prepare(QStringLiteral("UPDATE session SET declined = ? WHERE id = ?"));
     q.addBindValue(isoTime(QDateTime::currentDateTimeUtc()));
     q.addBindValue(id);
-    return q.exec() || fail(QStringLiteral("标记"), q.lastError().text());
+    return q.exec() || fail(QStringLiteral("标记"), q.lastError());
 }
 
 bool SqlJournal::writeSession()
@@ -287,7 +323,7 @@ bool SqlJournal::writeSession()
     q.prepare(QStringLiteral("INSERT INTO session (started) VALUES (?)"));
     q.addBindValue(isoTime(m_started));
     if (!q.exec())
-        return fail(QStringLiteral("写入"), q.lastError().text());
+        return fail(QStringLiteral("写入"), q.lastError());
     m_session = q.lastInsertId().toLongLong();
     return true;
 }
@@ -295,10 +331,10 @@ bool SqlJournal::writeSession()
 bool SqlJournal::append(const SessionChange& record)
 {
     if (!m_db.transaction())
-        return fail(QStringLiteral("写入"), m_db.lastError().text());
+        return fail(QStringLiteral("写入"), m_db.lastError());
     const qint64 unwritten = m_session;
     auto abandon = [&](const QSqlQuery& q) {
-        const QString detail = q.lastError().text();
+        const QSqlError detail = q.lastError();
         m_db.rollback();
         m_session = unwritten;
         return fail(QStringLiteral("写入"), detail);
@@ -347,7 +383,7 @@ bool SqlJournal::append(const SessionChange& record)
         }
     }
     if (!m_db.commit()) {
-        const QString detail = m_db.lastError().text();
+        const QSqlError detail = m_db.lastError();
         m_db.rollback();
         m_session = unwritten;
         return fail(QStringLiteral("写入"), detail);
@@ -363,12 +399,12 @@ bool SqlJournal::endSession(const QDateTime& ended)
     q.prepare(QStringLiteral("UPDATE session SET ended = ? WHERE id = ?"));
     q.addBindValue(isoTime(ended));
     q.addBindValue(m_session);
-    return q.exec() || fail(QStringLiteral("写入"), q.lastError().text());
+    return q.exec() || fail(QStringLiteral("写入"), q.lastError());
 }
 
-bool SqlJournal::fail(const QString& what, const QString& detail)
+bool SqlJournal::fail(const QString& what, const QSqlError& error)
 {
-    m_error = QStringLiteral("无法%1摇号记录 %2：%3").arg(what, m_path, detail);
+    m_error = QStringLiteral("无法%1摇号记录 %2：%3").arg(what, QDir::toNativeSeparators(m_path), reasonOf(error));
     return false;
 }
 

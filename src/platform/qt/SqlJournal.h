@@ -3,6 +3,7 @@
 #include "platform/IJournal.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <memory>
 
@@ -52,7 +53,7 @@ private:
     Fault prepare(QString& reason);
     bool readUnfinished(QString& reason);
     bool writeSession();
-    bool fail(const QString& what, const QString& detail);
+    bool fail(const QString& what, const QSqlError& error);
 
     QString m_connection;
     QString m_path;

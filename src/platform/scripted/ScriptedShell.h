@@ -9,8 +9,13 @@ namespace pelorin {
 class ScriptedShell : public IShell
 {
 public:
-    void open(const QString& target) override { opened.append(target); }
+    bool open(const QString& target) override
+    {
+        opened.append(target);
+        return opens;
+    }
     QStringList opened;
+    bool opens = true; // false: as a desktop without a program for the file
 };
 
 } // namespace pelorin
