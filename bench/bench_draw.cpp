@@ -41,7 +41,6 @@ struct OpenDrawWindow
         pages[0].candidates.setItems(candidates(count));
         DrawWindowControls& d = context.controls.draw;
         d.window = &window;
-        d.backdrop = &backdrop;
         d.presetBox = &boxes[0];
         d.drawnBox = &boxes[1];
         d.nameBox = &boxes[2];
@@ -57,8 +56,7 @@ struct OpenDrawWindow
     }
 
     std::array<MemoryTextControl, 5> boxes;
-    MemoryPanel window;
-    MemoryPanel backdrop;
+    MemoryDrawWindow window;
     MemoryNameList currentDraw;
     QtDrawingSurface surface { surfaceSize() };
     FakeTimer timer;

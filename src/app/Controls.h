@@ -9,8 +9,8 @@ namespace pelorin {
 
 class INameList;
 class ITextControl;
-class IPanel;
 class IEntryPanel;
+class IDrawWindow;
 class IDrawingSurface;
 class ITimer;
 class IToggle;
@@ -29,8 +29,7 @@ class ISheetPrinter;
 // The draw window and what lies behind it.
 struct DrawWindowControls
 {
-    IPanel* window = nullptr; // Picture1
-    IPanel* backdrop = nullptr; // Picture6 as backdrop
+    IDrawWindow* window = nullptr; // Picture1 over Picture6 as backdrop
     ITextControl* presetBox = nullptr; // Text7(0)
     ITextControl* drawnBox = nullptr; // Text7(1)
     ITextControl* nameBox = nullptr; // Text1

@@ -2,14 +2,13 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
-#include "app/Layout.h"
 #include "app/NumberConversion.h"
 #include "draw/DrawText.h"
 #include "lists/ListCommands.h"
 #include "model/Session.h"
+#include "platform/IDrawWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
-#include "platform/IPanel.h"
 #include "platform/ITextControl.h"
 #include "platform/ITimer.h"
 
@@ -59,10 +58,7 @@ bool DrawEngine::start()
     session.note(drawnotes::Speed, int(*speed));
     s.PointerAngle = 0;
     m_display.DrawWheel();
-
-    const QRect bounds = draw.window->bounds();
-    draw.window->setBounds(QRect((layout::WindowWidth - layout::DrawWindowWideWidth) / 2, bounds.top(),
-                                 layout::DrawWindowWideWidth, bounds.height()));
+    draw.window->widen();
     return true;
 }
 

@@ -2,13 +2,12 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
-#include "app/Layout.h"
 #include "app/NumberConversion.h"
 #include "lists/ListCommands.h"
 #include "model/Session.h"
+#include "platform/IDrawWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
-#include "platform/IPanel.h"
 #include "platform/ITextControl.h"
 
 namespace pelorin {
@@ -79,7 +78,7 @@ void DrawWindowController::open(Category i)
 {
     // One draw at a time: while the window is open (or the pointer turns) no other category may open it,
     // or a name of one category would land among the results of another.
-    if (m_context.state.IsRolling || m_context.controls.draw.window->isVisible())
+    if (m_context.state.IsRolling || m_context.controls.draw.window->isOpen())
         return;
     Session& session = *m_context.session;
     Session::Command command(session, QStringLiteral("start"), i);
@@ -88,12 +87,7 @@ void DrawWindowController::open(Category i)
     DrawWindowControls& draw = m_context.controls.draw;
     session.setCurrentCategory(i);
 
-    draw.backdrop->setBounds(QRect(0, 0, layout::WindowWidth, layout::WindowHeight));
-    draw.window->setBounds(QRect((layout::WindowWidth - layout::DrawWindowWidth) / 2,
-                                 (layout::WindowHeight - layout::DrawWindowHeight) / 2 - layout::DrawWindowOffset,
-                                 layout::DrawWindowWidth, layout::DrawWindowHeight));
-    draw.backdrop->setVisible(true);
-    draw.window->setVisible(true);
+    draw.window->open();
     if (draw.setBackgroundEnabled)
         draw.setBackgroundEnabled(false);
 
@@ -110,15 +104,11 @@ void DrawWindowController::close()
     Session& session = *m_context.session;
     Session::Command command(session, QStringLiteral("close"), session.currentCategory());
     DrawWindowControls& draw = m_context.controls.draw;
-    const bool wasOpen = draw.window->isVisible();
+    const bool wasOpen = draw.window->isOpen();
     m_slowStop.cancel();
     m_engine.halt();
-    draw.window->setVisible(false);
-    QRect bounds = draw.window->bounds();
-    bounds.setWidth(layout::DrawWindowWidth);
-    draw.window->setBounds(bounds);
+    draw.window->close();
     draw.currentDraw->clear();
-    draw.backdrop->setVisible(false);
     if (draw.setBackgroundEnabled)
         draw.setBackgroundEnabled(true);
     if (wasOpen && draw.focusPage)
@@ -128,7 +118,7 @@ void DrawWindowController::close()
 void DrawWindowController::startStop()
 {
     // Only the open draw window starts or stops a draw; a key that reaches a hidden button does nothing.
-    if (!m_context.controls.draw.window->isVisible())
+    if (!m_context.controls.draw.window->isOpen())
         return;
     // While the pointer runs out, further presses are ignored.
     if (m_slowStop.isRunning())

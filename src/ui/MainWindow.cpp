@@ -16,7 +16,6 @@
 #include "platform/qt/QtSheetPdf.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtTimer.h"
-#include "platform/qt/WidgetPanel.h"
 #include "platform/qt/WidgetText.h"
 #include "platform/qt/WidgetToggle.h"
 #include "settings/DrawOptions.h"
@@ -24,6 +23,7 @@
 #include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
+#include "ui/DrawWindowPlacement.h"
 #include "ui/EntryPanel.h"
 #include "ui/Fonts.h"
 #include "ui/NameListView.h"
@@ -196,8 +196,7 @@ void MainWindow::bindControls()
         page(i)->bind(*m_session);
 
     DrawWindowControls& d = c.draw;
-    d.window = keep<WidgetPanel>(m_drawWindow, QRect(0, 0, layout::DrawWindowWidth, layout::DrawWindowHeight));
-    d.backdrop = keep<WidgetPanel>(m_entryPanel, QRect(0, 0, layout::WindowWidth, layout::WindowHeight));
+    d.window = keep<DrawWindowPlacement>(m_drawWindow, m_entryPanel);
     d.presetBox = keep<WidgetText>(WidgetText::of(m_drawWindow->presetBox));
     d.drawnBox = keep<WidgetText>(WidgetText::of(m_drawWindow->drawnBox));
     d.nameBox = keep<WidgetText>(WidgetText::of(m_drawWindow->nameBox));

@@ -5,6 +5,7 @@
 #include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
+#include "ui/DrawWindowPlacement.h"
 #include "ui/EntryPanel.h"
 #include "ui/MainWindow.h"
 
@@ -30,6 +31,13 @@ class MainWindowTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void theDrawWindowIsCentredNarrowThenWide()
+    {
+        // 7000 wide with the offset upwards, then 10365 wide at the same height.
+        QCOMPARE(DrawWindowPlacement::narrowBounds(), QRect(2950, 1370, 7000, 7000));
+        QCOMPARE(DrawWindowPlacement::wideBounds(), QRect(1267, 1370, 10365, 7000));
+    }
+
     void theEntryPanelIsLaidOutUnderItsHeading()
     {
         // Heading 255 high, hint 180 high, confirm 1215 wide.

@@ -35,7 +35,6 @@ struct DrawFixture
     {
         DrawWindowControls& d = context.controls.draw;
         d.window = &window;
-        d.backdrop = &backdrop;
         d.presetBox = &presetBox;
         d.drawnBox = &drawnBox;
         d.nameBox = &nameBox;
@@ -86,8 +85,7 @@ struct DrawFixture
     }
 
     QStringList log;
-    LoggingPanel window { QStringLiteral("window"), log };
-    LoggingPanel backdrop { QStringLiteral("backdrop"), log };
+    MemoryDrawWindow window { &log };
     MemoryTextControl presetBox;
     MemoryTextControl drawnBox;
     MemoryTextControl nameBox;

@@ -248,7 +248,7 @@ private slots:
         f.runOut();
         QCOMPARE(f.page(3).results.count(), 2);
         QCOMPARE(f.messages.lastText(), QStringLiteral("预设定摇取个数已摇完毕。"));
-        QVERIFY(!f.window.isVisible());
+        QVERIFY(!f.window.isOpen());
     }
 
     void closingDuringTheRunOutTakesNoName()

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/IDrawWindow.h"
 #include "platform/IEntryPanel.h"
 #include "platform/INameList.h"
-#include "platform/IPanel.h"
 #include "platform/ITextControl.h"
 
 namespace pelorin::test {
@@ -77,17 +77,42 @@ public:
     QStringList log;
 };
 
-class MemoryPanel : public IPanel
+// The draw window in memory: whether it is open and wide, and a log of the backdrop and the window
+// shown and hidden, in order.
+class MemoryDrawWindow : public IDrawWindow
 {
 public:
-    void setVisible(bool visible) override { m_visible = visible; }
-    bool isVisible() const override { return m_visible; }
-    void setBounds(const QRect& twips) override { m_bounds = twips; }
-    QRect bounds() const override { return m_bounds; }
+    explicit MemoryDrawWindow(QStringList* log = nullptr)
+        : m_log(log)
+    {
+    }
+    void open() override
+    {
+        say(QStringLiteral("backdrop+"));
+        say(QStringLiteral("window+"));
+        visible = true;
+        wide = false;
+    }
+    void widen() override { wide = true; }
+    void close() override
+    {
+        say(QStringLiteral("window-"));
+        say(QStringLiteral("backdrop-"));
+        visible = false;
+        wide = false;
+    }
+    bool isOpen() const override { return visible; }
+
+    bool visible = false;
+    bool wide = false;
 
 private:
-    bool m_visible = false;
-    QRect m_bounds;
+    void say(const QString& what)
+    {
+        if (m_log)
+            m_log->append(what);
+    }
+    QStringList* m_log;
 };
 
 } // namespace pelorin::test

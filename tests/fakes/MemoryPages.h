@@ -120,31 +120,4 @@ struct MemoryPages
     std::vector<MemoryPage> pages;
 };
 
-// A panel that writes "name+" or "name-" to a shared log when it is shown or hidden, and keeps every
-// place it was moved to.
-class LoggingPanel : public MemoryPanel
-{
-public:
-    LoggingPanel(QString name, QStringList& log)
-        : m_name(std::move(name))
-        , m_log(log)
-    {
-    }
-    void setVisible(bool visible) override
-    {
-        m_log.append(m_name + (visible ? u'+' : u'-'));
-        MemoryPanel::setVisible(visible);
-    }
-    void setBounds(const QRect& twips) override
-    {
-        boundsSet.append(twips);
-        MemoryPanel::setBounds(twips);
-    }
-    QList<QRect> boundsSet;
-
-private:
-    QString m_name;
-    QStringList& m_log;
-};
-
 } // namespace pelorin::test
