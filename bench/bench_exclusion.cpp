@@ -1,6 +1,6 @@
 // Removing a full history list from a full candidate list: the counting pass against the literal scan.
-#include "lists/Exclusion.h"
-#include "lists/LiteralExclusion.h"
+#include "model/Exclusion.h"
+#include "model/LiteralExclusion.h"
 
 #include <benchmark/benchmark.h>
 

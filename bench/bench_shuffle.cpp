@@ -1,6 +1,5 @@
 // Shuffle of the largest list a category can hold.
-#include "fakes/MemoryControls.h"
-#include "lists/Shuffle.h"
+#include "model/Shuffle.h"
 #include "platform/SystemRandom.h"
 
 #include <benchmark/benchmark.h>
@@ -37,8 +36,7 @@ QStringList shuffledByArrayRemoval(const QStringList& items, IRandom& random)
 void BM_ShuffleList(benchmark::State& state)
 {
     SystemRandom random(1);
-    test::MemoryNameList list;
-    list.setItems(names(static_cast<int>(state.range(0))));
+    QStringList list = names(static_cast<int>(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(ShuffleList(list, random));
 }

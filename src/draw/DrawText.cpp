@@ -1,6 +1,6 @@
 #include "draw/DrawText.h"
 
-#include "app/NumberConversion.h"
+#include "model/NumberConversion.h"
 
 #include <algorithm>
 

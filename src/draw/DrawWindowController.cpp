@@ -2,8 +2,8 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
-#include "app/NumberConversion.h"
 #include "lists/ListCommands.h"
+#include "model/NumberConversion.h"
 #include "model/Session.h"
 #include "platform/IDrawWindow.h"
 #include "platform/IMessageBox.h"

@@ -2,9 +2,9 @@
 
 #include "app/AppContext.h"
 #include "draw/DrawText.h"
-#include "draw/SlowStop.h"
 #include "draw/WheelRenderer.h"
 #include "model/Session.h"
+#include "model/SlowStop.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draw/WheelGeometry.h"
+#include "model/WheelGeometry.h"
 
 #include <QString>
 #include <cstdint>

@@ -2,9 +2,9 @@
 
 #include "app/AppContext.h"
 #include "app/AppText.h"
-#include "app/NumberConversion.h"
 #include "draw/DrawText.h"
 #include "draw/RollingDisplay.h"
+#include "model/NumberConversion.h"
 #include "model/Session.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draw/SlowStop.h"
+#include "model/SlowStop.h"
 
 #include <functional>
 

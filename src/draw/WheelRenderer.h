@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draw/WheelGeometry.h"
+#include "model/WheelGeometry.h"
 #include "platform/Colour.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "font/APIFont.h"
 
-#include "app/NumberConversion.h"
+#include "model/NumberConversion.h"
 
 #include <cmath>
 

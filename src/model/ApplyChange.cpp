@@ -1,8 +1,8 @@
 #include "model/ApplyChange.h"
 
-#include "lists/SeededStream.h"
-#include "lists/Shuffle.h"
 #include "model/ChangeNotes.h"
+#include "model/SeededStream.h"
+#include "model/Shuffle.h"
 
 namespace pelorin {
 

@@ -1,11 +1,11 @@
 #include "model/Session.h"
 
-#include "lists/Exclusion.h"
-#include "lists/ListFingerprint.h"
-#include "lists/SeededStream.h"
-#include "lists/Shuffle.h"
 #include "model/ChangeNotes.h"
+#include "model/Exclusion.h"
+#include "model/ListFingerprint.h"
+#include "model/SeededStream.h"
 #include "model/SessionFields.h"
+#include "model/Shuffle.h"
 
 #include <QJsonArray>
 

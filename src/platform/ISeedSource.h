@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/ShuffleSeed.h"
+#include "model/ShuffleSeed.h"
 
 namespace pelorin {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/IRandom.h"
-#include "platform/UniformPick.h"
+#include "model/IRandom.h"
+#include "model/UniformPick.h"
 
 #include <QRandomGenerator>
 #include <optional>

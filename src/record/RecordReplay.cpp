@@ -1,13 +1,13 @@
 #include "record/RecordReplay.h"
 
-#include "draw/SlowStop.h"
-#include "draw/WheelGeometry.h"
-#include "lists/Exclusion.h"
-#include "lists/ListFingerprint.h"
-#include "lists/ShuffleSeed.h"
 #include "model/ApplyChange.h"
 #include "model/ChangeNotes.h"
+#include "model/Exclusion.h"
+#include "model/ListFingerprint.h"
 #include "model/Session.h"
+#include "model/ShuffleSeed.h"
+#include "model/SlowStop.h"
+#include "model/WheelGeometry.h"
 #include "record/RecordFormat.h"
 
 #include <QJsonArray>

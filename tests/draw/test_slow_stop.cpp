@@ -1,5 +1,5 @@
 #include "DrawFixture.h"
-#include "draw/SlowStop.h"
+#include "model/SlowStop.h"
 #include "platform/IToggle.h"
 #include "platform/SystemRandom.h"
 

@@ -1,7 +1,7 @@
-#include "app/NumberConversion.h"
 #include "draw/WheelRenderer.h"
 #include "fakes/RecordingSurface.h"
 #include "font/APIFont.h"
+#include "model/NumberConversion.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "draw/DrawText.h"
-#include "draw/WheelGeometry.h"
+#include "model/WheelGeometry.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/IRandom.h"
+#include "model/IRandom.h"
 
 #include <QQueue>
 #include <stdexcept>

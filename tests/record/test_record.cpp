@@ -1,9 +1,9 @@
 // The draw record: written from a session driven through the real window, verified by replaying it, and
 // refused when any byte, line or fact of it changed.
 #include "RecordSession.h"
-#include "lists/ListFingerprint.h"
-#include "lists/SeededStream.h"
-#include "lists/Shuffle.h"
+#include "model/ListFingerprint.h"
+#include "model/SeededStream.h"
+#include "model/Shuffle.h"
 #include "record/RecordFormat.h"
 #include "record/RecordVerifier.h"
 #include "record/VerifyCommand.h"

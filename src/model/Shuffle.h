@@ -5,7 +5,6 @@
 
 namespace pelorin {
 
-class INameList;
 class IRandom;
 
 // A uniform integer from lower to upper inclusive.
@@ -21,7 +20,7 @@ QStringList shuffledItems(const QStringList& items, IRandom& random);
 std::vector<int> shuffledOrder(int n, IRandom& random);
 QStringList shuffledItems(QStringList&& items, IRandom& random);
 
-// Shuffles the list in place; false (and nothing changed) for fewer than two items. No item is selected after.
-bool ShuffleList(INameList& list, IRandom& random);
+// Shuffles the items in place; false (and nothing changed) for fewer than two.
+bool ShuffleList(QStringList& items, IRandom& random);
 
 } // namespace pelorin

@@ -1,4 +1,4 @@
-#include "app/NumberConversion.h"
+#include "model/NumberConversion.h"
 
 #include <QTest>
 

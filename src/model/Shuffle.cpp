@@ -1,7 +1,6 @@
-#include "lists/Shuffle.h"
+#include "model/Shuffle.h"
 
-#include "platform/INameList.h"
-#include "platform/IRandom.h"
+#include "model/IRandom.h"
 
 namespace pelorin {
 
@@ -93,13 +92,11 @@ QStringList shuffledItems(QStringList&& items, IRandom& random)
     return result;
 }
 
-bool ShuffleList(INameList& list, IRandom& random)
+bool ShuffleList(QStringList& items, IRandom& random)
 {
-    if (list.count() < 2)
+    if (items.size() < 2)
         return false;
-    list.setItems(shuffledItems(list.items(), random));
-    // The old selection would mark a name that moved: after a shuffle nothing is selected.
-    list.setSelectedIndex(-1);
+    items = shuffledItems(std::move(items), random);
     return true;
 }
 

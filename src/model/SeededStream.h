@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lists/ShuffleSeed.h"
-#include "platform/IRandom.h"
+#include "model/IRandom.h"
+#include "model/ShuffleSeed.h"
 
 #include <array>
 #include <cstdint>

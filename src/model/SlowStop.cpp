@@ -1,6 +1,6 @@
-#include "draw/SlowStop.h"
+#include "model/SlowStop.h"
 
-#include "platform/IRandom.h"
+#include "model/IRandom.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "draw/WheelGeometry.h"
+#include "model/WheelGeometry.h"
 
-#include "app/NumberConversion.h"
+#include "model/NumberConversion.h"
 
 #include <cmath>
 

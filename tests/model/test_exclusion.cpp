@@ -1,7 +1,7 @@
-#include "lists/Exclusion.h"
 #include "lists/HistoryExclusion.h"
 #include "lists/ListFixture.h"
-#include "lists/LiteralExclusion.h"
+#include "model/Exclusion.h"
+#include "model/LiteralExclusion.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "lists/Exclusion.h"
+#include "model/Exclusion.h"
 
 #include <QHashFunctions>
 #include <unordered_map>

@@ -1,6 +1,6 @@
-#include "lists/SeededStream.h"
+#include "model/SeededStream.h"
 
-#include "platform/UniformPick.h"
+#include "model/UniformPick.h"
 
 #include <sodium.h>
 

@@ -1,4 +1,4 @@
-#include "lists/ShuffleSeed.h"
+#include "model/ShuffleSeed.h"
 
 #include <QByteArray>
 

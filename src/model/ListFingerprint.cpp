@@ -1,4 +1,4 @@
-#include "lists/ListFingerprint.h"
+#include "model/ListFingerprint.h"
 
 #include <QByteArray>
 #include <sodium.h>

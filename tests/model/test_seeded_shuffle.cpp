@@ -4,10 +4,10 @@
 #include "fakes/CountingSeeds.h"
 #include "fakes/MemoryPages.h"
 #include "lists/ListCommands.h"
-#include "lists/ListFingerprint.h"
-#include "lists/SeededStream.h"
-#include "lists/Shuffle.h"
 #include "model/ChangeNotes.h"
+#include "model/ListFingerprint.h"
+#include "model/SeededStream.h"
+#include "model/Shuffle.h"
 
 #include <QCryptographicHash>
 #include <QJsonObject>
