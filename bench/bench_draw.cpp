@@ -1,7 +1,6 @@
 // Cost of the draw window's wheel on the real drawing surface: one tick of the roll timer, and the
 // wheel drawn at a start, for lists from a handful of names to the largest a list can hold.
-#include "app/AppContext.h"
-#include "app/Layout.h"
+#include "commands/AppContext.h"
 #include "draw/DrawWindowController.h"
 #include "draw/WheelRenderer.h"
 #include "fakes/FakeTimer.h"
@@ -10,6 +9,7 @@
 #include "platform/SystemRandom.h"
 #include "platform/qt/QtDrawingSurface.h"
 #include "platform/scripted/ScriptedMessageBox.h"
+#include "ui/Layout.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>

@@ -14,7 +14,6 @@
 //                   transaction as well).
 //   BM_StartWithoutWheel  the start's share without the wheel picture: a "start" command that only
 //                   shuffles the page's list with a new seed (fingerprint, list views, journal transaction).
-#include "app/Commands.h"
 #include "fakes/CandidateWorkbook.h"
 #include "fakes/FakeTimer.h"
 #include "model/Session.h"
@@ -24,6 +23,7 @@
 #include "platform/scripted/ScriptedMessageBox.h"
 #include "session/SessionKeeper.h"
 #include "ui/CategoryPage.h"
+#include "ui/Commands.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
 #include "ui/SessionSetup.h"

@@ -1,13 +1,13 @@
 // Cost of "Pelorin 大屏" at 1920x1080 beside the draw window: one roll tick with the mirror's repaint,
 // and opening the mirror while the wheel turns, up to the largest list.
-#include "app/AppContext.h"
-#include "app/Commands.h"
+#include "commands/AppContext.h"
 #include "fakes/FakeTimer.h"
 #include "fakes/ScriptedRandom.h"
 #include "model/Session.h"
 #include "platform/INameList.h"
 #include "platform/SystemRandom.h"
 #include "platform/scripted/ScriptedMessageBox.h"
+#include "ui/Commands.h"
 #include "ui/MainWindow.h"
 #include "ui/ProjectorControl.h"
 #include "ui/ProjectorWindow.h"

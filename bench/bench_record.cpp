@@ -2,11 +2,11 @@
 // window. Measured: verifying the written file as `pelorin --verify` does, building and printing the PDF
 // sheet, and the whole 摇号记录 command (record, read-back check, sheet).
 #include "output/RecordExport.h"
+#include "output/VerifyCommand.h"
 #include "platform/qt/QtSheetPdf.h"
 #include "record/RecordSession.h"
 #include "record/RecordSheet.h"
 #include "record/RecordVerifier.h"
-#include "record/VerifyCommand.h"
 #include "ui/BottomBar.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "draw/RollingDisplay.h"
 
-#include "app/AppContext.h"
+#include "commands/AppContext.h"
 #include "draw/DrawText.h"
 #include "draw/WheelRenderer.h"
 #include "model/Session.h"

@@ -1,11 +1,11 @@
 #include "draw/SlowStopRun.h"
 
-#include "app/AppContext.h"
-#include "app/AppText.h"
+#include "commands/AppContext.h"
 #include "draw/DrawText.h"
 #include "draw/RollingDisplay.h"
 #include "model/NumberConversion.h"
 #include "model/Session.h"
+#include "platform/AppText.h"
 #include "platform/IMessageBox.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"

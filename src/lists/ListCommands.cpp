@@ -1,8 +1,8 @@
 #include "lists/ListCommands.h"
 
-#include "app/AppContext.h"
-#include "app/AppText.h"
+#include "commands/AppContext.h"
 #include "model/Session.h"
+#include "platform/AppText.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISeedSource.h"
 

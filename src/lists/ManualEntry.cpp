@@ -1,10 +1,10 @@
 #include "lists/ManualEntry.h"
 
-#include "app/AppContext.h"
-#include "app/AppText.h"
+#include "commands/AppContext.h"
 #include "lists/EntryText.h"
 #include "lists/ListCommands.h"
 #include "model/Session.h"
+#include "platform/AppText.h"
 #include "platform/IEntryPanel.h"
 #include "platform/IMessageBox.h"
 

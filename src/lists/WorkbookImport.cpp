@@ -1,11 +1,11 @@
 #include "lists/WorkbookImport.h"
 
-#include "app/AppContext.h"
-#include "app/AppText.h"
+#include "commands/AppContext.h"
 #include "lists/ImportPaths.h"
 #include "lists/ListCommands.h"
 #include "model/ChangeNotes.h"
 #include "model/Session.h"
+#include "platform/AppText.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialog.h"
 #include "platform/IMessageBox.h"

@@ -1,8 +1,8 @@
 #include "output/ClipboardCopy.h"
 
-#include "app/AppContext.h"
-#include "app/AppText.h"
+#include "commands/AppContext.h"
 #include "model/Session.h"
+#include "platform/AppText.h"
 #include "platform/IClipboard.h"
 #include "platform/IMessageBox.h"
 

@@ -1,10 +1,9 @@
 #include "output/RecordExport.h"
 
-#include "app/AppContext.h"
-#include "app/AppText.h"
-#include "app/ISessionHistory.h"
+#include "commands/AppContext.h"
 #include "lists/ImportPaths.h"
 #include "model/Session.h"
+#include "platform/AppText.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialog.h"
 #include "platform/IMessageBox.h"
@@ -14,6 +13,7 @@
 #include "record/RecordSheet.h"
 #include "record/RecordVerifier.h"
 #include "record/RecordWriter.h"
+#include "session/ISessionHistory.h"
 
 #include <QBuffer>
 #include <QDir>

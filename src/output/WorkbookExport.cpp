@@ -1,10 +1,10 @@
 #include "output/WorkbookExport.h"
 
-#include "app/AppContext.h"
-#include "app/AppText.h"
+#include "commands/AppContext.h"
 #include "lists/ImportPaths.h"
 #include "model/Session.h"
 #include "output/ExportNames.h"
+#include "platform/AppText.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialog.h"
 #include "platform/IInputBox.h"

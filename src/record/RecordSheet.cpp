@@ -1,6 +1,6 @@
 #include "record/RecordSheet.h"
 
-#include "record/VerifyCommand.h"
+#include "output/VerifyCommand.h"
 
 #include <QDateTime>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ISessionHistory.h"
 #include "platform/IJournal.h"
+#include "session/ISessionHistory.h"
 
 #include <QObject>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "settings/FileSettingsStore.h"
 
-#include "app/AppText.h"
+#include "platform/AppText.h"
 #include "platform/IMessageBox.h"
 #include "platform/SafeSave.h"
 

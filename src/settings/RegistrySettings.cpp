@@ -1,7 +1,7 @@
 #include "settings/RegistrySettings.h"
 
-#include "app/AppText.h"
 #include "model/NumberConversion.h"
+#include "platform/AppText.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISettingsStore.h"
 

@@ -1,6 +1,5 @@
 #include "ui/Demo.h"
 
-#include "app/Commands.h"
 #include "platform/SafeSave.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/scripted/ScriptedFileDialog.h"
@@ -10,6 +9,7 @@
 #include "session/SessionKeeper.h"
 #include "settings/FileSettingsStore.h"
 #include "ui/CategoryPage.h"
+#include "ui/Commands.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
 #include "ui/NameListView.h"

@@ -1,9 +1,9 @@
 #include "ui/DrawWindowPanel.h"
 
-#include "app/Layout.h"
 #include "platform/qt/QtDrawingSurface.h"
 #include "platform/qt/SurfaceView.h"
 #include "ui/Fonts.h"
+#include "ui/Layout.h"
 #include "ui/OnePress.h"
 #include "ui/Placement.h"
 

@@ -1,6 +1,6 @@
 #include "ui/DrawWindowPlacement.h"
 
-#include "app/Layout.h"
+#include "ui/Layout.h"
 #include "ui/Placement.h"
 
 #include <QWidget>

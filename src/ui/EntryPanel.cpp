@@ -1,7 +1,7 @@
 #include "ui/EntryPanel.h"
 
-#include "app/Layout.h"
 #include "ui/Fonts.h"
+#include "ui/Layout.h"
 #include "ui/Placement.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "commands/AppContext.h"
 
 #include <QWidget>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Layout.h"
+#include "ui/Layout.h"
 
 #include <QWidget>
 

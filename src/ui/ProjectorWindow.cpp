@@ -1,6 +1,6 @@
 #include "ui/ProjectorWindow.h"
 
-#include "app/AppContext.h"
+#include "commands/AppContext.h"
 #include "draw/DrawText.h"
 #include "draw/RollingDisplay.h"
 #include "draw/WheelRenderer.h"

@@ -1,6 +1,6 @@
 #include "ui/SessionSetup.h"
 
-#include "app/AppText.h"
+#include "platform/AppText.h"
 #include "platform/IMessageBox.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/SqlJournal.h"

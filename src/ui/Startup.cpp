@@ -1,7 +1,7 @@
 #include "ui/Startup.h"
 
+#include "output/VerifyCommand.h"
 #include "platform/SafeSave.h"
-#include "record/VerifyCommand.h"
 #include "ui/Demo.h"
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"

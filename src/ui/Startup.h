@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Controls.h"
+#include "commands/Controls.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 // The whole road of one draw through the real main window: import from a workbook on disk, strike out
 // last year's names, draw two names by clicks and Enter, export, copy.
-#include "app/AppContext.h"
+#include "commands/AppContext.h"
 #include "fakes/CandidateWorkbook.h"
 #include "fakes/FakeDesktop.h"
 #include "model/Session.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "commands/AppContext.h"
 #include "draw/DrawWindowController.h"
 #include "fakes/FakeTimer.h"
 #include "fakes/MemoryControls.h"

@@ -1,9 +1,9 @@
-#include "app/AppContext.h"
-#include "app/Commands.h"
+#include "commands/AppContext.h"
 #include "fakes/FakeTimer.h"
 #include "fakes/MemoryPages.h"
 #include "fakes/ScriptedRandom.h"
 #include "platform/scripted/ScriptedMessageBox.h"
+#include "ui/Commands.h"
 #include "ui/MainWindow.h"
 
 #include "ui/NameListView.h"

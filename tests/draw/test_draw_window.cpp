@@ -1,6 +1,6 @@
 #include "DrawFixture.h"
 
-#include "app/AppText.h"
+#include "platform/AppText.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "app/Layout.h"
 #include "draw/DrawText.h"
 #include "draw/WheelRenderer.h"
 #include "font/APIFont.h"
 #include "platform/qt/QtDrawingSurface.h"
+#include "ui/Layout.h"
 
 #include <QPainter>
 #include <QTest>

@@ -1,6 +1,6 @@
 // Shuffles that can be recomputed: the picks of a seed's ChaCha20 stream, and the fingerprint of a list.
 #include "PositionChiSquare.h"
-#include "app/AppContext.h"
+#include "commands/AppContext.h"
 #include "fakes/CountingSeeds.h"
 #include "fakes/MemoryPages.h"
 #include "lists/ListCommands.h"

@@ -1,4 +1,4 @@
-#include "app/AppContext.h"
+#include "commands/AppContext.h"
 #include "fakes/FakeClipboard.h"
 #include "fakes/MemoryPages.h"
 #include "output/ClipboardCopy.h"

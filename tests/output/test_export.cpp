@@ -1,9 +1,9 @@
-#include "app/Commands.h"
 #include "fakes/FakeDesktop.h"
 #include "lists/ImportPaths.h"
 #include "model/Session.h"
 #include "output/WorkbookCells.h"
 #include "ui/CategoryPage.h"
+#include "ui/Commands.h"
 #include "ui/MainWindow.h"
 
 #include "platform/ISpreadsheet.h"

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/Commands.h"
+#include "commands/AppContext.h"
 #include "fakes/CandidateWorkbook.h"
 #include "fakes/CountingSeeds.h"
 #include "fakes/FakeDesktop.h"
@@ -9,6 +8,7 @@
 #include "record/RecordWriter.h"
 #include "session/SessionKeeper.h"
 #include "ui/CategoryPage.h"
+#include "ui/Commands.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/EntryPanel.h"
 #include "ui/MainWindow.h"

@@ -4,9 +4,9 @@
 #include "model/ListFingerprint.h"
 #include "model/SeededStream.h"
 #include "model/Shuffle.h"
+#include "output/VerifyCommand.h"
 #include "record/RecordFormat.h"
 #include "record/RecordVerifier.h"
-#include "record/VerifyCommand.h"
 #include "ui/BottomBar.h"
 
 #include <QCheckBox>

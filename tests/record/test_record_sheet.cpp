@@ -1,9 +1,9 @@
 // The 摇号记录 button: the record and its PDF sheet written beside the workbook, read back by poppler's tools.
 #include "RecordSession.h"
 #include "fakes/TinyDisk.h"
+#include "output/VerifyCommand.h"
 #include "platform/qt/QtSheetPdf.h"
 #include "record/RecordSheet.h"
-#include "record/VerifyCommand.h"
 #include "ui/BottomBar.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "platform/qt/QtFileDialog.h"
 
-#include "app/AppText.h"
+#include "platform/AppText.h"
 #include "platform/qt/QtMessageBox.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "record/VerifyCommand.h"
+#include "output/VerifyCommand.h"
 
 #include "platform/SystemReason.h"
 #include "record/RecordVerifier.h"

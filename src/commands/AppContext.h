@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/Controls.h"
+#include "commands/AppState.h"
+#include "commands/Controls.h"
 
 namespace pelorin {
 

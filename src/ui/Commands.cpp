@@ -1,6 +1,6 @@
-#include "app/Commands.h"
+#include "ui/Commands.h"
 
-#include "app/AppContext.h"
+#include "commands/AppContext.h"
 #include "platform/IMessageBox.h"
 
 namespace pelorin {
