@@ -411,6 +411,8 @@ public:
                 // The last <v> of a cell counts.
                 m_hasValue = m_inValue = true;
                 m_value.clear();
+            } else if (named(name, "f")) {
+                m_hasFormula = true;
             } else if (named(name, "is")) {
                 // So does the last <is>: its text goes on at the end of the sheet's bytes.
                 m_hasInline = m_inInline = true;
@@ -536,7 +538,7 @@ private:
         m_key = key;
         m_type = cellType(findAttribute(attributes, "t"));
         m_style = intAttribute(findAttribute(attributes, "s"), 0);
-        m_hasValue = m_hasInline = false;
+        m_hasValue = m_hasInline = m_hasFormula = false;
         m_value.clear();
         m_cellStart = m_sheet.bytes().size();
     }
@@ -564,6 +566,14 @@ private:
             return;
         }
         bytes.resize(m_cellStart);
+        // A formula's result is its value; a text result may be empty (t="str" with an empty <v>), others not.
+        // Some programs write formulas alone and leave the results to the spreadsheet that opens the file.
+        if (m_hasFormula && m_type != CellType::Inline
+            && (!m_hasValue || (m_type != CellType::Formula && showsNothing(m_value)))) {
+            cell.flags = kFormulaWithoutResult;
+            m_sheet.store(cell);
+            return;
+        }
         if (m_type != CellType::Inline && !m_hasValue)
             return;
         switch (m_type) {
@@ -630,6 +640,7 @@ private:
     CellType m_type = CellType::Number;
     int m_style = 0;
     bool m_hasValue = false;
+    bool m_hasFormula = false;
     bool m_inValue = false;
     std::string m_value;
     bool m_hasInline = false;
