@@ -36,7 +36,7 @@ template <size_t N> bool named(std::string_view name, const char (&literal)[N])
 
 QString utf8Text(std::string_view s)
 {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+    return xlsx::fromUtf8(s);
 }
 
 // Text that may hold _xHHHH_ escapes; most holds none, and the bytes tell that before any conversion.
@@ -146,6 +146,13 @@ int intAttribute(const XmlAttribute* attribute, int fallback)
     if (!attribute)
         return fallback;
     std::string_view s = attribute->value;
+    // Most are a few plain digits.
+    if (!s.empty() && s.size() <= 9 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        int value = 0;
+        for (const char c : s)
+            value = value * 10 + (c - '0');
+        return value;
+    }
     while (!s.empty() && isXmlSpace(s.front()))
         s.remove_prefix(1);
     bool negative = false;
@@ -525,8 +532,21 @@ private:
 
     void startCell(const std::vector<XmlAttribute>& attributes)
     {
+        // The first r, t and s, in one pass.
+        const XmlAttribute* reference = nullptr;
+        const XmlAttribute* type = nullptr;
+        const XmlAttribute* style = nullptr;
+        for (const XmlAttribute& a : attributes) {
+            if (a.name.size() != 1)
+                continue;
+            const XmlAttribute** slot = a.name[0] == 'r' ? &reference
+                : a.name[0] == 't'                       ? &type
+                : a.name[0] == 's'                       ? &style
+                                                         : nullptr;
+            if (slot && !*slot)
+                *slot = &a;
+        }
         CellKey key;
-        const XmlAttribute* reference = findAttribute(attributes, "r");
         // A reference naming another row is as good as none; the cell follows the previous one.
         if (reference && parseReference(reference->value, key) && key.first == m_rowIndex)
             m_columnIndex = key.second;
@@ -536,8 +556,8 @@ private:
         if (!m_inCell)
             return;
         m_key = key;
-        m_type = cellType(findAttribute(attributes, "t"));
-        m_style = intAttribute(findAttribute(attributes, "s"), 0);
+        m_type = cellType(type);
+        m_style = intAttribute(style, 0);
         m_hasValue = m_hasInline = m_hasFormula = false;
         m_value.clear();
         m_cellStart = m_sheet.bytes().size();
