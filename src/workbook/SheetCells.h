@@ -60,6 +60,8 @@ protected:
     void reserve(std::size_t cells) { m_cells.reserve(cells); }
     // Cells are added in file order; a later cell of the same place replaces an earlier one.
     void add(const StoredCell& cell) { m_cells.push_back(cell); }
+    // Before finish: leaves out the cells for which drop is true.
+    template <typename Drop> void dropIf(Drop drop) { std::erase_if(m_cells, drop); }
     // After the last add: puts the cells in place order, keeping the last of each place.
     void finish();
     // The text of a stored cell, as its format shows it.

@@ -20,9 +20,6 @@ QString storedName(const ZipArchive& zip, const QString& part)
     return zip.find(part).value_or(QString());
 }
 
-// Parts smaller than this are inflated and parsed on one thread: a second one would cost more than it saves.
-constexpr qint64 kPipelineBytes = 1024 * 1024;
-
 // Inflated pieces on their way from the thread that inflates a part to the one that parses it: a few buffers
 // that are filled, handed over, parsed and handed back, so memory stays the same however large the part.
 class PieceQueue
@@ -122,7 +119,7 @@ QString streamPart(ZipArchive& zip, const QString& name, XmlStreamHandler& handl
     };
     // After a parse error the rest still inflates, so a damaged part is reported as damaged, not as bad XML.
     bool inflated = false;
-    if (zip.declaredSize(name) < kPipelineBytes) {
+    if (zip.declaredSize(name) < kLargePartBytes) {
         inflated = zip.stream(name, parse);
     } else {
         // A large part inflates on a second thread while this one parses what has arrived; the two take about

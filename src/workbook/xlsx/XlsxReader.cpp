@@ -14,8 +14,10 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace pelorin::workbook {
 
@@ -219,16 +221,28 @@ Styles readStyles(const pugi::xml_document& doc)
     return styles;
 }
 
-// The shared strings as UTF-8, one after the other; string i is bytes[starts[i], starts[i + 1]).
+// At most this many shared strings are turned into text ahead of need.
+constexpr std::size_t kDecodedAhead = 1 << 16;
+
+// The shared strings as UTF-8, one after the other; string i is bytes[starts[i], starts[i + 1]). The first ones
+// may be there as text as well, when a thread of their own read them and had the time.
 struct SharedStrings
 {
     std::string bytes;
     std::vector<quint32> starts { 0 };
+    std::vector<QString> decoded;
 
     std::size_t size() const { return starts.size() - 1; }
     std::string_view at(std::size_t i) const
     {
         return std::string_view(bytes).substr(starts[i], starts[i + 1] - starts[i]);
+    }
+    QString text(std::size_t i) const { return i < decoded.size() ? decoded[i] : escapedText(at(i)); }
+    void decodeAhead()
+    {
+        decoded.reserve(std::min(size(), kDecodedAhead));
+        for (std::size_t i = 0; i < decoded.capacity() && i < size(); ++i)
+            decoded.push_back(escapedText(at(i)));
     }
 };
 
@@ -336,14 +350,24 @@ public:
     // The bytes of the sheet's own values; a cell's value.span points into them.
     std::string& bytes() { return m_bytes; }
     void store(const StoredCell& cell) { add(cell); }
-    void done() { finish(); }
+    // Once the shared strings are read: a cell that names none, or one that shows nothing, is no cell, and does
+    // not replace an earlier one of its place.
+    void done()
+    {
+        const SharedStrings& strings = m_context->sharedStrings;
+        dropIf([&strings](const StoredCell& cell) {
+            return static_cast<CellType>(cell.kind) == CellType::Shared && !(cell.flags & kFormulaWithoutResult)
+                && (cell.value.index >= strings.size() || showsNothing(strings.at(cell.value.index)));
+        });
+        finish();
+    }
 
 protected:
     QString show(const StoredCell& cell) const override
     {
         switch (static_cast<CellType>(cell.kind)) {
         case CellType::Shared:
-            return escapedText(m_context->sharedStrings.at(cell.value.index));
+            return m_context->sharedStrings.text(cell.value.index);
         case CellType::Boolean:
             return cell.value.index ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
         default:
@@ -598,9 +622,10 @@ private:
             return;
         switch (m_type) {
         case CellType::Shared: {
+            // The shared strings may still be being read: whether this one is there and shows anything is known
+            // when the sheet is done.
             const std::size_t index = sharedIndex();
-            const SharedStrings& strings = m_sheet.context().sharedStrings;
-            if (index >= strings.size() || showsNothing(strings.at(index)))
+            if (index > std::numeric_limits<quint32>::max())
                 return;
             cell.value.index = static_cast<quint32>(index);
             m_sheet.store(cell);
@@ -625,7 +650,7 @@ private:
         m_sheet.store(cell);
     }
 
-    // The shared string a cell's value names, read as a number the way any number is; past the end when it names
+    // The shared string a cell's value names, read as a number the way any number is; past any table when it names
     // none. Most values are plain digits and are read without the general number reader.
     std::size_t sharedIndex() const
     {
@@ -638,8 +663,7 @@ private:
             return index;
         }
         double index = -1;
-        if (!parseNumber(m_value, index) || index < 0
-            || index >= static_cast<double>(m_sheet.context().sharedStrings.size()))
+        if (!parseNumber(m_value, index) || index < 0 || index >= 4294967296.0)
             return none;
         return static_cast<std::size_t>(index);
     }
@@ -673,6 +697,52 @@ private:
 
 using Sheets = std::vector<std::unique_ptr<SheetCells>>;
 
+// Reads a large shared string table on a thread of its own, from an archive of its own over the same bytes, while
+// the caller reads the first worksheet; the sheet's cells look their strings up only once this is done. A small
+// table is read at once, on the calling thread.
+class SharedStringsRead
+{
+public:
+    SharedStringsRead(ZipArchive& zip, const QByteArray& bytes, const QString& part, SharedStrings& strings)
+    {
+        const qint64 declared = zip.declaredSize(part);
+        // Sized from the declared size (capped by the limit for a part), so the buffers are seldom moved as they
+        // fill: a text takes a few bytes of every ten of its <si>.
+        strings.bytes.reserve(std::size_t(declared / 4));
+        strings.starts.reserve(std::size_t(declared / 16));
+        if (declared < kLargePartBytes) {
+            SharedStringsReader reader(strings);
+            m_error = streamPart(zip, part, reader);
+            return;
+        }
+        m_zip = std::make_unique<ZipArchive>(bytes);
+        m_zip->shareTotalWith(zip);
+        m_thread = std::thread([this, part, &strings] {
+            SharedStringsReader reader(strings);
+            m_error = m_zip->isOpen() ? streamPart(*m_zip, part, reader) : m_zip->error();
+            // While the worksheet is still being read, the strings its cells will show are made ready.
+            if (m_error.isEmpty())
+                strings.decodeAhead();
+        });
+    }
+    ~SharedStringsRead() { wait(); }
+    SharedStringsRead(const SharedStringsRead&) = delete;
+    SharedStringsRead& operator=(const SharedStringsRead&) = delete;
+
+    // Waits until the table is read; why it could not be, or an empty text.
+    const QString& wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_error;
+    }
+
+private:
+    std::unique_ptr<ZipArchive> m_zip;
+    QString m_error;
+    std::thread m_thread;
+};
+
 Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
 {
     using Result = Expected<Sheets>;
@@ -685,23 +755,20 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
 
     auto context = std::make_shared<ReadContext>();
     context->date1904 = layout->date1904;
-    // Buffers are sized from the parts' declared sizes (capped by the limit for a part), so they are not moved as
-    // they fill: a text takes a few bytes of every ten of its <si>, a cell at least twenty bytes of its sheet.
-    if (!layout->sharedStringsPart.isEmpty()) {
-        const qint64 declared = zip.declaredSize(layout->sharedStringsPart);
-        context->sharedStrings.bytes.reserve(std::size_t(declared / 4));
-        context->sharedStrings.starts.reserve(std::size_t(declared / 16));
-        SharedStringsReader reader(context->sharedStrings);
-        if (QString error = streamPart(zip, layout->sharedStringsPart, reader); !error.isEmpty())
-            return Result::failure(error);
-    }
+    std::optional<SharedStringsRead> strings;
+    if (!layout->sharedStringsPart.isEmpty())
+        strings.emplace(zip, bytes, layout->sharedStringsPart, context->sharedStrings);
+    // Whatever fails, a broken shared string table is the reason given, as it would be if it were read first.
+    const auto failure = [&strings](const QString& error) {
+        return Result::failure(strings && !strings->wait().isEmpty() ? strings->wait() : error);
+    };
     if (!layout->stylesPart.isEmpty()) {
         QByteArray data;
         if (QString error = readPart(zip, layout->stylesPart, data); !error.isEmpty())
-            return Result::failure(error);
+            return failure(error);
         pugi::xml_document doc;
         if (QString error = parse(doc, data, layout->stylesPart); !error.isEmpty())
-            return Result::failure(error);
+            return failure(error);
         context->styles = readStyles(doc);
     }
 
@@ -710,15 +777,20 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
         auto sheet = std::make_unique<XlsxSheetCells>(context);
         sheet->name = ref.name;
         const qint64 declared = zip.declaredSize(ref.part);
+        // A cell takes at least twenty bytes of its sheet.
         sheet->reserve(std::size_t(std::min<qint64>(declared / 20, kMaxReservedCells)), std::size_t(declared / 4));
         SheetReader reader(*sheet);
         if (QString error = streamPart(zip, ref.part, reader); !error.isEmpty())
-            return Result::failure(error);
+            return failure(error);
+        if (strings && !strings->wait().isEmpty())
+            return failure({});
         reader.finish();
         sheets.push_back(std::move(sheet));
         if (firstSheetOnly)
             break;
     }
+    if (strings && !strings->wait().isEmpty())
+        return failure({});
     return sheets;
 }
 

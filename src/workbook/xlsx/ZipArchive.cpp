@@ -103,8 +103,8 @@ bool ZipArchive::stream(const QString& name, const std::function<void(const char
         if (n == 0)
             break;
         size += n;
-        m_totalRead += n;
-        if (size > m_limits.maxEntryBytes || m_totalRead > m_limits.maxTotalBytes) {
+        const qint64 total = *m_totalRead += n;
+        if (size > m_limits.maxEntryBytes || total > m_limits.maxTotalBytes) {
             m_error = QStringLiteral("工作簿解压后过大（部件“%1”超过限制），疑似压缩炸弹，已拒绝读取。").arg(name);
             return false;
         }
