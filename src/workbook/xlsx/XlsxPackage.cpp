@@ -25,12 +25,15 @@ QString storedName(const ZipArchive& zip, const QString& part)
 class PieceQueue
 {
 public:
-    // Copies a piece in, waiting for a free buffer when all are full or being parsed.
+    // Copies a piece in, waiting for free buffers when all are full or being parsed.
     void put(const char* data, qsizetype size)
     {
         while (size > 0) {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_filled < kBuffers; });
+            // Once all are full it waits until half are free again, so that on a busy machine the two threads
+            // hand over control seldom: each time one waits for the other, it may wait for its turn too.
+            if (m_filled == kBuffers)
+                m_space.wait(lock, [this] { return m_filled <= kBuffers / 2; });
             Buffer& buffer = m_buffers[(m_first + m_filled) % kBuffers];
             lock.unlock();
             const qsizetype take = std::min<qsizetype>(size, kBufferBytes - buffer.size);
@@ -52,14 +55,14 @@ public:
         if (m_buffers[(m_first + m_filled) % kBuffers].size > 0 && m_filled < kBuffers)
             ++m_filled;
         m_closed = true;
-        m_changed.notify_all();
+        m_data.notify_one();
     }
     // Hands every piece to use, in order, until the queue is closed and empty.
     template <typename Use> void drain(Use&& use)
     {
         for (;;) {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_filled > 0 || m_closed; });
+            m_data.wait(lock, [this] { return m_filled > 0 || m_closed; });
             if (m_filled == 0)
                 return;
             Buffer& buffer = m_buffers[m_first];
@@ -68,13 +71,13 @@ public:
             buffer.size = 0;
             lock.lock();
             m_first = (m_first + 1) % kBuffers;
-            --m_filled;
-            m_changed.notify_all();
+            if (--m_filled == kBuffers / 2)
+                m_space.notify_one();
         }
     }
 
 private:
-    static constexpr int kBuffers = 4;
+    static constexpr int kBuffers = 16;
     static constexpr qsizetype kBufferBytes = 64 * 1024;
 
     struct Buffer
@@ -87,11 +90,12 @@ private:
     {
         std::lock_guard lock(m_mutex);
         ++m_filled;
-        m_changed.notify_all();
+        m_data.notify_one();
     }
 
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_data; // a buffer was handed over, or the part ended
+    std::condition_variable m_space; // half the buffers are free
     Buffer m_buffers[kBuffers];
     int m_first = 0; // the oldest buffer handed over
     int m_filled = 0; // buffers handed over and not yet parsed
