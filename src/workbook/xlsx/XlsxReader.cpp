@@ -221,8 +221,9 @@ Styles readStyles(const pugi::xml_document& doc)
     return styles;
 }
 
-// At most this many shared strings are turned into text ahead of need.
+// At most this many shared strings, of at most this many bytes in all, are turned into text ahead of need.
 constexpr std::size_t kDecodedAhead = 1 << 16;
+constexpr std::size_t kDecodedAheadBytes = 16 << 20;
 
 // The shared strings as UTF-8, one after the other; string i is bytes[starts[i], starts[i + 1]). The first ones
 // may be there as text as well, when a thread of their own read them and had the time.
@@ -240,8 +241,9 @@ struct SharedStrings
     QString text(std::size_t i) const { return i < decoded.size() ? decoded[i] : escapedText(at(i)); }
     void decodeAhead()
     {
-        decoded.reserve(std::min(size(), kDecodedAhead));
-        for (std::size_t i = 0; i < decoded.capacity() && i < size(); ++i)
+        const std::size_t count = std::min(size(), kDecodedAhead);
+        decoded.reserve(count);
+        for (std::size_t i = 0, bytes = 0; i < count && (bytes += at(i).size()) <= kDecodedAheadBytes; ++i)
             decoded.push_back(escapedText(at(i)));
     }
 };
