@@ -271,18 +271,24 @@ enum class CellType : quint8
 CellType cellType(const XmlAttribute* attribute)
 {
     const std::string_view t = attribute ? attribute->value : std::string_view();
-    if (named(t, "s"))
-        return CellType::Shared;
+    if (t.size() == 1) {
+        switch (t[0]) {
+        case 's':
+            return CellType::Shared;
+        case 'b':
+            return CellType::Boolean;
+        case 'e':
+            return CellType::Error;
+        case 'd':
+            return CellType::Date;
+        default:
+            return CellType::Number;
+        }
+    }
     if (named(t, "inlineStr"))
         return CellType::Inline;
     if (named(t, "str"))
         return CellType::Formula;
-    if (named(t, "b"))
-        return CellType::Boolean;
-    if (named(t, "e"))
-        return CellType::Error;
-    if (named(t, "d"))
-        return CellType::Date;
     return CellType::Number;
 }
 

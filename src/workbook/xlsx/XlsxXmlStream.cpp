@@ -741,7 +741,15 @@ qsizetype XmlStreamParser::endTag(size_t pos)
         const size_t start = m_openStarts.back();
         const size_t length = m_openNames.size() - start;
         const size_t gt = pos + 2 + length;
-        if (gt < size && b[gt] == '>' && std::equal(b + pos + 2, b + gt, m_openNames.data() + start)) {
+        const auto sameName = [&] {
+            // Names are short: compared here, not by a call.
+            for (size_t i = 0; i < length; ++i) {
+                if (b[pos + 2 + i] != m_openNames[start + i])
+                    return false;
+            }
+            return true;
+        };
+        if (gt < size && b[gt] == '>' && sameName()) {
             m_openNames.resize(start);
             m_openStarts.pop_back();
             m_handler.endElement();
