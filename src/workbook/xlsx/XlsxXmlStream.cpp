@@ -335,10 +335,10 @@ size_t decodeReference(const char* p, const char* end, char* out, size_t& writte
 // decoded as decodeReference does, in fewer steps; 0 when the reference is of another kind.
 inline size_t decimalReference(const char* p, const char* end, char* out, size_t& written)
 {
-    const char* q = p + 2;
     if (end - p < 4 || p[1] != '#')
         return 0;
-    const char* const stop = std::min(end, q + 7);
+    const char* q = p + 2;
+    const char* const stop = q + std::min<std::ptrdiff_t>(end - q, 7);
     char32_t code = 0;
     for (unsigned d; q < stop && (d = static_cast<unsigned char>(*q) - unsigned('0')) <= 9; ++q)
         code = code * 10 + d;
