@@ -47,6 +47,10 @@ public:
     // Hands the inflated bytes of one entry to sink piece by piece, under the same limits and checks as
     // read(); false with error() set when it fails. Pieces already handed over are not taken back.
     bool stream(const QString& name, const std::function<void(const char*, qsizetype)>& sink);
+    // The same, inflating straight into memory the caller lends: room gives a place and how many bytes fit there,
+    // filled says how many were written to the last place it gave.
+    bool streamInto(const QString& name, const std::function<char*(qsizetype& size)>& room,
+                    const std::function<void(qsizetype)>& filled);
     // From now on the bytes this archive inflates count towards the limit in all of other's, and theirs towards
     // this one's: two archives over one package, read on two threads, stay under one limit.
     void shareTotalWith(const ZipArchive& other) { m_totalRead = other.m_totalRead; }
