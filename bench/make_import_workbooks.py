@@ -5,12 +5,14 @@
 
 32,767 names in column B under a heading, with whole numbers in A, decimals in C and short texts in D:
   openpyxl-inline.xlsx     written by openpyxl (inline strings)
-  openpyxl-shared.xlsx     the same, re-packed with a shared string table
+  openpyxl-shared.xlsx     the same, re-packed with a shared string table of its character references
+  excel-shared.xlsx        the same, re-packed as Excel writes strings: shared, <si><t>, plain UTF-8
   libreoffice.xlsx         openpyxl-inline.xlsx saved again by LibreOffice
   xlwt.xls                 written by xlwt
   libreoffice.xls          xlwt.xls saved again by LibreOffice
 Files already in FOLDER are kept. Exit code 77 when openpyxl, xlwt or soffice is missing.
 """
+import html
 import os
 import random
 import re
@@ -48,14 +50,17 @@ def write_openpyxl(path):
     wb.save(path)
 
 
-def repack_shared(source, path):
-    """Moves every inline string of the first sheet into a shared string table, as Excel would store them."""
+def repack_shared(source, path, plain=False):
+    """Moves every inline string of the first sheet into a shared string table. openpyxl writes every character
+    past ASCII as a character reference (&#20225;); plain writes them as Excel does, as UTF-8 with only the
+    characters XML needs escaped."""
     with zipfile.ZipFile(source) as zin:
         parts = {name: zin.read(name) for name in zin.namelist()}
     sheet_name = "xl/worksheets/sheet1.xml"
-    strings, index = [], {}
+    strings, index, references = [], {}, [0]
 
     def shared(match):
+        references[0] += 1
         text = match.group(2)
         if text not in index:
             index[text] = len(strings)
@@ -67,8 +72,10 @@ def repack_shared(source, path):
     parts[sheet_name] = sheet.encode("utf-8")
     table = ['<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
              '<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" count="%d" uniqueCount="%d">'
-             % (len(strings), len(strings))]
-    table += ["<si><t>%s</t></si>" % t for t in strings]  # already escaped as they stood in the sheet
+             % (references[0], len(strings))]
+    if plain:
+        strings = [escape(html.unescape(t)) for t in strings]
+    table += ["<si><t>%s</t></si>" % t for t in strings]  # otherwise escaped as they stood in the sheet
     table.append("</sst>")
     parts["xl/sharedStrings.xml"] = "".join(table).encode("utf-8")
     types = parts["[Content_Types].xml"].decode("utf-8")
@@ -116,6 +123,7 @@ def main():
     steps = [
         ("openpyxl-inline.xlsx", lambda p: write_openpyxl(p)),
         ("openpyxl-shared.xlsx", lambda p: repack_shared(at("openpyxl-inline.xlsx"), p)),
+        ("excel-shared.xlsx", lambda p: repack_shared(at("openpyxl-inline.xlsx"), p, plain=True)),
         ("libreoffice.xlsx", lambda p: libreoffice_copy(at("openpyxl-inline.xlsx"), p, "xlsx")),
         ("xlwt.xls", lambda p: write_xlwt(p)),
         ("libreoffice.xls", lambda p: libreoffice_copy(at("xlwt.xls"), p, "xls")),

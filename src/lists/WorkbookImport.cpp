@@ -137,14 +137,20 @@ std::optional<QStringList> WorkbookImport::readNames(const Chosen& chosen)
     if (!sheet)
         return refuse(QStringLiteral("工作簿中没有工作表。"));
 
-    std::optional<QStringList> names = namesOf(*sheet);
+    QString refusal;
+    std::optional<QStringList> names = namesOf(*sheet, &refusal);
     if (!names)
-        return refuse(QStringLiteral("名单超过 %1 个，无法导入。").arg(MaxNames));
+        return refuse(refusal);
     return names;
 }
 
-std::optional<QStringList> WorkbookImport::namesOf(const ISheet& sheet)
+std::optional<QStringList> WorkbookImport::namesOf(const ISheet& sheet, QString* refusal)
 {
+    const auto refuse = [refusal](const QString& reason) -> std::optional<QStringList> {
+        if (refusal)
+            *refusal = reason;
+        return std::nullopt;
+    };
     QStringList names;
     // "B2", "B3", ... are written into one buffer the reference borrows: asking for a cell allocates nothing.
     char16_t reference[16] = { u'B' };
@@ -152,11 +158,19 @@ std::optional<QStringList> WorkbookImport::namesOf(const ISheet& sheet)
         char digits[12];
         const char* const end = std::to_chars(digits, digits + sizeof digits, row).ptr;
         const qsizetype length = std::copy(static_cast<const char*>(digits), end, reference + 1) - reference;
-        QString name = sheet.cellText(QString::fromRawData(reinterpret_cast<const QChar*>(reference), length));
-        if (name.isEmpty())
+        const QString cell = QString::fromRawData(reinterpret_cast<const QChar*>(reference), length);
+        QString name = sheet.cellText(cell);
+        if (name.isEmpty()) {
+            if (sheet.lacksFormulaResult(cell)) {
+                return refuse(QStringLiteral("单元格%1是公式，但工作簿中没有保存它的计算结果（有些程序生成的工作簿只"
+                                             "保存公式），读不出其中的名单。请先用电子表格软件（如Excel、WPS表格）"
+                                             "打开这个工作簿并保存，再重新导入。")
+                                  .arg(cell));
+            }
             break;
+        }
         if (names.size() == MaxNames)
-            return std::nullopt;
+            return refuse(QStringLiteral("名单超过 %1 个，无法导入。").arg(MaxNames));
         names.append(std::move(name));
     }
     return names;

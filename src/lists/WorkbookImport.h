@@ -24,8 +24,10 @@ public:
     static constexpr int LastRow = 100000;
     static constexpr int MaxNames = 32767;
 
-    // The texts of column B from FirstRow down to the first empty cell; nullopt when there are more than MaxNames.
-    static std::optional<QStringList> namesOf(const ISheet& sheet);
+    // The texts of column B from FirstRow down to the first empty cell. nullopt, with the reason for the user in
+    // refusal, when there are more than MaxNames or when the cell that ends them is a formula saved without its
+    // result: the names would end there only because the workbook does not hold them.
+    static std::optional<QStringList> namesOf(const ISheet& sheet, QString* refusal = nullptr);
 
 private:
     struct Chosen

@@ -13,6 +13,9 @@ public:
 
     // The cell's value as the spreadsheet shows it; empty for an empty cell or a bad reference.
     virtual QString cellText(const QString& a1) const = 0;
+    // True when the cell holds a formula that was saved without its result, as some programs write workbooks:
+    // its text is empty until a spreadsheet program computes it.
+    virtual bool lacksFormulaResult(const QString& /*a1*/) const { return false; }
     // Sets the cell's value to text; false for a bad reference.
     virtual bool setCellText(const QString& a1, const QString& text) = 0;
     // Fits the width of every written column to its longest text.

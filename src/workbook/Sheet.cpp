@@ -38,6 +38,13 @@ QString Sheet::cellText(const QString& a1) const
     return m_cells->text(*key);
 }
 
+bool Sheet::lacksFormulaResult(const QString& a1) const
+{
+    const auto key = parseA1(a1);
+    // A written cell holds its text, whatever it held before.
+    return key && !m_edits.contains(*key) && m_cells->lacksResult(*key);
+}
+
 bool Sheet::setCellText(const QString& a1, const QString& text)
 {
     const auto key = parseA1(a1);

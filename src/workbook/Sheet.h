@@ -15,6 +15,7 @@ public:
     explicit Sheet(std::unique_ptr<SheetCells> cells);
 
     QString cellText(const QString& a1) const override;
+    bool lacksFormulaResult(const QString& a1) const override;
     bool setCellText(const QString& a1, const QString& text) override;
     void autoFitColumns() override;
 

@@ -48,19 +48,30 @@ const StoredCell* SheetCells::find(quint64 place) const
     return from < size && m_cells[from].place() == place ? &m_cells[from] : nullptr;
 }
 
-QString SheetCells::text(CellKey key) const
+const StoredCell* SheetCells::find(CellKey key) const
 {
     if (key.first < 0 || key.second < 0 || key.second > 0xFFFF)
-        return {};
-    const StoredCell* cell = find((quint64(quint32(key.first)) << 16) | quint32(key.second));
-    return cell ? show(*cell) : QString();
+        return nullptr;
+    return find((quint64(quint32(key.first)) << 16) | quint32(key.second));
+}
+
+QString SheetCells::text(CellKey key) const
+{
+    const StoredCell* cell = find(key);
+    return cell && !(cell->flags & kFormulaWithoutResult) ? show(*cell) : QString();
+}
+
+bool SheetCells::lacksResult(CellKey key) const
+{
+    const StoredCell* cell = find(key);
+    return cell && (cell->flags & kFormulaWithoutResult);
 }
 
 std::map<CellKey, QString> SheetCells::texts(const std::set<int>* columns) const
 {
     std::map<CellKey, QString> out;
     for (const StoredCell& cell : m_cells) {
-        if (columns && !columns->contains(cell.column))
+        if ((columns && !columns->contains(cell.column)) || (cell.flags & kFormulaWithoutResult))
             continue;
         QString text = show(cell);
         if (!text.isEmpty())

@@ -31,6 +31,10 @@ struct StoredCell
     quint64 place() const { return (quint64(row) << 16) | column; }
 };
 
+// A flag of StoredCell::flags, the same for both formats: the cell holds a formula saved without its result,
+// as some programs write them. It shows no text; what it would show is unknown until a spreadsheet computes it.
+constexpr quint8 kFormulaWithoutResult = 0x80;
+
 // The cells of a worksheet as the file stores them. A cell becomes text only when it is asked for, so reading a
 // workbook costs the scan of its records and no formatting of cells nobody looks at.
 class SheetCells
@@ -41,6 +45,8 @@ public:
     // The text the spreadsheet shows in the cell; empty for an empty cell. Reading cells in order is fastest; it
     // remembers where the last search ended, so it is not for two threads at once.
     QString text(CellKey key) const;
+    // True when the cell holds a formula saved without its result (its text is empty).
+    bool lacksResult(CellKey key) const;
     // Every cell that shows a text, with its text; only those of the given columns when columns is not null.
     std::map<CellKey, QString> texts(const std::set<int>* columns = nullptr) const;
     // The sheet as plain texts.
@@ -54,6 +60,8 @@ protected:
     void reserve(std::size_t cells) { m_cells.reserve(cells); }
     // Cells are added in file order; a later cell of the same place replaces an earlier one.
     void add(const StoredCell& cell) { m_cells.push_back(cell); }
+    // Before finish: leaves out the cells for which drop is true.
+    template <typename Drop> void dropIf(Drop drop) { std::erase_if(m_cells, drop); }
     // After the last add: puts the cells in place order, keeping the last of each place.
     void finish();
     // The text of a stored cell, as its format shows it.
@@ -61,6 +69,7 @@ protected:
 
 private:
     const StoredCell* find(quint64 place) const;
+    const StoredCell* find(CellKey key) const;
 
     std::vector<StoredCell> m_cells;
     // Where the last search ended: the next cell asked for is usually a little further on.

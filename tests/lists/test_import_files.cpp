@@ -44,6 +44,17 @@ book.create_sheet("其它")["B2"] = "不读"
 book.save(os.path.join(folder, "成员.xlsx"))
 book.save(os.path.join(folder, "成员名单"))
 
+# openpyxl stores formulas without their results.
+def save(name, rows):
+    written = openpyxl.Workbook()
+    for row in rows:
+        written.active.append(row)
+    written.save(os.path.join(folder, name))
+save("公式.xlsx", [["序号", "名称"], ["甲公司", "=A2"]])
+save("公式在后.xlsx", [["序号", "名称"], [1, "甲公司"], ["乙公司", "=A3"]])
+save("空白.xlsx", [["序号", "名称"], [1]])
+save("别处公式.xlsx", [["序号", "名称"], [1, None, "=A2"], [2, "=A3"]])
+
 with open(os.path.join(folder, "坏.xls"), "w", encoding="utf-8") as f:
     f.write("名称\n甲公司\n")
 )PY";
@@ -124,6 +135,40 @@ private slots:
         rig.dialog.chooseNext(m_dir.filePath(fileName));
         rig.import.importHistory(3);
         QCOMPARE(rig.history.items(), rig.candidates.items());
+    }
+
+    // A formula without its result would end the names where the workbook only lacks them; an empty B2 is a list.
+    void formulasWithoutResults_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("cell");
+        QTest::newRow("B2 a formula") << QStringLiteral("公式.xlsx") << QStringLiteral("B2");
+        QTest::newRow("a formula after a name") << QStringLiteral("公式在后.xlsx") << QStringLiteral("B3");
+        QTest::newRow("B2 empty, no formulas") << QStringLiteral("空白.xlsx") << QString();
+        QTest::newRow("B2 empty, formulas elsewhere and below") << QStringLiteral("别处公式.xlsx") << QString();
+    }
+    void formulasWithoutResults()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, cell);
+        Rig rig(m_dir.path());
+        rig.candidates.setItems({ QStringLiteral("原有") });
+        rig.dialog.chooseNext(m_dir.filePath(fileName));
+        rig.import.importCandidates(3);
+        if (cell.isEmpty()) {
+            QCOMPARE(rig.box.texts(), QStringList());
+            QCOMPARE(rig.candidates.items(), QStringList());
+            QCOMPARE(rig.counter.text(), QStringLiteral("0"));
+            return;
+        }
+        QCOMPARE(rig.box.shown.size(), 1);
+        const QString text = rig.box.shown[0].text;
+        QVERIFY2(text.startsWith(QStringLiteral("无法读取Excel文件：") + fileName + QStringLiteral("\n单元格") + cell
+                                 + QStringLiteral("是公式"))
+                     && text.contains(QStringLiteral("打开这个工作簿并保存")),
+                 qPrintable(text));
+        QCOMPARE(rig.candidates.items(), QStringList { QStringLiteral("原有") });
+        QCOMPARE(rig.counter.text(), QStringLiteral("XXXX"));
     }
 
     void refusesWhatIsNotAWorkbook_data()

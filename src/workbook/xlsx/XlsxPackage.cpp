@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,33 +19,35 @@ QString storedName(const ZipArchive& zip, const QString& part)
     return zip.find(part).value_or(QString());
 }
 
-// Parts smaller than this are inflated and parsed on one thread: a second one would cost more than it saves.
-constexpr qint64 kPipelineBytes = 1024 * 1024;
-
 // Inflated pieces on their way from the thread that inflates a part to the one that parses it: a few buffers
 // that are filled, handed over, parsed and handed back, so memory stays the same however large the part.
 class PieceQueue
 {
 public:
-    // Copies a piece in, waiting for a free buffer when all are full or being parsed.
-    void put(const char* data, qsizetype size)
+    // Where the next inflated bytes go, and how many fit there: the unfilled end of the buffer being filled,
+    // waiting for free buffers when all are full or being parsed. The part inflates straight into the buffers.
+    char* room(qsizetype& size)
     {
-        while (size > 0) {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_filled < kBuffers; });
-            Buffer& buffer = m_buffers[(m_first + m_filled) % kBuffers];
-            lock.unlock();
-            const qsizetype take = std::min<qsizetype>(size, kBufferBytes - buffer.size);
-            if (buffer.bytes.empty())
-                buffer.bytes.resize(kBufferBytes);
-            std::memcpy(buffer.bytes.data() + buffer.size, data, std::size_t(take));
-            buffer.size += take;
-            data += take;
-            size -= take;
-            // A buffer is handed over once full; the last one when the part ends.
-            if (buffer.size == kBufferBytes)
-                publish();
-        }
+        std::unique_lock lock(m_mutex);
+        // Once all are full it waits until half are free again, so that on a busy machine the two threads hand
+        // over control seldom: each time one waits for the other, it may wait for its turn too.
+        if (m_filled == kBuffers)
+            m_space.wait(lock, [this] { return m_filled <= kBuffers / 2; });
+        // The parsing thread never touches the buffers beyond the ones handed over.
+        m_filling = &m_buffers[(m_first + m_filled) % kBuffers];
+        lock.unlock();
+        if (m_filling->bytes.empty())
+            m_filling->bytes.resize(kBufferBytes);
+        size = kBufferBytes - m_filling->size;
+        return m_filling->bytes.data() + m_filling->size;
+    }
+    // So many bytes were written where room pointed.
+    void filled(qsizetype size)
+    {
+        m_filling->size += size;
+        // A buffer is handed over once full; the last one when the part ends.
+        if (m_filling->size == kBufferBytes)
+            publish();
     }
     // After the last piece.
     void close()
@@ -55,14 +56,14 @@ public:
         if (m_buffers[(m_first + m_filled) % kBuffers].size > 0 && m_filled < kBuffers)
             ++m_filled;
         m_closed = true;
-        m_changed.notify_all();
+        m_data.notify_one();
     }
     // Hands every piece to use, in order, until the queue is closed and empty.
     template <typename Use> void drain(Use&& use)
     {
         for (;;) {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_filled > 0 || m_closed; });
+            m_data.wait(lock, [this] { return m_filled > 0 || m_closed; });
             if (m_filled == 0)
                 return;
             Buffer& buffer = m_buffers[m_first];
@@ -71,13 +72,13 @@ public:
             buffer.size = 0;
             lock.lock();
             m_first = (m_first + 1) % kBuffers;
-            --m_filled;
-            m_changed.notify_all();
+            if (--m_filled == kBuffers / 2)
+                m_space.notify_one();
         }
     }
 
 private:
-    static constexpr int kBuffers = 4;
+    static constexpr int kBuffers = 16;
     static constexpr qsizetype kBufferBytes = 64 * 1024;
 
     struct Buffer
@@ -90,12 +91,14 @@ private:
     {
         std::lock_guard lock(m_mutex);
         ++m_filled;
-        m_changed.notify_all();
+        m_data.notify_one();
     }
 
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_data; // a buffer was handed over, or the part ended
+    std::condition_variable m_space; // half the buffers are free
     Buffer m_buffers[kBuffers];
+    Buffer* m_filling = nullptr; // the buffer the inflating thread fills, its alone
     int m_first = 0; // the oldest buffer handed over
     int m_filled = 0; // buffers handed over and not yet parsed
     bool m_closed = false;
@@ -122,14 +125,16 @@ QString streamPart(ZipArchive& zip, const QString& name, XmlStreamHandler& handl
     };
     // After a parse error the rest still inflates, so a damaged part is reported as damaged, not as bad XML.
     bool inflated = false;
-    if (zip.declaredSize(name) < kPipelineBytes) {
+    if (zip.declaredSize(name) < kLargePartBytes) {
         inflated = zip.stream(name, parse);
     } else {
         // A large part inflates on a second thread while this one parses what has arrived; the two take about
         // as long. The archive is used by that thread alone until it ends, the parser by this one alone.
         PieceQueue pieces;
         std::thread inflater([&] {
-            inflated = zip.stream(name, [&](const char* piece, qsizetype size) { pieces.put(piece, size); });
+            inflated = zip.streamInto(
+                name, [&pieces](qsizetype& size) { return pieces.room(size); },
+                [&pieces](qsizetype size) { pieces.filled(size); });
             pieces.close();
         });
         pieces.drain(parse);

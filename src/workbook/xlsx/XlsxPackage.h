@@ -32,6 +32,10 @@ Expected<PackageLayout> locateParts(ZipArchive& zip);
 // Reads one part whole, with the archive's limits; empty text on success, otherwise the reason.
 QString readPart(ZipArchive& zip, const QString& name, QByteArray& data);
 
+// Parts at least this large inflate on a second thread while they are parsed; smaller ones on one thread, where
+// a second would cost more than it saves.
+constexpr qint64 kLargePartBytes = 1024 * 1024;
+
 // Parses one part as it inflates, handing it to handler, with the archive's limits; empty text on success.
 QString streamPart(ZipArchive& zip, const QString& name, XmlStreamHandler& handler);
 

@@ -14,8 +14,10 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace pelorin::workbook {
 
@@ -36,7 +38,7 @@ template <size_t N> bool named(std::string_view name, const char (&literal)[N])
 
 QString utf8Text(std::string_view s)
 {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+    return xlsx::fromUtf8(s);
 }
 
 // Text that may hold _xHHHH_ escapes; most holds none, and the bytes tell that before any conversion.
@@ -146,6 +148,13 @@ int intAttribute(const XmlAttribute* attribute, int fallback)
     if (!attribute)
         return fallback;
     std::string_view s = attribute->value;
+    // Most are a few plain digits.
+    if (!s.empty() && s.size() <= 9 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        int value = 0;
+        for (const char c : s)
+            value = value * 10 + (c - '0');
+        return value;
+    }
     while (!s.empty() && isXmlSpace(s.front()))
         s.remove_prefix(1);
     bool negative = false;
@@ -212,16 +221,30 @@ Styles readStyles(const pugi::xml_document& doc)
     return styles;
 }
 
-// The shared strings as UTF-8, one after the other; string i is bytes[starts[i], starts[i + 1]).
+// At most this many shared strings, of at most this many bytes in all, are turned into text ahead of need.
+constexpr std::size_t kDecodedAhead = 1 << 16;
+constexpr std::size_t kDecodedAheadBytes = 16 << 20;
+
+// The shared strings as UTF-8, one after the other; string i is bytes[starts[i], starts[i + 1]). The first ones
+// may be there as text as well, when a thread of their own read them and had the time.
 struct SharedStrings
 {
     std::string bytes;
     std::vector<quint32> starts { 0 };
+    std::vector<QString> decoded;
 
     std::size_t size() const { return starts.size() - 1; }
     std::string_view at(std::size_t i) const
     {
         return std::string_view(bytes).substr(starts[i], starts[i + 1] - starts[i]);
+    }
+    QString text(std::size_t i) const { return i < decoded.size() ? decoded[i] : escapedText(at(i)); }
+    void decodeAhead()
+    {
+        const std::size_t count = std::min(size(), kDecodedAhead);
+        decoded.reserve(count);
+        for (std::size_t i = 0, bytes = 0; i < count && (bytes += at(i).size()) <= kDecodedAheadBytes; ++i)
+            decoded.push_back(escapedText(at(i)));
     }
 };
 
@@ -248,18 +271,24 @@ enum class CellType : quint8
 CellType cellType(const XmlAttribute* attribute)
 {
     const std::string_view t = attribute ? attribute->value : std::string_view();
-    if (named(t, "s"))
-        return CellType::Shared;
+    if (t.size() == 1) {
+        switch (t[0]) {
+        case 's':
+            return CellType::Shared;
+        case 'b':
+            return CellType::Boolean;
+        case 'e':
+            return CellType::Error;
+        case 'd':
+            return CellType::Date;
+        default:
+            return CellType::Number;
+        }
+    }
     if (named(t, "inlineStr"))
         return CellType::Inline;
     if (named(t, "str"))
         return CellType::Formula;
-    if (named(t, "b"))
-        return CellType::Boolean;
-    if (named(t, "e"))
-        return CellType::Error;
-    if (named(t, "d"))
-        return CellType::Date;
     return CellType::Number;
 }
 
@@ -329,14 +358,24 @@ public:
     // The bytes of the sheet's own values; a cell's value.span points into them.
     std::string& bytes() { return m_bytes; }
     void store(const StoredCell& cell) { add(cell); }
-    void done() { finish(); }
+    // Once the shared strings are read: a cell that names none, or one that shows nothing, is no cell, and does
+    // not replace an earlier one of its place.
+    void done()
+    {
+        const SharedStrings& strings = m_context->sharedStrings;
+        dropIf([&strings](const StoredCell& cell) {
+            return static_cast<CellType>(cell.kind) == CellType::Shared && !(cell.flags & kFormulaWithoutResult)
+                && (cell.value.index >= strings.size() || showsNothing(strings.at(cell.value.index)));
+        });
+        finish();
+    }
 
 protected:
     QString show(const StoredCell& cell) const override
     {
         switch (static_cast<CellType>(cell.kind)) {
         case CellType::Shared:
-            return escapedText(m_context->sharedStrings.at(cell.value.index));
+            return m_context->sharedStrings.text(cell.value.index);
         case CellType::Boolean:
             return cell.value.index ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
         default:
@@ -411,6 +450,8 @@ public:
                 // The last <v> of a cell counts.
                 m_hasValue = m_inValue = true;
                 m_value.clear();
+            } else if (named(name, "f")) {
+                m_hasFormula = true;
             } else if (named(name, "is")) {
                 // So does the last <is>: its text goes on at the end of the sheet's bytes.
                 m_hasInline = m_inInline = true;
@@ -523,8 +564,21 @@ private:
 
     void startCell(const std::vector<XmlAttribute>& attributes)
     {
+        // The first r, t and s, in one pass.
+        const XmlAttribute* reference = nullptr;
+        const XmlAttribute* type = nullptr;
+        const XmlAttribute* style = nullptr;
+        for (const XmlAttribute& a : attributes) {
+            if (a.name.size() != 1)
+                continue;
+            const XmlAttribute** slot = a.name[0] == 'r' ? &reference
+                : a.name[0] == 't'                       ? &type
+                : a.name[0] == 's'                       ? &style
+                                                         : nullptr;
+            if (slot && !*slot)
+                *slot = &a;
+        }
         CellKey key;
-        const XmlAttribute* reference = findAttribute(attributes, "r");
         // A reference naming another row is as good as none; the cell follows the previous one.
         if (reference && parseReference(reference->value, key) && key.first == m_rowIndex)
             m_columnIndex = key.second;
@@ -534,9 +588,9 @@ private:
         if (!m_inCell)
             return;
         m_key = key;
-        m_type = cellType(findAttribute(attributes, "t"));
-        m_style = intAttribute(findAttribute(attributes, "s"), 0);
-        m_hasValue = m_hasInline = false;
+        m_type = cellType(type);
+        m_style = intAttribute(style, 0);
+        m_hasValue = m_hasInline = m_hasFormula = false;
         m_value.clear();
         m_cellStart = m_sheet.bytes().size();
     }
@@ -564,13 +618,22 @@ private:
             return;
         }
         bytes.resize(m_cellStart);
+        // A formula's result is its value; a text result may be empty (t="str" with an empty <v>), others not.
+        // Some programs write formulas alone and leave the results to the spreadsheet that opens the file.
+        if (m_hasFormula && m_type != CellType::Inline
+            && (!m_hasValue || (m_type != CellType::Formula && showsNothing(m_value)))) {
+            cell.flags = kFormulaWithoutResult;
+            m_sheet.store(cell);
+            return;
+        }
         if (m_type != CellType::Inline && !m_hasValue)
             return;
         switch (m_type) {
         case CellType::Shared: {
+            // The shared strings may still be being read: whether this one is there and shows anything is known
+            // when the sheet is done.
             const std::size_t index = sharedIndex();
-            const SharedStrings& strings = m_sheet.context().sharedStrings;
-            if (index >= strings.size() || showsNothing(strings.at(index)))
+            if (index > std::numeric_limits<quint32>::max())
                 return;
             cell.value.index = static_cast<quint32>(index);
             m_sheet.store(cell);
@@ -595,7 +658,7 @@ private:
         m_sheet.store(cell);
     }
 
-    // The shared string a cell's value names, read as a number the way any number is; past the end when it names
+    // The shared string a cell's value names, read as a number the way any number is; past any table when it names
     // none. Most values are plain digits and are read without the general number reader.
     std::size_t sharedIndex() const
     {
@@ -608,8 +671,7 @@ private:
             return index;
         }
         double index = -1;
-        if (!parseNumber(m_value, index) || index < 0
-            || index >= static_cast<double>(m_sheet.context().sharedStrings.size()))
+        if (!parseNumber(m_value, index) || index < 0 || index >= 4294967296.0)
             return none;
         return static_cast<std::size_t>(index);
     }
@@ -630,6 +692,7 @@ private:
     CellType m_type = CellType::Number;
     int m_style = 0;
     bool m_hasValue = false;
+    bool m_hasFormula = false;
     bool m_inValue = false;
     std::string m_value;
     bool m_hasInline = false;
@@ -641,6 +704,52 @@ private:
 };
 
 using Sheets = std::vector<std::unique_ptr<SheetCells>>;
+
+// Reads a large shared string table on a thread of its own, from an archive of its own over the same bytes, while
+// the caller reads the first worksheet; the sheet's cells look their strings up only once this is done. A small
+// table is read at once, on the calling thread.
+class SharedStringsRead
+{
+public:
+    SharedStringsRead(ZipArchive& zip, const QByteArray& bytes, const QString& part, SharedStrings& strings)
+    {
+        const qint64 declared = zip.declaredSize(part);
+        // Sized from the declared size (capped by the limit for a part), so the buffers are seldom moved as they
+        // fill: a text takes a few bytes of every ten of its <si>.
+        strings.bytes.reserve(std::size_t(declared / 4));
+        strings.starts.reserve(std::size_t(declared / 16));
+        if (declared < kLargePartBytes) {
+            SharedStringsReader reader(strings);
+            m_error = streamPart(zip, part, reader);
+            return;
+        }
+        m_zip = std::make_unique<ZipArchive>(bytes);
+        m_zip->shareTotalWith(zip);
+        m_thread = std::thread([this, part, &strings] {
+            SharedStringsReader reader(strings);
+            m_error = m_zip->isOpen() ? streamPart(*m_zip, part, reader) : m_zip->error();
+            // While the worksheet is still being read, the strings its cells will show are made ready.
+            if (m_error.isEmpty())
+                strings.decodeAhead();
+        });
+    }
+    ~SharedStringsRead() { wait(); }
+    SharedStringsRead(const SharedStringsRead&) = delete;
+    SharedStringsRead& operator=(const SharedStringsRead&) = delete;
+
+    // Waits until the table is read; why it could not be, or an empty text.
+    const QString& wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_error;
+    }
+
+private:
+    std::unique_ptr<ZipArchive> m_zip;
+    QString m_error;
+    std::thread m_thread;
+};
 
 Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
 {
@@ -654,23 +763,20 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
 
     auto context = std::make_shared<ReadContext>();
     context->date1904 = layout->date1904;
-    // Buffers are sized from the parts' declared sizes (capped by the limit for a part), so they are not moved as
-    // they fill: a text takes a few bytes of every ten of its <si>, a cell at least twenty bytes of its sheet.
-    if (!layout->sharedStringsPart.isEmpty()) {
-        const qint64 declared = zip.declaredSize(layout->sharedStringsPart);
-        context->sharedStrings.bytes.reserve(std::size_t(declared / 4));
-        context->sharedStrings.starts.reserve(std::size_t(declared / 16));
-        SharedStringsReader reader(context->sharedStrings);
-        if (QString error = streamPart(zip, layout->sharedStringsPart, reader); !error.isEmpty())
-            return Result::failure(error);
-    }
+    std::optional<SharedStringsRead> strings;
+    if (!layout->sharedStringsPart.isEmpty())
+        strings.emplace(zip, bytes, layout->sharedStringsPart, context->sharedStrings);
+    // Whatever fails, a broken shared string table is the reason given, as it would be if it were read first.
+    const auto failure = [&strings](const QString& error) {
+        return Result::failure(strings && !strings->wait().isEmpty() ? strings->wait() : error);
+    };
     if (!layout->stylesPart.isEmpty()) {
         QByteArray data;
         if (QString error = readPart(zip, layout->stylesPart, data); !error.isEmpty())
-            return Result::failure(error);
+            return failure(error);
         pugi::xml_document doc;
         if (QString error = parse(doc, data, layout->stylesPart); !error.isEmpty())
-            return Result::failure(error);
+            return failure(error);
         context->styles = readStyles(doc);
     }
 
@@ -679,15 +785,20 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
         auto sheet = std::make_unique<XlsxSheetCells>(context);
         sheet->name = ref.name;
         const qint64 declared = zip.declaredSize(ref.part);
+        // A cell takes at least twenty bytes of its sheet.
         sheet->reserve(std::size_t(std::min<qint64>(declared / 20, kMaxReservedCells)), std::size_t(declared / 4));
         SheetReader reader(*sheet);
         if (QString error = streamPart(zip, ref.part, reader); !error.isEmpty())
-            return Result::failure(error);
+            return failure(error);
+        if (strings && !strings->wait().isEmpty())
+            return failure({});
         reader.finish();
         sheets.push_back(std::move(sheet));
         if (firstSheetOnly)
             break;
     }
+    if (strings && !strings->wait().isEmpty())
+        return failure({});
     return sheets;
 }
 

@@ -89,6 +89,46 @@ QString text(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
+QString fromUtf8(std::string_view utf8)
+{
+    // Names are mostly characters of one to three bytes, which are decoded here in one pass. Anything else goes
+    // to Qt: four-byte characters, malformed bytes (each replaced as Qt does), the byte order mark (which Qt drops
+    // at the start) and non-characters.
+    QString out(static_cast<qsizetype>(utf8.size()), Qt::Uninitialized);
+    auto* const start = reinterpret_cast<char16_t*>(out.data());
+    char16_t* o = start;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* const end = p + utf8.size();
+    while (p < end) {
+        const unsigned c = *p;
+        if (c < 0x80) {
+            *o++ = static_cast<char16_t>(c);
+            ++p;
+            continue;
+        }
+        if ((c & 0xF0) == 0xE0 && end - p >= 3) {
+            // Continuation bytes are 10xxxxxx: with the top bit flipped, below 0x40.
+            const unsigned b1 = p[1] ^ 0x80u;
+            const unsigned b2 = p[2] ^ 0x80u;
+            const unsigned u = ((c & 0x0F) << 12) | (b1 << 6) | b2;
+            // CJK and most else lie between U+0800 and the surrogates; above them, full-width forms among others.
+            if ((b1 | b2) < 0x40 && u >= 0x800
+                && (u < 0xD800 || (u >= 0xE000 && (u < 0xFDD0 || u >= 0xFDF0) && u != 0xFEFF && u < 0xFFFE))) {
+                *o++ = static_cast<char16_t>(u);
+                p += 3;
+                continue;
+            }
+        } else if (c >= 0xC2 && c < 0xE0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3Fu));
+            p += 2;
+            continue;
+        }
+        return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    }
+    out.truncate(o - start);
+    return out;
+}
+
 namespace {
 
 int hexValue(QChar c)

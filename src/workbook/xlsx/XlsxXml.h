@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 #include <pugixml.hpp>
+#include <string_view>
 #include <vector>
 
 namespace pelorin::workbook::xlsx {
@@ -26,6 +27,8 @@ QString doctypeError(const QString& partName);
 QString emptyPartError(const QString& partName);
 
 QString text(const char* utf8);
+// The text of UTF-8 bytes, as QString::fromUtf8 gives it.
+QString fromUtf8(std::string_view utf8);
 
 // Undoes the _xHHHH_ escapes of spreadsheet text.
 QString decodeEscapes(const QString& text);

@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace pelorin::workbook::xlsx {
 
@@ -17,7 +21,8 @@ constexpr size_t kMaxReference = 32;
 
 bool isSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    // One test for the common bytes, which are all above the space.
+    return static_cast<unsigned char>(c) <= ' ' && (c == ' ' || c == '\t' || c == '\n' || c == '\r');
 }
 
 bool isNameStart(char c)
@@ -49,6 +54,158 @@ constexpr std::array<bool, 256> valueStops(char quote)
 }
 constexpr auto kDoubleQuotedStops = valueStops('"');
 constexpr auto kSingleQuotedStops = valueStops('\'');
+
+// The scans below look at sixteen bytes at once where the processor allows it. Each picks out the bytes that may
+// end the run, a few more than do, and the table has the last word on each, so the result is the table's alone.
+#if defined(__SSE2__)
+using Block = __m128i;
+
+Block load(const char* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const Block*>(p));
+}
+
+// Bytes at most limit, unsigned.
+Block atMost(Block x, char limit)
+{
+    return _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(limit)), x);
+}
+
+// The first byte of a candidate mask that the table confirms; -1 when none does.
+int confirmed(unsigned mask, const char* p, const std::array<bool, 256>& stops, bool stopWhen)
+{
+    for (; mask != 0; mask &= mask - 1) {
+        const int i = std::countr_zero(mask);
+        if (stops[static_cast<unsigned char>(p[i])] == stopWhen)
+            return i;
+    }
+    return -1;
+}
+#endif
+
+// Most names and values are a few bytes long: the scans look at the first ones one by one.
+constexpr int kShortRun = 4;
+
+// The end of a name that starts at p: the first byte that is no name character, or end.
+inline const char* nameEnd(const char* p, const char* end)
+{
+    for (int i = 0; i < kShortRun; ++i, ++p) {
+        if (p == end || !isNameChar(*p))
+            return p;
+    }
+#if defined(__SSE2__)
+    // Every byte that ends a name is at most 0x2F (controls, space, quotes, '&', '/') or one of '<', '=', '>'.
+    for (; end - p >= 16; p += 16) {
+        const Block x = load(p);
+        const Block ltGt = atMost(_mm_sub_epi8(x, _mm_set1_epi8('<')), 2);
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(atMost(x, 0x2F), ltGt)));
+        if (const int i = confirmed(mask, p, kNameChars, false); i >= 0)
+            return p + i;
+    }
+#endif
+    while (p < end && isNameChar(*p))
+        ++p;
+    return p;
+}
+
+// The end of the plain run of an attribute value in this quote: the first byte in stops, or end.
+inline const char* valueEnd(const char* p, const char* end, char quote, const std::array<bool, 256>& stops)
+{
+    for (int i = 0; i < kShortRun; ++i, ++p) {
+        if (p == end || stops[static_cast<unsigned char>(*p)])
+            return p;
+    }
+#if defined(__SSE2__)
+    // Tab, line feed and carriage return are among the bytes up to 0x0D.
+    const Block q = _mm_set1_epi8(quote);
+    const Block amp = _mm_set1_epi8('&');
+    for (; end - p >= 16; p += 16) {
+        const Block x = load(p);
+        const Block hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, q), _mm_cmpeq_epi8(x, amp)), atMost(x, 0x0D));
+        if (const int i = confirmed(static_cast<unsigned>(_mm_movemask_epi8(hit)), p, stops, true); i >= 0)
+            return p + i;
+    }
+#endif
+    while (p < end && !stops[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
+
+#if defined(__SSE2__)
+// The bytes of two blocks from p that are in a set, as the bits of a mask.
+template <typename InSet> quint32 maskOf(const char* p, InSet inSet)
+{
+    const auto low = static_cast<quint32>(_mm_movemask_epi8(inSet(load(p))));
+    const auto high = static_cast<quint32>(_mm_movemask_epi8(inSet(load(p + 16))));
+    return low | (high << 16);
+}
+
+// Reads an attribute of the shape nearly all have, name="value" (or name='value'), lying wholly in the 32 bytes
+// from p, with no space around the '=' and no reference, tab or line end in the value. Returns the byte after
+// the closing quote, or null when the attribute is of another shape, for the general reading to take it.
+const char* simpleAttribute(const char* p, const char* end, std::string_view& name, std::string_view& value)
+{
+    if (end - p < 32)
+        return nullptr;
+    // Bytes that may end a name, as in nameEnd; only an '=' ends it here.
+    const quint32 nameStops = maskOf(
+        p, [](Block x) { return _mm_or_si128(atMost(x, 0x2F), atMost(_mm_sub_epi8(x, _mm_set1_epi8('<')), 2)); });
+    const int equals = nameStops ? std::countr_zero(nameStops) : 0;
+    if (equals == 0 || equals > 29 || p[equals] != '=')
+        return nullptr;
+    const char quote = p[equals + 1];
+    if (quote != '"' && quote != '\'')
+        return nullptr;
+    const Block q = _mm_set1_epi8(quote);
+    const Block amp = _mm_set1_epi8('&');
+    // Bytes that may end the value's plain run, as in valueEnd, after the opening quote.
+    const quint32 valueStops
+        = maskOf(p,
+                 [&](Block x) {
+                     return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, q), _mm_cmpeq_epi8(x, amp)), atMost(x, 0x0D));
+                 })
+        & ~((quint32(2) << (equals + 1)) - 1);
+    if (valueStops == 0)
+        return nullptr;
+    const int close = std::countr_zero(valueStops);
+    if (p[close] != quote)
+        return nullptr;
+    name = { p, static_cast<size_t>(equals) };
+    value = { p + equals + 2, static_cast<size_t>(close - equals - 2) };
+    return p + close + 1;
+}
+#endif
+
+constexpr auto kTextStops = [] {
+    std::array<bool, 256> table {};
+    for (const char c : { '<', '&', '\r' })
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
+// The end of a run of character data from p: the first '<', '&' or carriage return, or end.
+inline const char* textEnd(const char* p, const char* end)
+{
+    for (int i = 0; i < kShortRun; ++i, ++p) {
+        if (p == end || kTextStops[static_cast<unsigned char>(*p)])
+            return p;
+    }
+#if defined(__SSE2__)
+    const Block lt = _mm_set1_epi8('<');
+    const Block amp = _mm_set1_epi8('&');
+    const Block cr = _mm_set1_epi8('\r');
+    for (; end - p >= 16; p += 16) {
+        const Block x = load(p);
+        const Block hit
+            = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, lt), _mm_cmpeq_epi8(x, amp)), _mm_cmpeq_epi8(x, cr));
+        if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask != 0)
+            return p + std::countr_zero(mask);
+    }
+#endif
+    while (p < end && !kTextStops[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
 
 std::string_view localPart(std::string_view qualified)
 {
@@ -108,6 +265,18 @@ bool decodeNumber(std::string_view digits, char32_t& code)
     return code != 0 && (code < 0xD800 || code > 0xDFFF);
 }
 
+// The value of each hexadecimal digit, -1 for other bytes.
+constexpr auto kHexDigits = [] {
+    std::array<signed char, 256> table {};
+    for (int c = 0; c < 256; ++c) {
+        table[c] = static_cast<signed char>(c >= '0' && c <= '9'       ? c - '0'
+                                                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                       : -1);
+    }
+    return table;
+}();
+
 // Decodes the reference that starts at p ('&'); its length, or 0 when the '&' is taken literally. What it stands
 // for is written to out, which has room for four bytes, and written says how many; a reference is never shorter
 // than what it stands for, so text decodes in place into a buffer of its own length.
@@ -123,23 +292,18 @@ size_t decodeReference(const char* p, const char* end, char* out, size_t& writte
         if (hex)
             ++q;
         const char* const digits = q;
+        // Past U+10FFFF the number stays just past it, however many digits follow.
+        constexpr char32_t kPast = 0x110000;
         char32_t code = 0;
-        bool inRange = true;
-        for (; q < limit; ++q) {
-            const char lower = static_cast<char>(*q | 0x20);
-            int d = -1;
-            if (*q >= '0' && *q <= '9')
-                d = *q - '0';
-            else if (hex && lower >= 'a' && lower <= 'f')
-                d = lower - 'a' + 10;
-            if (d < 0)
-                break;
-            if (inRange) {
-                code = code * (hex ? 16 : 10) + static_cast<char32_t>(d);
-                inRange = code <= 0x10FFFF;
-            }
+        if (hex) {
+            for (; q < limit && kHexDigits[static_cast<unsigned char>(*q)] >= 0; ++q)
+                code = std::min<char32_t>(code * 16 + static_cast<char32_t>(kHexDigits[static_cast<unsigned char>(*q)]),
+                                          kPast);
+        } else {
+            for (unsigned d; q < limit && (d = static_cast<unsigned char>(*q) - unsigned('0')) <= 9; ++q)
+                code = std::min<char32_t>(code * 10 + d, kPast);
         }
-        if (q == limit || *q != ';' || q == digits || !inRange || code == 0 || (code >= 0xD800 && code <= 0xDFFF))
+        if (q == limit || *q != ';' || q == digits || code >= kPast || code == 0 || (code >= 0xD800 && code <= 0xDFFF))
             return 0;
         written = writeUtf8(code, out);
         return static_cast<size_t>(q - p) + 1;
@@ -165,6 +329,23 @@ size_t decodeReference(const char* p, const char* end, char* out, size_t& writte
     else
         return 0;
     return semi - p + 1;
+}
+
+// The reference some programs write for every character past ASCII, "&#" and up to seven decimal digits and ';',
+// decoded as decodeReference does, in fewer steps; 0 when the reference is of another kind.
+inline size_t decimalReference(const char* p, const char* end, char* out, size_t& written)
+{
+    if (end - p < 4 || p[1] != '#')
+        return 0;
+    const char* q = p + 2;
+    const char* const stop = q + std::min<std::ptrdiff_t>(end - q, 7);
+    char32_t code = 0;
+    for (unsigned d; q < stop && (d = static_cast<unsigned char>(*q) - unsigned('0')) <= 9; ++q)
+        code = code * 10 + d;
+    if (q == p + 2 || q == end || *q != ';' || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    written = writeUtf8(code, out);
+    return static_cast<size_t>(q - p) + 1;
 }
 
 size_t decodeReference(const char* p, const char* end, std::string& out)
@@ -309,7 +490,15 @@ bool XmlStreamParser::parse(const char* data, size_t size, bool atEnd, size_t& u
     while (pos < size) {
         const char* b = m_data;
         if (b[pos] != '<') {
-            const auto* lt = static_cast<const char*>(std::memchr(b + pos, '<', size - pos));
+            const char* const stop = textEnd(b + pos, b + size);
+            if (stop < b + size && *stop == '<') {
+                // Most text holds no reference and no line end: it goes out where it lies.
+                if (!m_openStarts.empty())
+                    m_handler.text({ b + pos, static_cast<size_t>(stop - b) - pos });
+                pos = static_cast<size_t>(stop - b);
+                continue;
+            }
+            const auto* lt = static_cast<const char*>(std::memchr(stop, '<', size - static_cast<size_t>(stop - b)));
             const size_t to = lt ? static_cast<size_t>(lt - b) : size;
             const size_t emitted = emitText(pos, to, !lt && !atEnd);
             pos = emitted;
@@ -370,7 +559,9 @@ size_t XmlStreamParser::emitText(size_t from, size_t to, bool more)
             q += (q + 1 < e && q[1] == '\n') ? 2 : 1;
         } else if (*q == '&') {
             size_t written = 0;
-            const size_t length = decodeReference(q, e, out, written);
+            size_t length = decimalReference(q, e, out, written);
+            if (length == 0)
+                length = decodeReference(q, e, out, written);
             if (length == 0 && more && static_cast<size_t>(e - q) < kMaxReference && !std::memchr(q, ';', e - q))
                 break;
             if (length == 0) {
@@ -424,79 +615,89 @@ qsizetype XmlStreamParser::startTag(size_t pos)
     if (m_scanned > 0 && !tagArrived(pos))
         return 0;
     const auto notYet = [this, pos] { return tagArrived(pos) ? broken(QStringLiteral("标签无效")) : 0; };
-    const char* b = m_data;
-    const size_t size = m_size;
-    size_t q = pos + 1;
-    while (q < size && isNameChar(b[q]))
-        ++q;
-    if (q >= size)
+    const char* const b = m_data;
+    const char* const end = b + m_size;
+    const char* q = nameEnd(b + pos + 1, end);
+    if (q == end)
         return notYet();
-    const std::string_view name(b + pos + 1, q - pos - 1);
-    if (name.empty() || !isNameStart(name.front()) || !(isSpace(b[q]) || b[q] == '>' || b[q] == '/'))
+    const std::string_view name(b + pos + 1, static_cast<size_t>(q - b) - pos - 1);
+    if (name.empty() || !isNameStart(name.front()) || !(isSpace(*q) || *q == '>' || *q == '/'))
         return broken(QStringLiteral("元素名称无效"));
     const auto bad = [&name](const char* what) {
         return QStringLiteral("元素<%1>%2").arg(QString::fromUtf8(name), QString::fromUtf8(what));
+    };
+    const auto skipSpaces = [end](const char* p) {
+        while (p < end && isSpace(*p))
+            ++p;
+        return p;
     };
 
     m_attributes.clear();
     m_attributeText.clear();
     bool empty = false;
     for (;;) {
-        while (q < size && isSpace(b[q]))
-            ++q;
-        if (q >= size)
+        q = skipSpaces(q);
+        if (q == end)
             return notYet();
-        if (b[q] == '>')
+        if (*q == '>')
             break;
-        if (b[q] == '/') {
-            if (q + 1 >= size)
+        if (*q == '/') {
+            if (q + 1 == end)
                 return notYet();
-            if (b[q + 1] != '>')
+            if (q[1] != '>')
                 return broken(bad("的结尾无效"));
             empty = true;
             ++q;
             break;
         }
-        const size_t nameStart = q;
-        while (q < size && isNameChar(b[q]))
-            ++q;
-        const std::string_view attributeName(b + nameStart, q - nameStart);
-        while (q < size && isSpace(b[q]))
-            ++q;
-        if (q >= size)
+#if defined(__SSE2__)
+        std::string_view simpleName;
+        std::string_view simpleValue;
+        if (const char* const after = simpleAttribute(q, end, simpleName, simpleValue)) {
+            if (!isNameStart(simpleName.front()))
+                return broken(bad("的属性无效"));
+            m_attributes.push_back({ simpleName, simpleValue });
+            q = after;
+            continue;
+        }
+#endif
+        const char* const nameStart = q;
+        q = nameEnd(q, end);
+        const std::string_view attributeName(nameStart, static_cast<size_t>(q - nameStart));
+        // Most attributes are name="value", with no spaces around the '='.
+        if (q < end && *q != '=')
+            q = skipSpaces(q);
+        if (q == end)
             return notYet();
-        if (attributeName.empty() || !isNameStart(attributeName.front()) || b[q] != '=')
+        if (attributeName.empty() || !isNameStart(attributeName.front()) || *q != '=')
             return broken(bad("的属性无效"));
         ++q;
-        while (q < size && isSpace(b[q]))
-            ++q;
-        if (q >= size)
+        if (q < end && *q != '"' && *q != '\'')
+            q = skipSpaces(q);
+        if (q == end)
             return notYet();
-        if (b[q] != '"' && b[q] != '\'')
+        if (*q != '"' && *q != '\'')
             return broken(bad("的属性值缺少引号"));
-        const char quote = b[q];
-        const char* v = b + q + 1;
-        const char* const end = b + size;
+        const char quote = *q;
+        const char* const v = q + 1;
         // One pass finds the closing quote of a plain value; a reference or a line end sends it the long way.
         const auto& stops = quote == '"' ? kDoubleQuotedStops : kSingleQuotedStops;
-        const char* special = v;
-        while (special < end && !stops[static_cast<unsigned char>(*special)])
-            ++special;
+        const char* const special = valueEnd(v, end, quote, stops);
         if (special == end)
             return notYet();
         if (*special == quote) {
             m_attributes.push_back({ attributeName, { v, static_cast<size_t>(special - v) } });
-            q = static_cast<size_t>(special - b) + 1;
+            q = special + 1;
             continue;
         }
         const auto* ve = static_cast<const char*>(std::memchr(special, quote, static_cast<size_t>(end - special)));
         if (!ve)
             return notYet();
-        q = static_cast<size_t>(ve - b) + 1;
+        q = ve + 1;
         // Decoding never lengthens a value, so room for the rest of the buffer keeps the views into this text
         // valid while it fills.
         if (m_attributeText.empty())
-            m_attributeText.reserve(size - pos);
+            m_attributeText.reserve(m_size - pos);
         // As in any XML reader: references decoded, each line end or tab turned into one space.
         const size_t start = m_attributeText.size();
         m_attributeText.append(v, special);
@@ -519,21 +720,42 @@ qsizetype XmlStreamParser::startTag(size_t pos)
     if (m_openStarts.size() >= kMaxDepth)
         return broken(QStringLiteral("元素嵌套超过%1层").arg(kMaxDepth));
     m_rootSeen = true;
-    m_openStarts.push_back(m_openNames.size());
-    m_openNames.append(name);
-    m_handler.startElement(localPart(name), m_attributes);
     if (empty) {
-        m_openNames.resize(m_openStarts.back());
-        m_openStarts.pop_back();
+        // An empty element closes at once: its name need not be kept for an end tag.
+        m_handler.startElement(localPart(name), m_attributes);
         m_handler.endElement();
+    } else {
+        m_openStarts.push_back(m_openNames.size());
+        m_openNames.append(name);
+        m_handler.startElement(localPart(name), m_attributes);
     }
-    return static_cast<qsizetype>(q - pos + 1);
+    return q - (b + pos) + 1;
 }
 
 qsizetype XmlStreamParser::endTag(size_t pos)
 {
     const char* b = m_data;
     const size_t size = m_size;
+    if (m_scanned == 0 && !m_openStarts.empty()) {
+        // Most end tags are the open element's name and '>' at once.
+        const size_t start = m_openStarts.back();
+        const size_t length = m_openNames.size() - start;
+        const size_t gt = pos + 2 + length;
+        const auto sameName = [&] {
+            // Names are short: compared here, not by a call.
+            for (size_t i = 0; i < length; ++i) {
+                if (b[pos + 2 + i] != m_openNames[start + i])
+                    return false;
+            }
+            return true;
+        };
+        if (gt < size && b[gt] == '>' && sameName()) {
+            m_openNames.resize(start);
+            m_openStarts.pop_back();
+            m_handler.endElement();
+            return static_cast<qsizetype>(gt - pos + 1);
+        }
+    }
     const size_t from = pos + std::max<size_t>(2, m_scanned);
     const auto* gt = static_cast<const char*>(std::memchr(b + from, '>', size - from));
     if (!gt) {

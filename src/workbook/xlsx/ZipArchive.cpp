@@ -81,6 +81,19 @@ std::optional<QByteArray> ZipArchive::read(const QString& name)
 
 bool ZipArchive::stream(const QString& name, const std::function<void(const char*, qsizetype)>& sink)
 {
+    char chunk[65536];
+    return streamInto(
+        name,
+        [&chunk](qsizetype& size) {
+            size = sizeof chunk;
+            return chunk;
+        },
+        [&](qsizetype n) { sink(chunk, n); });
+}
+
+bool ZipArchive::streamInto(const QString& name, const std::function<char*(qsizetype& size)>& room,
+                            const std::function<void(qsizetype)>& filled)
+{
     if (!m_open)
         return false;
     if (!m_zip->setCurrentFile(name, QuaZip::csSensitive)) {
@@ -93,9 +106,10 @@ bool ZipArchive::stream(const QString& name, const std::function<void(const char
         return false;
     }
     qint64 size = 0;
-    char chunk[65536];
     for (;;) {
-        const qint64 n = file.read(chunk, sizeof chunk);
+        qsizetype space = 0;
+        char* const at = room(space);
+        const qint64 n = file.read(at, space);
         if (n < 0) {
             m_error = QStringLiteral("解压工作簿部件“%1”时出错，文件已损坏。").arg(name);
             return false;
@@ -103,12 +117,12 @@ bool ZipArchive::stream(const QString& name, const std::function<void(const char
         if (n == 0)
             break;
         size += n;
-        m_totalRead += n;
-        if (size > m_limits.maxEntryBytes || m_totalRead > m_limits.maxTotalBytes) {
+        const qint64 total = *m_totalRead += n;
+        if (size > m_limits.maxEntryBytes || total > m_limits.maxTotalBytes) {
             m_error = QStringLiteral("工作簿解压后过大（部件“%1”超过限制），疑似压缩炸弹，已拒绝读取。").arg(name);
             return false;
         }
-        sink(chunk, n);
+        filled(n);
     }
     // A damaged stream can end early without a checksum error; the declared size tells.
     const bool complete = size == file.usize();

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,6 +47,13 @@ public:
     // Hands the inflated bytes of one entry to sink piece by piece, under the same limits and checks as
     // read(); false with error() set when it fails. Pieces already handed over are not taken back.
     bool stream(const QString& name, const std::function<void(const char*, qsizetype)>& sink);
+    // The same, inflating straight into memory the caller lends: room gives a place and how many bytes fit there,
+    // filled says how many were written to the last place it gave.
+    bool streamInto(const QString& name, const std::function<char*(qsizetype& size)>& room,
+                    const std::function<void(qsizetype)>& filled);
+    // From now on the bytes this archive inflates count towards the limit in all of other's, and theirs towards
+    // this one's: two archives over one package, read on two threads, stay under one limit.
+    void shareTotalWith(const ZipArchive& other) { m_totalRead = other.m_totalRead; }
 
 private:
     QByteArray m_bytes;
@@ -55,7 +63,7 @@ private:
     QStringList m_names;
     QHash<QString, QString> m_byNormalisedName;
     QString m_error;
-    qint64 m_totalRead = 0;
+    std::shared_ptr<std::atomic<qint64>> m_totalRead = std::make_shared<std::atomic<qint64>>(0);
     bool m_open = false;
 };
 

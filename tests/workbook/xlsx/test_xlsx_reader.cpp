@@ -52,6 +52,7 @@ private slots:
     void firstWorksheetThroughRelationships();
     void refusesHostileOrBrokenInput_data();
     void refusesHostileOrBrokenInput();
+    void formulasWithoutResults();
     void columnWidthsLaterElementsWin();
     void manyFullWidthColumnElementsReadQuickly();
     void zipBombIsRefusedWithoutExhaustingMemory();
@@ -264,6 +265,26 @@ void TestXlsxReader::refusesHostileOrBrokenInput()
     QVERIFY(!data.ok());
     QVERIFY(!data.error().isEmpty());
     QVERIFY2(data.error().contains(errorPart), qPrintable(data.error()));
+}
+
+// openpyxl writes a formula with an empty <v>; a text result may be empty (t="str"), no other result can.
+void TestXlsxReader::formulasWithoutResults()
+{
+    const QByteArray package = simplePackage(
+        R"(<row r="1"><c r="A1"><f>1+2</f><v></v></c><c r="B1"><f>1+2</f></c><c r="C1" t="str"><f>""</f><v></v></c>)"
+        R"(<c r="D1" t="str"><f>A1</f></c><c r="E1"><f>1+2</f><v>3</v></c><c r="F1" t="b"><f>TRUE()</f><v/></c>)"
+        R"(<c r="G1" t="inlineStr"><is><t>g</t></is></c></row>)");
+    const Expected<std::unique_ptr<SheetCells>> sheet = readXlsxFirstSheet(package);
+    QVERIFY2(sheet.ok() && *sheet, qPrintable(sheet.error()));
+    QString lacking;
+    for (int column = 0; column < 8; ++column) {
+        if ((*sheet)->lacksResult({ 0, column }))
+            lacking += QChar(u'A' + column);
+        QVERIFY(!(*sheet)->lacksResult({ 1, column }));
+    }
+    QCOMPARE(lacking, QStringLiteral("ABDF"));
+    QCOMPARE((*sheet)->texts(),
+             (std::map<CellKey, QString> { { { 0, 4 }, QStringLiteral("3") }, { { 0, 6 }, QStringLiteral("g") } }));
 }
 
 void TestXlsxReader::columnWidthsLaterElementsWin()

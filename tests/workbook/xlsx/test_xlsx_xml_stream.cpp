@@ -1,5 +1,6 @@
 #include "workbook/xlsx/XlsxReader.h"
 #include "workbook/xlsx/XlsxTestTools.h"
+#include "workbook/xlsx/XlsxXml.h"
 #include "workbook/xlsx/XlsxXmlStream.h"
 
 #include <QElapsedTimer>
@@ -80,6 +81,7 @@ private slots:
     void readsUtf16Parts();
     void longMarkupArrivingInSmallPiecesStaysLinear();
     void worksheetAcrossInflateChunks();
+    void utf8DecodedAsQtDecodesIt();
 };
 
 void TestXlsxXmlStream::everyCutGivesTheSameEvents()
@@ -89,16 +91,21 @@ void TestXlsxXmlStream::everyCutGivesTheSameEvents()
           R"(<x:root xmlns:x="urn:x" a='1 &gt; 0' b="tab	and&#10;line" c="&#x4E2D;&#25991;&unknown;">)"
           "<x:t xml:space=\"preserve\">  &lt;&amp;&gt;&quot;&apos; &#x1F600; \xE4\xB8\xAD _x000D_ a\r\nb\rc </x:t>"
           "<e/><e  z = \"x/y>z\"  /><![CDATA[<raw> &amp; \r\n]]><?pi stays out?>"
-          "<t>&#0; &#xD800; &#1114112; &#12 3; &#x4e2d; &#X41; &#; &#x; &#65; &amp &#x41</t></x:root>\r\n<!-- after "
+          "<t>&#0; &#xD800; &#1114112; &#12 3; &#x4e2d; &#X41; &#; &#x; &#65; &amp &#x41</t>"
+          // Names and values long and short, with marks that look like the end of a name, quotes, references,
+          // tabs, spaces around '=': read sixteen or thirty-two bytes at once when that much has arrived.
+          "<long-element.name.with_marks a-b.c:d=\"0123456789abcdefghij0123456789abcdefghij\" d='x\"y' e=\"a&amp;b\" "
+          "f=\"t\tab\" g =  \"sp\" h=\"\xE4\xB8\xADtext\"></long-element.name.with_marks></x:root>\r\n<!-- after "
           "-->";
     const Outcome whole = parseWhole(document);
     QVERIFY2(whole.ok, qPrintable(whole.error));
-    QCOMPARE(
-        QString::fromStdString(whole.events),
-        QString::fromUtf8(
-            "<root xmlns:x=[urn:x] a=[1 > 0] b=[tab and\nline] c=[中文&unknown;]>"
-            "<t xml:space=[preserve]>  <&>\"' \xF0\x9F\x98\x80 中 _x000D_ a\nb\nc </><e></>"
-            "<e z=[x/y>z]></><raw> &amp; \n<t>&#0; &#xD800; &#1114112; &#12 3; 中 &#X41; &#; &#x; A &amp &#x41</></>"));
+    QCOMPARE(QString::fromStdString(whole.events),
+             QString::fromUtf8(
+                 "<root xmlns:x=[urn:x] a=[1 > 0] b=[tab and\nline] c=[中文&unknown;]>"
+                 "<t xml:space=[preserve]>  <&>\"' \xF0\x9F\x98\x80 中 _x000D_ a\nb\nc </><e></>"
+                 "<e z=[x/y>z]></><raw> &amp; \n<t>&#0; &#xD800; &#1114112; &#12 3; 中 &#X41; &#; &#x; A &amp &#x41</>"
+                 "<long-element.name.with_marks a-b.c:d=[0123456789abcdefghij0123456789abcdefghij] d=[x\"y] e=[a&b] "
+                 "f=[t ab] g=[sp] h=[中text]></></>"));
 
     std::vector<qsizetype> bytewise;
     for (qsizetype i = 1; i < document.size(); ++i)
@@ -216,6 +223,20 @@ void TestXlsxXmlStream::worksheetAcrossInflateChunks()
             QCOMPARE(read.at({ 0, 1 }), QStringLiteral("AB"));
             QCOMPARE(read.at({ 0, 2 }), QStringLiteral("TRUE"));
         }
+    }
+}
+
+void TestXlsxXmlStream::utf8DecodedAsQtDecodesIt()
+{
+    for (const char* bytes :
+         { "", "abc", "\xE4\xB8\xAD\xE6\x96\x87", "\xEF\xBC\x88\xE6\x9C\x89\xEF\xBC\x89", "\xC3\xA9t\xC3\xA9",
+           "\xEF\xBB\xBF"
+           "a",
+           "a\xEF\xBB\xBF", "\xED\xA0\x80", "\xE0\x80\x80", "\xC0\xAF", "\xF0\x9F\x98\x80", "\xE4\xB8",
+           "a\xE4\xB8\xAD\xFF"
+           "b",
+           "\xEF\xBF\xBE", "\xEF\xB7\x90", "\xEF\xB7\xB0", "\xE4\x38\xAD" }) {
+        QCOMPARE(fromUtf8(bytes), QString::fromUtf8(bytes));
     }
 }
 
