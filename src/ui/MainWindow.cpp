@@ -7,6 +7,7 @@
 #include "platform/IClock.h"
 #include "platform/SystemRandom.h"
 #include "platform/SystemSeedSource.h"
+#include "platform/SystemSettingsStore.h"
 #include "platform/qt/ListViewNameList.h"
 #include "platform/qt/ListWidgetNameList.h"
 #include "platform/qt/QtClipboard.h"
@@ -21,7 +22,6 @@
 #include "platform/qt/WidgetText.h"
 #include "platform/qt/WidgetToggle.h"
 #include "settings/DrawOptions.h"
-#include "settings/FileSettingsStore.h"
 #include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
 #include "ui/DrawWindowPanel.h"
@@ -178,7 +178,7 @@ void MainWindow::fillServices(Services& services, ITimer* rollTimer)
             services.seeds = keep<SystemSeedSource>();
     }
     if (!services.settings)
-        services.settings = keep<FileSettingsStore>(FileSettingsStore::defaultPath());
+        services.settings = keep<SystemSettingsStore>();
     if (!services.spreadsheet)
         services.spreadsheet = keep<workbook::Spreadsheet>();
     if (!services.printer)
