@@ -9,6 +9,23 @@ export WINEPREFIX=${WINEPREFIX:-$(dirname "$prefix")/wine}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+# Offscreen, Qt's FreeType font database reads one folder: the Linux host's CJK and Latin fonts, linked
+# into one, stand in for the Windows fonts there.
+fonts=$(dirname "$prefix")/wine-fonts
+if [ ! -d "$fonts" ]; then
+    mkdir -p "$fonts.tmp"
+    for f in /usr/share/fonts/truetype/wqy/*.tt? /usr/share/fonts/opentype/noto/*CJK*.ttc /usr/share/fonts/truetype/dejavu/*.ttf; do
+        [ -e "$f" ] && ln -sf "$f" "$fonts.tmp/"
+    done
+    mv "$fonts.tmp" "$fonts" 2>/dev/null || rm -rf "$fonts.tmp"
+fi
+export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-$(printf 'Z:%s' "$fonts" | tr / '\\')}
+# Wine hands a Windows program no variable named QT_...; it hands WINEQT_... on under the name QT_....
+while IFS='=' read -r name _; do
+    export "WINE$name=${!name}"
+done < <(env | grep -E '^QT_[A-Za-z0-9_]*=')
+# Command lines and file names pass between Linux and Windows as UTF-8.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 runtime=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix | head -n 1)
