@@ -4,57 +4,17 @@
 #include "platform/win/WinRegistryStore.h"
 #include "settings/RegistrySettings.h"
 
+#include <QCoreApplication>
 #include <QTest>
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "RawRegistry.h"
 
 using namespace pelorin;
 using pelorin::test::FakeMessageBox;
+using pelorin::test::Hive;
+namespace raw = pelorin::test::raw;
 
 namespace {
-
-const wchar_t* wide(const QString& text)
-{
-    return reinterpret_cast<const wchar_t*>(text.utf16());
-}
-
-// What the registry itself holds, read without the store.
-struct Raw
-{
-    DWORD type = 0;
-    QByteArray bytes;
-};
-
-std::optional<Raw> rawValue(HKEY root, const QString& key, const QString& name, REGSAM view = 0)
-{
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, wide(key), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS)
-        return std::nullopt;
-    Raw raw;
-    DWORD size = 0;
-    LSTATUS status = RegQueryValueExW(opened, wide(name), nullptr, &raw.type, nullptr, &size);
-    if (status == ERROR_SUCCESS) {
-        raw.bytes.resize(size);
-        status = RegQueryValueExW(opened, wide(name), nullptr, &raw.type, reinterpret_cast<BYTE*>(raw.bytes.data()),
-                                  &size);
-    }
-    RegCloseKey(opened);
-    return status == ERROR_SUCCESS ? std::optional<Raw>(raw) : std::nullopt;
-}
-
-void setRaw(HKEY root, const QString& key, const QString& name, const QString& text, REGSAM view = 0)
-{
-    HKEY opened = nullptr;
-    QCOMPARE(RegCreateKeyExW(root, wide(key), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &opened, nullptr),
-             ERROR_SUCCESS);
-    RegSetValueExW(opened, wide(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.utf16()),
-                   static_cast<DWORD>((text.size() + 1) * 2));
-    RegCloseKey(opened);
-}
 
 QString utf16Text(const QByteArray& bytes)
 {
@@ -69,21 +29,15 @@ class TestWinRegistry : public QObject
 
 private:
     // A key of this run's own under SOFTWARE, in the letter case the program reads and the one it writes.
-    const QString m_name = QStringLiteral("PelorinTest%1").arg(GetCurrentProcessId());
+    const QString m_name = QStringLiteral("PelorinTest%1").arg(QCoreApplication::applicationPid());
     QString keyRead() const { return QStringLiteral("Software\\") + m_name; }
     QString keyWritten() const { return QStringLiteral("SOFTWARE\\") + m_name; }
     const QString m_value = QStringLiteral("path");
 
     void removeKeys()
     {
-        RegDeleteTreeW(HKEY_CURRENT_USER, wide(keyWritten()));
-        for (REGSAM view : { KEY_WOW64_64KEY, KEY_WOW64_32KEY }) {
-            HKEY software = nullptr;
-            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, &software) == ERROR_SUCCESS) {
-                RegDeleteTreeW(software, wide(m_name));
-                RegCloseKey(software);
-            }
-        }
+        for (Hive hive : { Hive::User, Hive::Machine64, Hive::Machine32 })
+            raw::removeTree(hive, QStringLiteral("SOFTWARE"), m_name);
     }
 
 private slots:
@@ -102,11 +56,11 @@ private slots:
         QCOMPARE(settings.lastStatus(), QString());
         QCOMPARE(settings.ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, keyRead(), m_value), folder);
 
-        const auto raw = rawValue(HKEY_CURRENT_USER, keyRead(), m_value);
+        const auto raw = raw::value(Hive::User, keyRead(), m_value);
         QVERIFY(raw);
-        QCOMPARE(raw->type, DWORD(REG_SZ));
+        QCOMPARE(raw->type, raw::TextType);
         QCOMPARE(utf16Text(raw->bytes), folder + QChar(u'\0'));
-        QVERIFY(!rawValue(HKEY_LOCAL_MACHINE, keyRead(), m_value));
+        QVERIFY(!raw::value(Hive::Machine64, keyRead(), m_value));
         QVERIFY(box.shown.isEmpty());
     }
 
@@ -117,16 +71,16 @@ private slots:
         WinRegistryStore store;
         FakeMessageBox box;
         RegistrySettings settings(store, box);
-        setRaw(HKEY_LOCAL_MACHINE, keyWritten(), m_value, QStringLiteral("D:\\旧名单"), KEY_WOW64_32KEY);
+        raw::setText(Hive::Machine32, keyWritten(), m_value, QStringLiteral("D:\\旧名单"));
         QCOMPARE(settings.ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, keyRead(), m_value), QStringLiteral("D:\\旧名单"));
-        setRaw(HKEY_LOCAL_MACHINE, keyWritten(), m_value, QStringLiteral("D:\\上次名单"), KEY_WOW64_64KEY);
+        raw::setText(Hive::Machine64, keyWritten(), m_value, QStringLiteral("D:\\上次名单"));
         QCOMPARE(settings.ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, keyRead(), m_value),
                  QStringLiteral("D:\\上次名单"));
 
         settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, keyWritten(), m_value, QStringLiteral("E:\\新名单"),
                                REG_SZ);
         QCOMPARE(settings.ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, keyRead(), m_value), QStringLiteral("E:\\新名单"));
-        QCOMPARE(utf16Text(rawValue(HKEY_LOCAL_MACHINE, keyRead(), m_value, KEY_WOW64_64KEY)->bytes),
+        QCOMPARE(utf16Text(raw::value(Hive::Machine64, keyRead(), m_value)->bytes),
                  QStringLiteral("D:\\上次名单") + QChar(u'\0'));
     }
 
@@ -149,23 +103,23 @@ private slots:
         RegistrySettings settings(store, box);
         const QString root = QStringLiteral("HKEY_LOCAL_MACHINE");
         QVERIFY(store.createKey(root, keyWritten()));
-        QVERIFY(store.setValue(root, keyWritten(), m_value, { REG_SZ, QByteArray("甲\0乙", 7) }));
+        QVERIFY(store.setValue(root, keyWritten(), m_value, { pelorin::REG_SZ, QByteArray("甲\0乙", 7) }));
         QCOMPARE(settings.ReadRegValue(RootKey::HKEY_LOCAL_MACHINE, keyRead(), m_value), QStringLiteral("甲"));
 
         settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, keyWritten(), QStringLiteral("n"), QStringLiteral("12"),
                                REG_DWORD);
-        const auto dword = rawValue(HKEY_CURRENT_USER, keyRead(), QStringLiteral("n"));
+        const auto dword = raw::value(Hive::User, keyRead(), QStringLiteral("n"));
         QVERIFY(dword);
-        QCOMPARE(dword->type, DWORD(REG_DWORD));
+        QCOMPARE(dword->type, raw::NumberType);
         QCOMPARE(dword->bytes, QByteArray("\x0C\x00\x00\x00", 4));
         settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, keyWritten(), QStringLiteral("b"), QStringLiteral("12"),
                                REG_BINARY);
-        QCOMPARE(rawValue(HKEY_CURRENT_USER, keyRead(), QStringLiteral("b"))->type, DWORD(REG_BINARY));
+        QCOMPARE(raw::value(Hive::User, keyRead(), QStringLiteral("b"))->type, raw::BinaryType);
 
         QVERIFY(settings.WriteRegValue(RootKey::HKEY_LOCAL_MACHINE, keyWritten(), QStringLiteral("x"),
                                        QStringLiteral("1"), 7));
         QVERIFY(!settings.lastStatus().isEmpty());
-        QVERIFY(!rawValue(HKEY_CURRENT_USER, keyRead(), QStringLiteral("x")));
+        QVERIFY(!raw::value(Hive::User, keyRead(), QStringLiteral("x")));
         QVERIFY(box.shown.isEmpty());
     }
 
@@ -174,7 +128,7 @@ private slots:
     {
         WinRegistryStore store;
         const QString root = QStringLiteral("HKEY_LOCAL_MACHINE");
-        QVERIFY(!store.setValue(root, keyWritten(), m_value, { REG_SZ, QByteArray("a", 2) }));
+        QVERIFY(!store.setValue(root, keyWritten(), m_value, { pelorin::REG_SZ, QByteArray("a", 2) }));
         QVERIFY(!store.createKey(root, QStringLiteral("\\\\")));
         QVERIFY(!store.createKey(QStringLiteral("HKEY_NOWHERE"), keyWritten()));
         QVERIFY(!store.value(root, QString(), m_value));
