@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Times the real program's start with a restore of seven categories of 32,767 names each: from the
-process start to the window showing every restored list (the test hook's "ready", said after the restore).
-Usage: restore_start.py PELORIN [RUNS]"""
+process start to the window showing every restored list (the driven program's "ready", said after the
+restore). Usage: restore_start.py PELORIN_DRIVEN [RUNS], e.g. build-bench/pelorin_driven"""
 import json, os, statistics, subprocess, sys, tempfile, time
 
 import openpyxl
@@ -9,7 +9,7 @@ import openpyxl
 program = sys.argv[1]
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 data = tempfile.mkdtemp(prefix="pelorin-restore-")
-env = dict(os.environ, PELORIN_DATA=data, PELORIN_TEST_HOOK="1", QT_QPA_PLATFORM="offscreen",
+env = dict(os.environ, PELORIN_DATA=data, QT_QPA_PLATFORM="offscreen",
            PELORIN_SETTINGS=os.path.join(data, "settings.ini"))
 
 

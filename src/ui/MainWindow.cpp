@@ -5,6 +5,7 @@
 #include "platform/IClock.h"
 #include "platform/SystemRandom.h"
 #include "platform/SystemSeedSource.h"
+#include "platform/SystemSettingsStore.h"
 #include "platform/qt/ListWidgetNameList.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDrawingSurface.h"
@@ -17,7 +18,6 @@
 #include "platform/qt/WidgetText.h"
 #include "platform/qt/WidgetToggle.h"
 #include "settings/DrawOptions.h"
-#include "settings/FileSettingsStore.h"
 #include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
 #include "ui/Commands.h"
@@ -173,11 +173,8 @@ void MainWindow::fillServices(Services& services, ITimer* rollTimer)
         if (!services.seeds)
             services.seeds = keep<SystemSeedSource>();
     }
-    if (!services.settings) {
-        auto* store = keep<FileSettingsStore>(FileSettingsStore::defaultPath());
-        store->reportFailuresTo(services.messageBox);
-        services.settings = store;
-    }
+    if (!services.settings)
+        services.settings = keep<SystemSettingsStore>(services.messageBox);
     if (!services.spreadsheet)
         services.spreadsheet = keep<workbook::Spreadsheet>();
     if (!services.printer)

@@ -59,7 +59,7 @@ SessionSetup::~SessionSetup()
 QString SessionSetup::dataFolder()
 {
     const QString chosen = qEnvironmentVariable("PELORIN_DATA");
-    return chosen.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) : chosen;
+    return chosen.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) : chosen;
 }
 
 bool SessionSetup::begin()

@@ -1,6 +1,7 @@
 #include "ui/Startup.h"
 
 #include "output/VerifyCommand.h"
+#include "platform/QtPlatformChoice.h"
 #include "platform/SafeSave.h"
 #include "ui/Demo.h"
 #include "ui/Fonts.h"
@@ -51,15 +52,6 @@ int saveScreenshot(QWidget& window, const QString& path)
     return 0;
 }
 
-// The picture, the demo and the answers to --help or --version need no screen: without a display they
-// draw offscreen. Only a plain start needs a desktop.
-void chooseOffscreenWithoutDisplay(int argc)
-{
-    if (argc > 1 && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
 QCommandLineOption verifyOption()
 {
     return QCommandLineOption(QStringLiteral("verify"),
@@ -100,7 +92,8 @@ int runApplication(int argc, char* argv[], const DrivenBy& drivenBy)
 {
     if (wantsVerify(argc, argv))
         return runVerifyOnly(argc, argv);
-    chooseOffscreenWithoutDisplay(argc);
+    // The picture, the demo and the answers to --help or --version need no screen.
+    chooseQtPlatform(argc);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pelorin"));
     QApplication::setOrganizationName(QStringLiteral("pelorin"));

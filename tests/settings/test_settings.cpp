@@ -255,8 +255,13 @@ private slots:
     void defaultPathFollowsEnvironment()
     {
         const QByteArray saved = qgetenv("PELORIN_SETTINGS");
-        qputenv("PELORIN_SETTINGS", "/tmp/其它/settings.json");
-        QCOMPARE(FileSettingsStore::defaultPath(), QStringLiteral("/tmp/其它/settings.json"));
+        // Set through the narrow environment, in the local code page: where that cannot carry the name
+        // (Wine's Western default) only the reading side is left, and it reads wide text.
+        const QString chosen = QStringLiteral("/tmp/其它/settings.json");
+        if (QString::fromLocal8Bit(chosen.toLocal8Bit()) == chosen) {
+            qputenv("PELORIN_SETTINGS", chosen.toLocal8Bit());
+            QCOMPARE(FileSettingsStore::defaultPath(), chosen);
+        }
         qunsetenv("PELORIN_SETTINGS");
 
         // The documented place, ~/.config/pelorin/settings.json; a file at the earlier, deeper place is

@@ -18,10 +18,17 @@ class Transcript final : public XmlStreamHandler
 public:
     void startElement(std::string_view name, const std::vector<XmlAttribute>& attributes) override
     {
-        out += "<" + std::string(name);
-        for (const XmlAttribute& a : attributes)
-            out += " " + std::string(a.name) + "=[" + std::string(a.value) + "]";
-        out += ">";
+        // Appended piece by piece: GCC 12 at -O3 takes "<" + std::string(name) for an overlapping copy.
+        out += '<';
+        out += name;
+        for (const XmlAttribute& a : attributes) {
+            out += ' ';
+            out += a.name;
+            out += "=[";
+            out += a.value;
+            out += ']';
+        }
+        out += '>';
     }
     void endElement() override { out += "</>"; }
     void text(std::string_view utf8) override { out += utf8; }
