@@ -26,14 +26,6 @@ QString nameBoxText(int i, int count, const QString& name)
     return zeroPad(i, count) + u'_' + name;
 }
 
-std::optional<QString> drawnNameOf(const QString& nameBox)
-{
-    const qsizetype separator = nameBox.indexOf(u'_');
-    if (separator < 0)
-        return std::nullopt;
-    return nameBox.mid(separator + 1);
-}
-
 std::optional<std::int16_t> rollSpeedFrom(QStringView speedBox)
 {
     const std::optional<std::int16_t> speed = toNumber(speedBox);

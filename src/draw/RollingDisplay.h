@@ -33,8 +33,7 @@ public:
 
     // True once a tick of the current draw put a sector into the name box.
     bool hasShownSector() const { return m_shown; }
-    // What the last such tick wrote into the name box, its sector, and where the pointer stood then (in steps).
-    const QString& shownText() const { return m_shownText; }
+    // The sector the last such tick put into the name box, and where the pointer stood then (in steps).
     int shownSector() const { return m_shownSector; }
     std::int64_t shownSteps() const { return m_shownSteps; }
 

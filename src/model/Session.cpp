@@ -265,7 +265,9 @@ void Session::shuffle(Category category, IRandom& random)
     if (before.size() < 2)
         return;
     Command command(*this, StrayKind, category);
-    change(category, ListKind::Candidates, ListChange::Type::Replace, shuffledItems(before, random));
+    QStringList shuffled = before;
+    ShuffleList(shuffled, random);
+    change(category, ListKind::Candidates, ListChange::Type::Replace, shuffled);
 }
 
 bool Session::draw(Category category, int sector)

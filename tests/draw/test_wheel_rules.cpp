@@ -68,29 +68,6 @@ private slots:
         QCOMPARE(pelorin::zeroPad(i, count), expected);
     }
 
-    void drawnName_data()
-    {
-        QTest::addColumn<QString>("nameBox");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("plain") << QStringLiteral("007_张三") << true << QStringLiteral("张三");
-        QTest::newRow("underscore in name") << QStringLiteral("3_王_五") << true << QStringLiteral("王_五");
-        QTest::newRow("empty name") << QStringLiteral("2_") << true << QString();
-        QTest::newRow("spaces kept") << QStringLiteral("1_ 甲 ") << true << QStringLiteral(" 甲 ");
-        QTest::newRow("no separator") << QStringLiteral("张三") << false << QString();
-        QTest::newRow("empty box") << QString() << false << QString();
-    }
-    void drawnName()
-    {
-        QFETCH(QString, nameBox);
-        QFETCH(bool, found);
-        QFETCH(QString, name);
-        const std::optional<QString> drawn = drawnNameOf(nameBox);
-        QCOMPARE(drawn.has_value(), found);
-        if (found)
-            QCOMPARE(*drawn, name);
-    }
-
     void rollSpeed_data()
     {
         QTest::addColumn<QString>("text");
