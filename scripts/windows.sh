@@ -290,12 +290,13 @@ wine_env() {
 # One build folder for the program and the tests, warnings as errors in both: --test then compiles only
 # the tests.
 configure_pelorin() { # build-dir tests
+    mkdir -p "$1"
     PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig "${NICE[@]}" cmake -S "$ROOT" -B "$1" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DPELORIN_WIN_PREFIX="$PREFIX" \
         -DCMAKE_PREFIX_PATH="$PREFIX" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DPELORIN_BUILD_TESTS="$2" -DPELORIN_WERROR=ON \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/windows/wine-run.sh;$PREFIX" >"$1.configure.log" 2>&1 \
-        || { tail -n 40 "$1.configure.log"; die "configuring $1 failed"; }
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/windows/wine-run.sh;$PREFIX" >"$1/configure.log" 2>&1 \
+        || { tail -n 40 "$1/configure.log"; die "configuring $1 failed"; }
 }
 
 build_pelorin() { # build-dir [targets...]
