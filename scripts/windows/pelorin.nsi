@@ -3,7 +3,8 @@
 ; Installs under Program Files with a Start menu entry "Pelorin 摇号"; /S installs silently.
 ; The uninstaller removes what was installed and nothing else: the user's session, settings, workbooks
 ; and draw records stay.
-Unicode true
+; A 64-bit installer, as the program: it also runs where Windows (or Wine) has no 32-bit layer.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
