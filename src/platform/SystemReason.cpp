@@ -18,7 +18,6 @@ struct Known
 // The reasons a clerk meets: full or read-only disks, missing rights, files held open, missing folders.
 constexpr Known KnownErrors[] = {
     { ENOSPC, u"磁盘空间已满" },
-    { EDQUOT, u"磁盘配额已用完" },
     { EROFS, u"磁盘或文件夹是只读的，不能写入" },
     { EACCES, u"没有访问权限" },
     { EPERM, u"操作不被允许（没有权限）" },
@@ -52,6 +51,7 @@ constexpr KnownText KnownQtTexts[] = {
     { "Permission denied", u"没有访问权限" },
     { "No space left on device", u"磁盘空间已满" },
     { "Read-only file system", u"磁盘或文件夹是只读的，不能写入" },
+    // A full quota has no error number on every system; its text is the same everywhere.
     { "Disk quota exceeded", u"磁盘配额已用完" },
     { "Too many open files", u"打开的文件太多" },
 };
