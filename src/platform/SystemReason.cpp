@@ -54,6 +54,10 @@ constexpr KnownText KnownQtTexts[] = {
     // A full quota has no error number on every system; its text is the same everywhere.
     { "Disk quota exceeded", u"磁盘配额已用完" },
     { "Too many open files", u"打开的文件太多" },
+    // The same reasons as other systems word them: Linux's for a file in use, Windows' sharing violation.
+    { "Text file busy", u"文件正被其他程序使用" },
+    { "Device or resource busy", u"文件正被其他程序使用" },
+    { "being used by another process", u"文件正被其他程序使用" },
 };
 
 bool hasChinese(const QString& text)

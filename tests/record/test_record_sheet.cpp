@@ -187,7 +187,7 @@ private slots:
         s.desk.fileDialog.chooseNext(s.dir.filePath("记录.jsonl"));
         QTest::mouseClick(s.window.bottomBar()->drawRecord, Qt::LeftButton);
         QCOMPARE(s.desk.shell.opened, QStringList { s.dir.filePath("记录.pdf") });
-        QVERIFY(s.desk.messageBox.lastText().contains(s.dir.filePath("记录.pdf")));
+        QVERIFY(s.desk.messageBox.lastText().contains(QDir::toNativeSeparators(s.dir.filePath("记录.pdf"))));
     }
 
     void nothingToRecordIsSaid()
