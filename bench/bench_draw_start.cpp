@@ -96,7 +96,7 @@ struct Program
     QString journalPath() const { return QDir(SessionSetup::dataFolder()).filePath(SessionSetup::journalName()); }
     int candidates() { return window->session().count(Drawn, ListKind::Candidates); }
     int results() { return window->session().count(Drawn, ListKind::Results); }
-    bool rolling() { return window->context().state.IsRolling; }
+    bool rolling() { return window->context().session->progress().isRolling(); }
     bool drawOpen() { return window->drawWindow()->isVisible(); }
     // The counts as typed, kept by the session as an edit before anything is timed.
     void setCounts(int preset, int drawn)

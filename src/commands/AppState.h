@@ -8,13 +8,10 @@ namespace pelorin {
 
 class APIFont;
 
-// The state of the draw in progress and of the manual entry panel.
+// Where the draw window's wheel lies and the font of its numbers, and what the manual entry panel adds to.
+// The draw itself is the session's.
 struct AppState
 {
-    bool IsRolling = false;
-    std::int32_t WheelCount = 0;
-    std::int32_t PointerAngle = 0;
-    std::int16_t RollSpeed = 15;
     std::shared_ptr<APIFont> WheelFont;
     float WheelCenterX = 3500.0f / 15.0f;
     float WheelCenterY = 220.0f;

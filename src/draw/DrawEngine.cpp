@@ -3,12 +3,12 @@
 #include "commands/AppContext.h"
 #include "draw/DrawText.h"
 #include "lists/ListCommands.h"
+#include "model/ChangeNotes.h"
 #include "model/NumberConversion.h"
 #include "model/Session.h"
 #include "platform/AppText.h"
 #include "platform/IDrawWindow.h"
 #include "platform/IMessageBox.h"
-#include "platform/INameList.h"
 #include "platform/ITextControl.h"
 #include "platform/ITimer.h"
 
@@ -22,7 +22,6 @@ constexpr int RollInterval = 10; // milliseconds
 
 DrawEngine::DrawEngine(AppContext& context)
     : m_context(context)
-    , m_display(context)
 {
 }
 
@@ -31,9 +30,8 @@ void DrawEngine::notify(const QString& text)
     m_context.services.messageBox->information(text, text::windowCaption());
 }
 
-bool DrawEngine::start()
+bool DrawEngine::start(bool slowStopOn)
 {
-    AppState& s = m_context.state;
     DrawWindowControls& draw = m_context.controls.draw;
     Session& session = *m_context.session;
     const Category category = session.currentCategory();
@@ -47,37 +45,38 @@ bool DrawEngine::start()
         return false;
     }
 
-    s.IsRolling = true;
-    draw.timer->setInterval(RollInterval);
-    draw.timer->setOnTick([this] { m_display.tick(); });
-    draw.timer->setEnabled(true);
-    draw.startStop->setText(QStringLiteral("停止"));
     shuffleWithNewSeed(m_context, category);
-    s.WheelCount = session.count(category, ListKind::Candidates);
-    s.RollSpeed = *speed;
     session.note(drawnotes::Speed, int(*speed));
-    s.PointerAngle = 0;
-    m_display.DrawWheel();
+    session.progress().start(*speed, slowStopOn, session.takeShuffleStream());
+    draw.timer->setInterval(RollInterval);
+    draw.timer->setOnTick([this] { tick(); });
+    draw.timer->setEnabled(true);
     draw.window->widen();
     return true;
 }
 
+void DrawEngine::tick()
+{
+    if (m_context.session->progress().tick() && m_onRest)
+        m_onRest();
+}
+
 void DrawEngine::halt()
 {
-    m_context.state.IsRolling = false;
     m_context.controls.draw.timer->setEnabled(false);
-    m_context.controls.draw.startStop->setText(QStringLiteral("开始摇号"));
+    m_context.session->progress().halt();
 }
 
 DrawEngine::StopOutcome DrawEngine::stop()
 {
-    // Until a sector has been shown the name box holds nothing of this draw: an empty text, or the
-    // name drawn last time, which is already among the results.
-    if (!m_display.hasShownSector())
-        return StopOutcome::Ignored;
     Session& session = *m_context.session;
+    const DrawProgress& progress = session.progress();
+    // Until a sector has been shown nothing of this draw is on view: the name box is empty or holds the
+    // name drawn last time, which is already among the results.
+    if (!progress.hasShownSector())
+        return StopOutcome::Ignored;
     const Category category = session.currentCategory();
-    const int sector = m_display.shownSector();
+    const int sector = progress.shownSector();
     if (sector < 1 || sector > session.count(category, ListKind::Candidates))
         return StopOutcome::Ignored;
 
@@ -87,21 +86,18 @@ DrawEngine::StopOutcome DrawEngine::stop()
     // Where the pointer stood and what the wheel showed, so that a record of this stop can be checked
     // against the shuffled list.
     session.note(drawnotes::Name, name);
-    session.note(drawnotes::Sector, m_display.shownSector());
-    session.note(drawnotes::WheelCount, int(m_context.state.WheelCount));
-    session.note(drawnotes::Speed, int(m_context.state.RollSpeed));
-    session.note(drawnotes::Angle, m_display.pointerDegrees());
-    session.note(drawnotes::Steps, qint64(m_display.pointerSteps()));
-    session.note(drawnotes::ShownSteps, qint64(m_display.shownSteps()));
-    DrawWindowControls& draw = m_context.controls.draw;
+    session.note(drawnotes::Sector, sector);
+    session.note(drawnotes::WheelCount, progress.wheelCount());
+    session.note(drawnotes::Speed, int(progress.speed()));
+    session.note(drawnotes::Angle, progress.pointerDegrees());
+    session.note(drawnotes::Steps, qint64(progress.pointerSteps()));
+    session.note(drawnotes::ShownSteps, qint64(progress.shownSteps()));
     session.draw(category, sector);
-    draw.currentDraw->append(name);
-    if (const std::optional<std::int16_t> drawnSoFar = toNumber(draw.drawnBox->text()))
-        draw.drawnBox->setText(QString::number(static_cast<int>(*drawnSoFar) + 1));
+    session.progress().noteDrawn(name);
 
     // As numbers, so that a preset typed "03" or " 3" ends the draw after the third name.
-    const std::optional<std::int16_t> drawnNow = toNumber(draw.drawnBox->text());
-    const std::optional<std::int16_t> preset = toNumber(draw.presetBox->text());
+    const std::optional<std::int16_t> drawnNow = toNumber(progress.drawnText());
+    const std::optional<std::int16_t> preset = toNumber(progress.presetText());
     if (drawnNow && preset && *drawnNow == *preset) {
         notify(QStringLiteral("预设定摇取个数已摇完毕。"));
         return StopOutcome::Finished;

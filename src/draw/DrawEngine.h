@@ -1,7 +1,6 @@
 #pragma once
 
-#include "draw/RollingDisplay.h"
-#include "model/ChangeNotes.h"
+#include <functional>
 
 namespace pelorin {
 
@@ -20,20 +19,21 @@ public:
 
     explicit DrawEngine(AppContext& context);
 
-    // Shuffles the candidates, draws the wheel and sets the pointer turning. False, with a notice, when
-    // there is nothing to draw or the speed box holds no usable speed.
-    bool start();
+    // Shuffles the candidates, draws the wheel and sets the pointer turning; slowStopOn holds for this
+    // draw's stop. False, with a notice, when there is nothing to draw or the speed box holds no usable speed.
+    bool start(bool slowStopOn);
     StopOutcome stop();
     // Stops the pointer without taking a name.
     void halt();
-
-    RollingDisplay& display() { return m_display; }
+    // Called on the tick on which a run-out comes to rest.
+    void setOnRest(std::function<void()> onRest) { m_onRest = std::move(onRest); }
 
 private:
     void notify(const QString& text);
+    void tick();
 
     AppContext& m_context;
-    RollingDisplay m_display;
+    std::function<void()> m_onRest;
 };
 
 } // namespace pelorin

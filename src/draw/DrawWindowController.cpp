@@ -2,20 +2,23 @@
 
 #include "commands/AppContext.h"
 #include "lists/ListCommands.h"
+#include "model/ChangeNotes.h"
 #include "model/NumberConversion.h"
 #include "model/Session.h"
 #include "platform/AppText.h"
 #include "platform/IDrawWindow.h"
 #include "platform/IMessageBox.h"
-#include "platform/INameList.h"
 #include "platform/ITextControl.h"
 
 namespace pelorin {
 
 DrawWindowController::DrawWindowController(AppContext& context)
     : m_context(context)
+    , m_view(context)
     , m_engine(context)
+    , m_slowStop(context)
 {
+    m_engine.setOnRest([this] { takeStop(true); });
 }
 
 namespace {
@@ -78,9 +81,9 @@ void DrawWindowController::open(Category i)
 {
     // One draw at a time: while the window is open (or the pointer turns) no other category may open it,
     // or a name of one category would land among the results of another.
-    if (m_context.state.IsRolling || m_context.controls.draw.window->isOpen())
-        return;
     Session& session = *m_context.session;
+    if (session.progress().isRolling() || session.progress().isOpen())
+        return;
     Session::Command command(session, QStringLiteral("start"), i);
     if (!passesChecks(i))
         return;
@@ -90,10 +93,7 @@ void DrawWindowController::open(Category i)
     draw.window->open();
     if (draw.setBackgroundEnabled)
         draw.setBackgroundEnabled(false);
-
-    draw.nameBox->setText(QString());
-    draw.presetBox->setText(session.presetText(i));
-    draw.drawnBox->setText(session.drawnText(i));
+    session.progress().open();
     startStop();
     if (draw.focusStartStop)
         draw.focusStartStop();
@@ -104,11 +104,10 @@ void DrawWindowController::close()
     Session& session = *m_context.session;
     Session::Command command(session, QStringLiteral("close"), session.currentCategory());
     DrawWindowControls& draw = m_context.controls.draw;
-    const bool wasOpen = draw.window->isOpen();
-    m_slowStop.cancel();
+    const bool wasOpen = session.progress().isOpen();
     m_engine.halt();
     draw.window->close();
-    draw.currentDraw->clear();
+    session.progress().close();
     if (draw.setBackgroundEnabled)
         draw.setBackgroundEnabled(true);
     if (wasOpen && draw.focusPage)
@@ -118,20 +117,21 @@ void DrawWindowController::close()
 void DrawWindowController::startStop()
 {
     // Only the open draw window starts or stops a draw; a key that reaches a hidden button does nothing.
-    if (!m_context.controls.draw.window->isOpen())
+    if (!m_context.session->progress().isOpen())
         return;
     // While the pointer runs out, further presses are ignored.
     if (m_slowStop.isRunning())
         return;
     Session& session = *m_context.session;
-    Session::Command command(session, m_context.state.IsRolling ? QStringLiteral("stop") : QStringLiteral("start"),
+    const bool rolling = session.progress().isRolling();
+    Session::Command command(session, rolling ? QStringLiteral("stop") : QStringLiteral("start"),
                              session.currentCategory());
-    if (!m_context.state.IsRolling) {
-        if (m_slowStop.allowsStart() && m_engine.start())
+    if (!rolling) {
+        if (m_slowStop.allowsStart() && m_engine.start(m_slowStop.isOnForThisDraw()))
             session.note(drawnotes::SlowStopOption, m_slowStop.isOnForThisDraw());
         return;
     }
-    if (m_slowStop.begin([this] { takeStop(true); }))
+    if (m_slowStop.begin())
         return;
     takeStop(false);
 }
@@ -141,11 +141,12 @@ void DrawWindowController::takeStop(bool ranOut)
     // A stop after the run-out arrives from the timer, outside the press's command: it is a command of its own.
     Session& session = *m_context.session;
     Session::Command command(session, QStringLiteral("stop"), session.currentCategory());
-    if (m_engine.display().hasShownSector()) {
+    const DrawProgress& progress = session.progress();
+    if (progress.hasShownSector()) {
         session.note(drawnotes::SlowStop, ranOut);
         if (ranOut) {
-            session.note(drawnotes::SlowStopPressAngle, m_slowStop.motion().pressAngle());
-            session.note(drawnotes::SlowStopTurn, qint64(m_slowStop.motion().turnSteps()));
+            session.note(drawnotes::SlowStopPressAngle, progress.slowStop().pressAngle());
+            session.note(drawnotes::SlowStopTurn, qint64(progress.slowStop().turnSteps()));
         }
     }
     if (m_engine.stop() == DrawEngine::StopOutcome::Finished)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "draw/DrawEngine.h"
+#include "draw/DrawWindowView.h"
 #include "draw/SlowStopRun.h"
 #include "model/Categories.h"
 
@@ -27,8 +28,9 @@ private:
     void takeStop(bool ranOut);
 
     AppContext& m_context;
+    DrawWindowView m_view;
     DrawEngine m_engine;
-    SlowStopRun m_slowStop { m_context, m_engine.display() };
+    SlowStopRun m_slowStop;
 };
 
 } // namespace pelorin

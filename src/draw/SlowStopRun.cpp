@@ -2,21 +2,16 @@
 
 #include "commands/AppContext.h"
 #include "draw/DrawText.h"
-#include "draw/RollingDisplay.h"
-#include "model/NumberConversion.h"
 #include "model/Session.h"
 #include "platform/AppText.h"
 #include "platform/IMessageBox.h"
-#include "platform/INameList.h"
 #include "platform/ITextControl.h"
-#include "platform/ITimer.h"
 #include "platform/IToggle.h"
 
 namespace pelorin {
 
-SlowStopRun::SlowStopRun(AppContext& context, RollingDisplay& display)
+SlowStopRun::SlowStopRun(AppContext& context)
     : m_context(context)
-    , m_display(display)
 {
 }
 
@@ -41,29 +36,14 @@ bool SlowStopRun::allowsStart()
     return false;
 }
 
-bool SlowStopRun::begin(std::function<void()> onRest)
+bool SlowStopRun::begin()
 {
-    const AppState& s = m_context.state;
-    if (!m_onForThisDraw || !m_display.hasShownSector() || s.WheelCount < 1)
-        return false;
-    // A draw started at a lower speed before the option was ticked still runs out at a sensible pace.
-    const int speed = s.RollSpeed < SlowStop::MinimumSpeed ? SlowStop::MinimumSpeed : s.RollSpeed;
-    m_motion.begin(s.PointerAngle, speed, s.WheelCount, *m_context.services.random);
-    m_onRest = std::move(onRest);
-    DrawWindowControls& draw = m_context.controls.draw;
-    draw.startStop->setText(QStringLiteral("停止中…"));
-    draw.timer->setOnTick([this] { tick(); });
-    return true;
+    return m_context.session->progress().beginRunOut(*m_context.services.random);
 }
 
-void SlowStopRun::tick()
+bool SlowStopRun::isRunning() const
 {
-    if (!m_motion.isRunning())
-        return;
-    const bool rested = m_motion.step();
-    m_display.showAtStep(m_motion.position());
-    if (rested && m_onRest)
-        m_onRest();
+    return m_context.session->progress().isRunningOut();
 }
 
 } // namespace pelorin

@@ -37,6 +37,7 @@ Session::Command::~Command()
 
 Session::Session(QObject* parent)
     : QObject(parent)
+    , m_progress(*this)
 {
     for (Page& p : m_pages)
         for (NameListModel*& list : p.lists)
@@ -255,8 +256,18 @@ void Session::shuffle(Category category, const ShuffleSeed& seed)
     const QStringList& before = names(category, ListKind::Candidates);
     note(shufflenotes::Seed, seed.hex());
     note(shufflenotes::Fingerprint, listFingerprint(before));
-    note(shufflenotes::Count, static_cast<int>(before.size()));
+    const int n = static_cast<int>(before.size());
+    note(shufflenotes::Count, n);
     change(category, ListKind::Candidates, ListChange::Type::Shuffle);
+    // The stream goes on past the shuffle's picks, for whatever the draw of this order picks next.
+    auto stream = std::make_unique<SeededStream>(seed);
+    shuffledOrder(n, *stream);
+    m_shuffleStream = std::move(stream);
+}
+
+std::unique_ptr<IRandom> Session::takeShuffleStream()
+{
+    return std::move(m_shuffleStream);
 }
 
 void Session::shuffle(Category category, IRandom& random)

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "model/DrawProgress.h"
+#include "model/IRandom.h"
 #include "model/NameListModel.h"
 #include "model/SessionChange.h"
 
 #include <QJsonObject>
 #include <QObject>
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace pelorin {
@@ -59,6 +62,9 @@ public:
     QString drawnText(Category category) const;
     Category currentCategory() const { return m_current; }
     const ExportTexts& exportTexts() const { return m_export; }
+    // The draw in progress.
+    DrawProgress& progress() { return m_progress; }
+    const DrawProgress& progress() const { return m_progress; }
 
     // Adds a fact to the change of the command now running.
     void note(const QString& key, const QJsonValue& value);
@@ -88,6 +94,8 @@ public:
     void excludeHistory(Category category);
     // Shuffles the candidates with the picks of seed, noting the seed, the count and the fingerprint.
     void shuffle(Category category, const ShuffleSeed& seed);
+    // The stream of the last seeded shuffle, past its picks; none once taken.
+    std::unique_ptr<IRandom> takeShuffleStream();
     // The same with picks from random, which the change cannot recompute: it holds the new order.
     void shuffle(Category category, IRandom& random);
     // The name on sector (1-based) of the candidates as the wheel shows them moves to the results.
@@ -129,6 +137,8 @@ private:
     int m_depth = 0;
     SessionChange m_pending;
     std::vector<FieldChange> m_shown; // the fields as the last change left them
+    std::unique_ptr<IRandom> m_shuffleStream;
+    DrawProgress m_progress;
 };
 
 } // namespace pelorin

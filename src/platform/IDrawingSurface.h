@@ -33,6 +33,8 @@ public:
     virtual void setFillSolid(bool solid) = 0;
     virtual void setFillColour(Colour colour) = 0;
     virtual void line(QPointF from, QPointF to, Colour colour) = 0;
+    // Width in pixels of the lines and outlines drawn from now on; 1 unless set.
+    virtual void setLineWidth(double /*width*/) { }
     // Circle outline in outlineColour; filled with the fill colour while the fill is solid.
     virtual void circle(QPointF centre, double radius, Colour outlineColour) = 0;
 

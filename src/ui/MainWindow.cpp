@@ -209,9 +209,6 @@ void MainWindow::bindControls()
     d.focusPage = [this](Category i) { page(i)->drawButton->setFocus(Qt::OtherFocusReason); };
 
     c.entry = m_entryPanel;
-
-    // The speed box's design text, read before the items were added.
-    m_context.state.RollSpeed = 15;
 }
 
 void MainWindow::connectCommands()
@@ -268,7 +265,7 @@ void MainWindow::connectDrawOptions()
     connect(m_drawWindow->slowStop, &QCheckBox::toggled, this,
             [&store](bool on) { drawoptions::saveSlowStop(store, on); });
 
-    m_projector = new ProjectorControl(m_context, m_commands->draw.engine().display(), this);
+    m_projector = new ProjectorControl(m_context, this);
     connect(m_drawWindow->projector, &QPushButton::clicked, m_projector, &ProjectorControl::toggle);
     auto* f11 = new QShortcut(QKeySequence(Qt::Key_F11), this);
     f11->setContext(Qt::WindowShortcut);

@@ -8,10 +8,9 @@
 
 namespace pelorin {
 
-ProjectorControl::ProjectorControl(AppContext& context, const RollingDisplay& display, QWidget* operatorWindow)
+ProjectorControl::ProjectorControl(AppContext& context, QWidget* operatorWindow)
     : QObject(operatorWindow)
     , m_context(context)
-    , m_display(display)
     , m_operator(operatorWindow)
 {
 }
@@ -52,7 +51,7 @@ void ProjectorControl::open()
     if (m_window && m_window->isVisible())
         return;
     if (!m_window) {
-        m_window = new ProjectorWindow(m_context, m_display);
+        m_window = new ProjectorWindow(m_context);
         m_window->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_window, &ProjectorWindow::startStopRequested, this, &ProjectorControl::startStopRequested);
     }

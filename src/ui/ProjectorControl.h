@@ -11,14 +11,13 @@ namespace pelorin {
 
 struct AppContext;
 class ProjectorWindow;
-class RollingDisplay;
 
 // Opens and closes "Pelorin 大屏" for the main window: the button "大屏显示" and F11 toggle it.
 class ProjectorControl : public QObject
 {
     Q_OBJECT
 public:
-    ProjectorControl(AppContext& context, const RollingDisplay& display, QWidget* operatorWindow);
+    ProjectorControl(AppContext& context, QWidget* operatorWindow);
     ~ProjectorControl() override;
 
     void toggle();
@@ -35,7 +34,6 @@ signals:
 
 private:
     AppContext& m_context;
-    const RollingDisplay& m_display;
     QWidget* m_operator;
     QPointer<ProjectorWindow> m_window;
 };

@@ -2,13 +2,12 @@
 
 #include "commands/AppContext.h"
 #include "draw/DrawText.h"
-#include "draw/RollingDisplay.h"
 #include "draw/WheelRenderer.h"
+#include "font/APIFont.h"
 #include "model/Session.h"
 #include "model/WheelGeometry.h"
-#include "platform/INameList.h"
-#include "platform/ITextControl.h"
 #include "platform/qt/QtDrawingSurface.h"
+#include "platform/qt/QtPainterSurface.h"
 #include "ui/Fonts.h"
 #include "ui/OnePress.h"
 
@@ -26,11 +25,6 @@ namespace {
 constexpr double SmallWheelRadius = 2500.0 / wheel::TwipsPerPixel; // pixels, in the draw window
 constexpr double TwoPi = 6.283185307179586;
 
-QColor colourOf(Colour c)
-{
-    return QtDrawingSurface::toQColor(c);
-}
-
 wheel::Geometry scaledGeometry(QPointF centre, double radius)
 {
     return { centre.x(), centre.y(), radius * wheel::TwipsPerPixel };
@@ -45,10 +39,9 @@ QFont pixelFont(double px, bool bold = false)
 
 } // namespace
 
-ProjectorWindow::ProjectorWindow(const AppContext& context, const RollingDisplay& display, QWidget* parent)
+ProjectorWindow::ProjectorWindow(const AppContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_context(context)
-    , m_display(display)
 {
     setObjectName(QStringLiteral("ProjectorWindow"));
     setWindowTitle(QStringLiteral("Pelorin 大屏"));
@@ -59,11 +52,10 @@ ProjectorWindow::ProjectorWindow(const AppContext& context, const RollingDisplay
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
-    m_refresh.setInterval(10);
-    m_refresh.setTimerType(Qt::PreciseTimer);
-    connect(&m_refresh, &QTimer::timeout, this, [this] { sync(); });
-    m_refresh.start();
+    connect(&m_context.session->progress(), &DrawProgress::changed, this, [this] { sync(); });
 }
+
+ProjectorWindow::~ProjectorWindow() = default;
 
 ProjectorWindow::Layout ProjectorWindow::layoutFor(QSize size) const
 {
@@ -110,47 +102,13 @@ int ProjectorWindow::numberedUpTo() const
 
 void ProjectorWindow::rebuildWheel()
 {
-    const int count = m_context.state.WheelCount;
-    m_wheelGeneration = m_display.wheelGeneration();
+    const DrawProgress& draw = m_context.session->progress();
+    const int count = draw.wheelCount();
+    m_wheelGeneration = draw.wheelGeneration();
     m_wheelCount = count;
-    m_wheel = QImage(size(), QImage::Format_RGB32);
-    m_wheel.fill(Qt::white);
-    QPainter p(&m_wheel);
-    // Past a few thousand spokes they fill the disc anyway; plain lines draw them ten times faster.
-    p.setRenderHint(QPainter::Antialiasing, count <= 4000);
-    const wheel::Geometry g = scaledGeometry(m_layout.centre, m_layout.radius);
-    const double scale = m_layout.radius / SmallWheelRadius;
-    p.setPen(QPen(colourOf(wheel::RimColour), std::max(1.0, scale)));
-    p.drawEllipse(m_layout.centre, m_layout.radius, m_layout.radius);
-    const QColor spoke = colourOf(wheel::SpokeColour);
-    p.setPen(QPen(spoke, std::max(1.0, scale * 0.8)));
-    if (count > 0 && TwoPi * m_layout.radius / count < 0.75) {
-        // Spokes closer than a pixel even at the rim cover the whole disc: paint the disc they make.
-        p.setBrush(spoke);
-        p.drawEllipse(m_layout.centre, m_layout.radius, m_layout.radius);
-        p.setBrush(Qt::NoBrush);
-    } else {
-        for (int i = 1; i <= count; ++i)
-            p.drawLine(m_layout.centre, wheel::rimPoint(g, wheel::spokeAngle(i, count)));
-    }
-    p.setPen(QPen(colourOf(wheel::RimColour), std::max(1.0, scale)));
-    p.drawEllipse(m_layout.centre, m_layout.radius, m_layout.radius);
-    if (const double px = numberPx(count); px > 0) {
-        p.setRenderHint(QPainter::Antialiasing, true);
-        p.setRenderHint(QPainter::TextAntialiasing, true);
-        const QFont font = pixelFont(px);
-        p.setFont(font);
-        p.setPen(Qt::black);
-        const double ascent = QFontMetricsF(font).ascent();
-        for (int i = 1; i <= count; ++i) {
-            const double angle = wheel::spokeAngle(i, count);
-            p.save();
-            p.translate(wheel::rimPoint(g, angle));
-            p.rotate(angle * wheel::Pi / 3.141592653589793);
-            p.drawText(QPointF(2, ascent / 2), zeroPad(i, count));
-            p.restore();
-        }
-    }
+    m_wheel = std::make_unique<QtDrawingSurface>(size());
+    WheelRenderer::DrawWheel(*m_wheel, scaledGeometry(m_layout.centre, m_layout.radius), count, m_font,
+                             wheel::Style::grown(m_layout.radius / SmallWheelRadius, numberPx(count)));
 }
 
 QRegion ProjectorWindow::pointerRegion(double degrees) const
@@ -173,11 +131,9 @@ QRegion ProjectorWindow::pointerRegion(double degrees) const
 
 QString ProjectorWindow::headerText() const
 {
-    const DrawWindowControls& d = m_context.controls.draw;
-    const QString preset = d.presetBox ? d.presetBox->text() : QString();
-    const QString drawn = d.drawnBox ? d.drawnBox->text() : QString();
+    const DrawProgress& draw = m_context.session->progress();
     return QStringLiteral("%1　　预摇：%2 个　/　已摇：%3 个")
-        .arg(categoryName(m_context.session->currentCategory()), preset, drawn);
+        .arg(categoryName(draw.category()), draw.presetText(), draw.drawnText());
 }
 
 QRegion ProjectorWindow::sync()
@@ -185,20 +141,22 @@ QRegion ProjectorWindow::sync()
     QRegion dirty;
     if (!isVisible())
         return dirty;
-    const DrawWindowControls& d = m_context.controls.draw;
-    if (m_display.wheelGeneration() != m_wheelGeneration || m_context.state.WheelCount != m_wheelCount
-        || m_wheel.size() != size()) {
+    const DrawProgress& draw = m_context.session->progress();
+    if (draw.wheelGeneration() != m_wheelGeneration || draw.wheelCount() != m_wheelCount || !m_wheel
+        || m_wheel->image().size() != size()) {
         rebuildWheel();
-        m_pointer = m_display.pointerDegrees();
+        m_pointer = draw.pointerDegrees();
         dirty = rect();
     }
-    const double pointer = m_display.pointerDegrees();
+    const double pointer = draw.pointerDegrees();
     if (pointer != m_pointer) {
         dirty += pointerRegion(m_pointer);
         dirty += pointerRegion(pointer);
         m_pointer = pointer;
     }
-    const QString name = d.nameBox ? d.nameBox->text() : QString();
+    // The name box's line: the sector last shown, kept until the next start shows one.
+    const QString name
+        = draw.shownSector() > 0 ? nameBoxText(draw.shownSector(), draw.shownOf(), draw.shownName()) : QString();
     if (name != m_name) {
         m_name = name;
         dirty += m_layout.name.toAlignedRect();
@@ -208,13 +166,14 @@ QRegion ProjectorWindow::sync()
         m_header = header;
         dirty += m_layout.header.toAlignedRect();
     }
-    const QStringList list = d.currentDraw ? d.currentDraw->items() : QStringList();
+    const QStringList& list = draw.drawnThisOpening();
     if (list != m_list) {
         m_list = list;
         dirty += m_layout.list.toAlignedRect();
     }
     if (!dirty.isEmpty())
         update(dirty);
+    m_lastScheduled = dirty;
     return dirty;
 }
 
@@ -229,29 +188,18 @@ void ProjectorWindow::resizeEvent(QResizeEvent* event)
 void ProjectorWindow::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    if (m_wheel.size() != size()) {
+    if (!m_wheel || m_wheel->image().size() != size()) {
         m_layout = layoutFor(size());
         rebuildWheel();
     }
+    const QImage& wheelImage = m_wheel->image();
     for (const QRect& r : event->region())
-        p.drawImage(r, m_wheel, r);
+        p.drawImage(r, wheelImage, r);
 
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const wheel::Geometry g = scaledGeometry(m_layout.centre, m_layout.radius);
-    const double scale = m_layout.radius / SmallWheelRadius;
-    p.setPen(QPen(colourOf(wheel::ZeroLineColour), std::max(1.5, scale)));
-    p.drawLine(m_layout.centre, wheel::rimPoint(g, 0));
-    const QColor pointer = colourOf(wheel::PointerColour);
-    p.setPen(QPen(pointer, std::max(2.0, scale * 1.5)));
-    p.drawLine(m_layout.centre, wheel::rimPoint(g, m_pointer));
-    p.drawLine(m_layout.centre, wheel::rimPoint(g, m_pointer + wheel::PointerSpread));
-    p.setBrush(pointer);
-    p.drawEllipse(wheel::tipPoint(g, m_pointer), wheel::TipDotRadius * scale, wheel::TipDotRadius * scale);
-    const QColor hub = colourOf(wheel::HubColour);
-    p.setPen(hub);
-    p.setBrush(hub);
-    const double hubRadius = wheel::HubRadius * scale;
-    p.drawEllipse(m_layout.centre, hubRadius, hubRadius);
+    QtPainterSurface over(p);
+    WheelRenderer::paintPointer(over, scaledGeometry(m_layout.centre, m_layout.radius), m_pointer,
+                                wheel::Style::grown(m_layout.radius / SmallWheelRadius, 0));
+    p.setBrush(Qt::NoBrush);
 
     const QRect textArea = event->region().boundingRect();
     if (textArea.intersects(m_layout.header.toAlignedRect())) {

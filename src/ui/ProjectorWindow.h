@@ -1,27 +1,30 @@
 #pragma once
 
-#include <QImage>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
+#include <memory>
 
 namespace pelorin {
 
 struct AppContext;
-class RollingDisplay;
+class APIFont;
+class QtDrawingSurface;
 
-// "Pelorin 大屏": the draw shown large for a room, painted from the same wheel state as the draw window
-// (never a copy of its pixels), so lines stay sharp at any size. It only reads the draw; Enter asks for
-// start/stop and Esc closes it.
+// "Pelorin 大屏": the draw shown large for a room. It follows the session's draw as the draw window does
+// and paints the wheel with the same painter at its own size (never a copy of the draw window's pixels),
+// so lines stay sharp. It only reads the draw; Enter asks for start/stop and Esc closes it.
 class ProjectorWindow : public QWidget
 {
     Q_OBJECT
 public:
-    ProjectorWindow(const AppContext& context, const RollingDisplay& display, QWidget* parent = nullptr);
+    explicit ProjectorWindow(const AppContext& context, QWidget* parent = nullptr);
+    ~ProjectorWindow() override;
 
-    // Schedules a repaint of whatever changed since the last call; the window calls it on its own
-    // timer, tests and benchmarks call it directly. Returns the region scheduled.
+    // Schedules a repaint of whatever changed since the last call; the window calls it whenever the draw
+    // changes, tests and benchmarks call it directly. Returns the region scheduled.
     QRegion sync();
+    // The region the last sync scheduled, whoever called it.
+    const QRegion& lastScheduled() const { return m_lastScheduled; }
 
     // Sector numbers are drawn up to this many sectors at the window's present size.
     int numberedUpTo() const;
@@ -55,16 +58,16 @@ private:
     QString headerText() const;
 
     const AppContext& m_context;
-    const RollingDisplay& m_display;
     Layout m_layout;
-    QImage m_wheel; // rim, spokes, numbers and hub of the present wheel at the window's size
+    std::unique_ptr<QtDrawingSurface> m_wheel; // rim, spokes, numbers and hub of the present wheel
+    std::shared_ptr<APIFont> m_font;
     int m_wheelGeneration = -1;
     int m_wheelCount = -1;
     double m_pointer = 0;
     QString m_name;
     QString m_header;
     QStringList m_list;
-    QTimer m_refresh;
+    QRegion m_lastScheduled;
 };
 
 } // namespace pelorin

@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(general->drawnCount->text(), QStringLiteral("1"));
         QCOMPARE(general->candidateCounter->text(), QStringLiteral("3"));
         QVERIFY(!window->drawWindow()->isVisible());
-        QVERIFY(!window->context().state.IsRolling);
+        QVERIFY(!window->context().session->progress().isRolling());
         QCOMPARE(boxes.size(), 1);
 
         // A stray Enter, then another category's draw: its name stays in its own category.
@@ -140,10 +140,10 @@ private slots:
             desk->timer.fire();
         pressEnter();
         QVERIFY(window->drawWindow()->isVisible());
-        QVERIFY(!window->context().state.IsRolling);
+        QVERIFY(!window->context().session->progress().isRolling());
         QCOMPARE(general->results->count(), 1);
         pressEnter();
-        QVERIFY(window->context().state.IsRolling);
+        QVERIFY(window->context().session->progress().isRolling());
         for (int n = 0; n < 40; ++n)
             desk->timer.fire();
         pressEnter();
@@ -171,11 +171,11 @@ private slots:
         pressEnter();
         QCOMPARE(speed->currentText(), QStringLiteral("20"));
         QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
-        QVERIFY(!window->context().state.IsRolling);
+        QVERIFY(!window->context().session->progress().isRolling());
         QCOMPARE(general->results->count(), 1);
         pressEnter();
-        QVERIFY(window->context().state.IsRolling);
-        QCOMPARE(window->context().state.RollSpeed, 20);
+        QVERIFY(window->context().session->progress().isRolling());
+        QCOMPARE(window->context().session->progress().speed(), 20);
     }
 
     // Tab reaches 随机缓停 and 大屏显示; using them with the keyboard gives it back to the start/stop button.
@@ -205,11 +205,11 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), draw->startStop);
         draw->slowStop->setChecked(false);
         pressEnter();
-        QVERIFY(window->context().state.IsRolling);
+        QVERIFY(window->context().session->progress().isRolling());
         for (int n = 0; n < 40; ++n)
             desk->timer.fire();
         pressEnter();
-        QVERIFY(!window->context().state.IsRolling);
+        QVERIFY(!window->context().session->progress().isRolling());
 
         draw->projector->setFocus(Qt::TabFocusReason);
         QTest::keyClick(draw->projector, Qt::Key_Space);
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         QCOMPARE(QApplication::focusWidget(), draw->startStop);
         pressEnter();
-        QVERIFY(window->context().state.IsRolling);
+        QVERIFY(window->context().session->progress().isRolling());
         QCOMPARE(general->results->count(), 2);
     }
 
@@ -261,7 +261,7 @@ private slots:
         const QStringList generalNames = itemsOf(general->candidates);
 
         QTest::mouseClick(key->drawButton, Qt::LeftButton);
-        QVERIFY(window->context().state.IsRolling);
+        QVERIFY(window->context().session->progress().isRolling());
         QPushButton* close = window->drawWindow()->close;
         const QRect both = QRect(close->mapTo(window.get(), QPoint(0, 0)), close->size())
             & QRect(general->drawButton->mapTo(window.get(), QPoint(0, 0)), general->drawButton->size());
@@ -269,7 +269,7 @@ private slots:
 
         QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, both.center());
         QVERIFY(!window->drawWindow()->isVisible());
-        QVERIFY(!window->context().state.IsRolling);
+        QVERIFY(!window->context().session->progress().isRolling());
         QCOMPARE(window->session().currentCategory(), 3);
         QCOMPARE(QApplication::focusWidget(), key->drawButton);
         QCOMPARE(itemsOf(general->candidates), generalNames); // not even shuffled
@@ -277,7 +277,7 @@ private slots:
 
         QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, both.center());
         QVERIFY(window->drawWindow()->isVisible());
-        QVERIFY(window->context().state.IsRolling);
+        QVERIFY(window->context().session->progress().isRolling());
         QCOMPARE(window->session().currentCategory(), 6);
         // The swallowed press took no focus either: the next Enter stops the draw, it does not close it.
         QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
@@ -300,19 +300,19 @@ private slots:
 
         holdEnter(); // opens the draw window and starts
         QVERIFY(window->drawWindow()->isVisible());
-        QVERIFY(window->context().state.IsRolling);
+        QVERIFY(window->context().session->progress().isRolling());
         QCOMPARE(general->results->count(), 0);
         QCOMPARE(QApplication::focusWidget(), window->drawWindow()->startStop);
 
         holdEnter(nullptr, Repeats::Unflagged); // stops
-        QVERIFY(!window->context().state.IsRolling);
+        QVERIFY(!window->context().session->progress().isRolling());
         QCOMPARE(general->results->count(), 1);
 
         window->projector()->open();
         ProjectorWindow* mirror = window->projector()->window();
         QVERIFY(mirror && mirror->isVisible());
         holdEnter(mirror, Repeats::Unflagged); // starts, through the projector view
-        QVERIFY(window->context().state.IsRolling);
+        QVERIFY(window->context().session->progress().isRolling());
         QCOMPARE(general->results->count(), 1);
         holdEnter(mirror); // stops: the second name, the notice answered, the window closed
         QCOMPARE(general->results->count(), 2);
@@ -334,9 +334,9 @@ private slots:
 
         for (Repeats repeats : { Repeats::Unflagged, Repeats::Flagged }) {
             holdKey(Qt::Key_Space, nullptr, repeats); // stops
-            QVERIFY(!window->context().state.IsRolling);
+            QVERIFY(!window->context().session->progress().isRolling());
             holdKey(Qt::Key_Space, nullptr, repeats); // starts
-            QVERIFY(window->context().state.IsRolling);
+            QVERIFY(window->context().session->progress().isRolling());
         }
         QCOMPARE(general->results->count(), 2);
         QVERIFY(window->drawWindow()->isVisible());

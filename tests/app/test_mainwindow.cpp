@@ -165,8 +165,8 @@ private slots:
         const AppState& s = window->context().state;
         QCOMPARE(window->session().currentCategory(), 0);
         QCOMPARE(s.EntryTarget, 1);
-        QCOMPARE(s.RollSpeed, 15);
-        QVERIFY(!s.IsRolling);
+        QCOMPARE(window->session().progress().speed(), 15);
+        QVERIFY(!window->session().progress().isRolling());
         QCOMPARE(s.WheelCenterY, 220.0f);
         QCOMPARE(s.WheelRadius, 2500.0f);
     }

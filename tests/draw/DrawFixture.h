@@ -44,7 +44,8 @@ struct DrawFixture
         d.surface = &surface;
         d.timer = &timer;
         d.focusStartStop = [this] {
-            log.append(context.state.IsRolling ? QStringLiteral("focus(rolling)") : QStringLiteral("focus"));
+            log.append(context.session->progress().isRolling() ? QStringLiteral("focus(rolling)")
+                                                               : QStringLiteral("focus"));
         };
         d.focusPage = [this](Category i) { log.append(QStringLiteral("focus page %1").arg(i)); };
         d.setBackgroundEnabled = [this](bool on) { log.append(on ? QStringLiteral("bg+") : QStringLiteral("bg-")); };
@@ -71,7 +72,7 @@ struct DrawFixture
     {
         for (int n = 0; n < 400; ++n) {
             timer.fire();
-            if (context.state.PointerAngle == angle)
+            if (context.session->progress().pointerAngle() == angle)
                 return true;
         }
         return false;

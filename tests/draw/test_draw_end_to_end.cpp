@@ -61,7 +61,7 @@ class DrawEndToEndTest : public QObject
         {
             for (int n = 0; n < 400; ++n) {
                 timer.fire();
-                if (context().state.PointerAngle == angle)
+                if (context().session->progress().pointerAngle() == angle)
                     return;
             }
             QFAIL("the pointer never got there");

@@ -45,15 +45,15 @@ private slots:
         f.fill(3, count);
         f.speedBox.setText(speed);
         f.controller.open(3);
-        QVERIFY(f.context.state.IsRolling);
-        QCOMPARE(f.context.state.WheelCount, count);
+        QVERIFY(f.context.session->progress().isRolling());
+        QCOMPARE(f.context.session->progress().wheelCount(), count);
         QCOMPARE(f.timer.interval(), 10);
         QCOMPARE(f.nameBox.text(), QString());
         // Angle by angle from the start: the pointer only takes multiples of the speed.
         const int step = speed.toInt();
         for (int a = step; a <= angle; a += step) {
             f.timer.fire();
-            QCOMPARE(f.context.state.PointerAngle, a);
+            QCOMPARE(f.context.session->progress().pointerAngle(), a);
         }
         QCOMPARE(f.nameBox.text(), nameBox);
     }
@@ -67,7 +67,7 @@ private slots:
         QVERIFY(f.rollTo(360));
         QCOMPARE(f.nameBox.text(), QStringLiteral("3_c3"));
         f.timer.fire();
-        QCOMPARE(f.context.state.PointerAngle, 10);
+        QCOMPARE(f.context.session->progress().pointerAngle(), 10);
         QCOMPARE(f.nameBox.text(), QStringLiteral("3_c3")); // no sector at 10: the box keeps its text
         // Every tick puts the wheel back before the pointer, whatever the list's length.
         QCOMPARE(f.surface.calls.at(f.surface.calls.size() - 6).op, QStringLiteral("restore"));
@@ -81,7 +81,7 @@ private slots:
         f.controller.open(0);
         QCOMPARE(f.messages.lastText(), QStringLiteral("转速必须是1到360之间的整数。"));
         QCOMPARE(f.messages.shown.last().icon, IMessageBox::Icon::Information);
-        QVERIFY(!f.context.state.IsRolling);
+        QVERIFY(!f.context.session->progress().isRolling());
         QVERIFY(!f.timer.isEnabled());
         QCOMPARE(f.startStop.text(), QStringLiteral("开始摇号"));
         QCOMPARE(f.page(0).candidates.count(), 3);
@@ -89,8 +89,8 @@ private slots:
         QVERIFY(f.window.isOpen());
         f.speedBox.setText(QStringLiteral("20"));
         f.controller.startStop();
-        QVERIFY(f.context.state.IsRolling);
-        QCOMPARE(f.context.state.RollSpeed, 20);
+        QVERIFY(f.context.session->progress().isRolling());
+        QCOMPARE(f.context.session->progress().speed(), 20);
     }
 
     void speedIsReadAtEveryStart()
@@ -101,11 +101,11 @@ private slots:
         f.controller.open(0);
         f.speedBox.setText(QStringLiteral("20"));
         f.timer.fire(2);
-        QCOMPARE(f.context.state.PointerAngle, 30);
+        QCOMPARE(f.context.session->progress().pointerAngle(), 30);
         f.controller.startStop();
         f.controller.startStop();
         f.timer.fire();
-        QCOMPARE(f.context.state.PointerAngle, 20);
+        QCOMPARE(f.context.session->progress().pointerAngle(), 20);
     }
 
     void oneCandidate()
@@ -116,7 +116,7 @@ private slots:
         f.controller.open(2);
         f.timer.fire(23); // 345 degrees: the only sector starts at 360
         f.controller.startStop();
-        QVERIFY(f.context.state.IsRolling);
+        QVERIFY(f.context.session->progress().isRolling());
         QVERIFY(f.page(2).results.items().isEmpty());
         f.timer.fire();
         QCOMPARE(f.nameBox.text(), QStringLiteral("1_张三"));
@@ -148,7 +148,7 @@ private slots:
         QVERIFY(f.window.isOpen());
         QVERIFY(f.window.wide);
         f.controller.startStop();
-        QCOMPARE(f.context.state.WheelCount, 2);
+        QCOMPARE(f.context.session->progress().wheelCount(), 2);
         f.drawAt(360);
         QCOMPARE(f.page(4).results.items(), names({ "c3", "c2" }));
         QCOMPARE(f.page(4).candidates.items(), QStringList { QStringLiteral("c1") });
@@ -176,7 +176,7 @@ private slots:
         f.controller.startStop();
         QCOMPARE(f.messages.texts(), QStringList { NothingToDraw });
         QVERIFY(f.window.isOpen());
-        QVERIFY(!f.context.state.IsRolling);
+        QVERIFY(!f.context.session->progress().isRolling());
         QVERIFY(!f.timer.isEnabled());
         QCOMPARE(f.startStop.text(), QStringLiteral("开始摇号"));
         f.controller.close();
@@ -258,12 +258,12 @@ private slots:
         f.page(0).presetCount.setText(QStringLiteral("3"));
         f.controller.open(0);
         f.controller.startStop(); // before any tick: the name box is still empty
-        QVERIFY(f.context.state.IsRolling);
+        QVERIFY(f.context.session->progress().isRolling());
         QVERIFY(f.timer.isEnabled());
         QCOMPARE(f.startStop.text(), QStringLiteral("停止"));
         f.timer.fire(5); // 75 degrees, short of the first sector at 90
         f.controller.startStop();
-        QVERIFY(f.context.state.IsRolling);
+        QVERIFY(f.context.session->progress().isRolling());
         QVERIFY(f.page(0).results.items().isEmpty());
 
         f.drawAt(180); // sector 2
@@ -272,7 +272,7 @@ private slots:
         f.controller.startStop();
         QCOMPARE(f.nameBox.text(), QStringLiteral("2_c2"));
         f.controller.startStop();
-        QVERIFY(f.context.state.IsRolling);
+        QVERIFY(f.context.session->progress().isRolling());
         QCOMPARE(f.page(0).results.items(), names({ "c2" }));
         QCOMPARE(f.currentDraw.items(), names({ "c2" }));
         QCOMPARE(f.drawnBox.text(), QStringLiteral("1"));

@@ -126,7 +126,7 @@ private slots:
         QVERIFY(f.window.isOpen());
         QCOMPARE(f.presetBox.text(), preset);
         QCOMPARE(f.drawnBox.text(), QStringLiteral("0"));
-        QCOMPARE(f.context.state.WheelCount, 5);
+        QCOMPARE(f.context.session->progress().wheelCount(), 5);
     }
 
     void closeWhileRolling()
@@ -142,7 +142,7 @@ private slots:
         QCOMPARE(shown, QStringLiteral("2_c3"));
         f.log.clear();
         f.controller.close();
-        QVERIFY(!f.context.state.IsRolling);
+        QVERIFY(!f.context.session->progress().isRolling());
         QVERIFY(!f.timer.isEnabled());
         QCOMPARE(f.startStop.text(), QStringLiteral("开始摇号"));
         QVERIFY(!f.window.isOpen());
@@ -198,17 +198,17 @@ private slots:
         f.page(1).presetCount.setText(QStringLiteral("1"));
         f.controller.startStop();
         f.controller.startStop();
-        QVERIFY(!f.context.state.IsRolling);
+        QVERIFY(!f.context.session->progress().isRolling());
         QVERIFY(!f.timer.isEnabled());
         QCOMPARE(f.page(1).candidates.count(), 4);
 
         // While one category's draw runs, another category's draw button opens nothing.
         f.fill(5, 3);
         f.controller.open(1);
-        QVERIFY(f.context.state.IsRolling);
+        QVERIFY(f.context.session->progress().isRolling());
         f.controller.open(5);
         QCOMPARE(f.context.session->currentCategory(), 1);
-        QCOMPARE(f.context.state.WheelCount, 4);
+        QCOMPARE(f.context.session->progress().wheelCount(), 4);
         // Between two draws of the open window the same holds.
         f.drawAt(90);
         f.messages.shown.clear();

@@ -68,7 +68,7 @@ class ProjectorTest : public QObject
         {
             for (int n = 0; n < 400; ++n) {
                 timer.fire();
-                if (context().state.PointerAngle == angle)
+                if (context().session->progress().pointerAngle() == angle)
                     return;
             }
             QFAIL("the pointer never got there");
@@ -137,26 +137,25 @@ private slots:
         QCOMPARE(mirror->windowTitle(), QStringLiteral("Pelorin 大屏"));
         QVERIFY(mirror->isFullScreen());
         QCOMPARE(SessionList(w.session(), 3, ListKind::Candidates).items(), candidates);
-        QVERIFY(w.context().state.IsRolling);
-        QCOMPARE(w.context().state.PointerAngle, 90);
+        QVERIFY(w.context().session->progress().isRolling());
+        QCOMPARE(w.context().session->progress().pointerAngle(), 90);
 
         // A tick changes the pointer, so the mirror repaints the pointer's old and new places.
-        mirror->sync();
         w.timer.fire();
-        const QRegion dirty = mirror->sync();
+        const QRegion dirty = mirror->lastScheduled();
         QVERIFY(!dirty.isEmpty());
         QVERIFY(dirty.boundingRect().width() < mirror->width());
 
         QTest::keyClick(mirror, Qt::Key_Return);
-        QVERIFY(!w.context().state.IsRolling);
+        QVERIFY(!w.context().session->progress().isRolling());
         QCOMPARE(SessionList(w.session(), 3, ListKind::Results).count(), 1);
         QTest::keyClick(mirror, Qt::Key_Return);
-        QVERIFY(w.context().state.IsRolling);
+        QVERIFY(w.context().session->progress().isRolling());
 
         QTest::keyClick(mirror, Qt::Key_Escape);
         QVERIFY(!w.mirror() || !w.mirror()->isVisible());
         QVERIFY(w.draw()->isVisible());
-        QVERIFY(w.context().state.IsRolling);
+        QVERIFY(w.context().session->progress().isRolling());
         QCOMPARE(SessionList(w.session(), 3, ListKind::Results).count(), 1);
     }
 
@@ -204,9 +203,9 @@ private slots:
         QCOMPARE(startStop->text(), QStringLiteral("停止中…"));
         QTest::keyClick(startStop, Qt::Key_Return);
         QCOMPARE(SessionList(w.session(), 3, ListKind::Results).count(), 0);
-        for (int n = 0; n < 1000 && w.context().state.IsRolling; ++n)
+        for (int n = 0; n < 1000 && w.context().session->progress().isRolling(); ++n)
             w.timer.fire();
-        QVERIFY(!w.context().state.IsRolling);
+        QVERIFY(!w.context().session->progress().isRolling());
         QCOMPARE(w.find<QLineEdit>(QStringLiteral("Text1"))->text(), QStringLiteral("04_") + numbered(12)[3]);
         QCOMPARE(SessionList(w.session(), 3, ListKind::Results).items(), QStringList { numbered(12)[3] });
         QCOMPARE(startStop->text(), QStringLiteral("开始摇号"));

@@ -167,7 +167,7 @@ private slots:
         f.controller.open(3);
         const qsizetype asked = f.random.ranges.size(); // by the shuffle
         f.drawAt(60);
-        QVERIFY(!f.context.state.IsRolling);
+        QVERIFY(!f.context.session->progress().isRolling());
         QCOMPARE(f.page(3).results.items(), names({ "c2" }));
         QCOMPARE(f.startStop.text(), QStringLiteral("开始摇号"));
         QCOMPARE(f.random.ranges.size(), asked);
@@ -211,7 +211,7 @@ private slots:
         QVERIFY(f.rollTo(60));
         f.random.picks.enqueue(360 * 12 + 5 * 360 + 100); // a lap and five sectors further: sector 7
         f.controller.startStop();
-        QVERIFY(f.context.state.IsRolling);
+        QVERIFY(f.context.session->progress().isRolling());
         QVERIFY(f.controller.slowStop().isRunning());
         QCOMPARE(f.startStop.text(), QStringLiteral("停止中…"));
         QCOMPARE(f.page(3).results.count(), 0);
@@ -222,7 +222,7 @@ private slots:
         QCOMPARE(f.page(3).results.count(), 0);
         const int ticks = f.runOut();
         QVERIFY(ticks > 10);
-        QVERIFY(!f.context.state.IsRolling);
+        QVERIFY(!f.context.session->progress().isRolling());
         QVERIFY(!f.timer.isEnabled());
         QCOMPARE(f.nameBox.text(), QStringLiteral("07_c7"));
         QCOMPARE(f.page(3).results.items(), names({ "c7" }));
@@ -241,7 +241,7 @@ private slots:
 
         // The next draw rolls again with ticks of the rolling speed, and ends the opening at the preset.
         f.controller.startStop();
-        QVERIFY(f.context.state.IsRolling);
+        QVERIFY(f.context.session->progress().isRolling());
         QVERIFY(f.rollTo(75));
         f.random.picks.enqueue(360 * 11);
         f.controller.startStop();
@@ -263,7 +263,7 @@ private slots:
         f.timer.fire(5);
         f.controller.close();
         QVERIFY(!f.controller.slowStop().isRunning());
-        QVERIFY(!f.context.state.IsRolling);
+        QVERIFY(!f.context.session->progress().isRolling());
         QVERIFY(!f.timer.isEnabled());
         f.timer.fire(500);
         QCOMPARE(f.page(3).results.count(), 0);
@@ -284,7 +284,7 @@ private slots:
         f.timer.fire(2);
         f.controller.startStop();
         QVERIFY(!f.controller.slowStop().isRunning());
-        QVERIFY(f.context.state.IsRolling);
+        QVERIFY(f.context.session->progress().isRolling());
         QCOMPARE(f.page(3).results.count(), 0);
     }
 
@@ -311,7 +311,7 @@ private slots:
         f.page(3).presetCount.setText(QStringLiteral("1"));
         f.page(3).drawnCount.setText(QStringLiteral("0"));
         f.controller.open(3);
-        QCOMPARE(f.context.state.IsRolling, starts);
+        QCOMPARE(f.context.session->progress().isRolling(), starts);
         if (!starts)
             QCOMPARE(f.messages.lastText(), QStringLiteral("开启随机缓停时转速不能低于10。"));
     }

@@ -135,10 +135,12 @@ void QtDrawingSurface::clear()
 
 void QtDrawingSurface::line(QPointF from, QPointF to, Colour colour)
 {
-    if (plotLine(from, to, colour))
+    if (m_lineWidth <= 1 && plotLine(from, to, colour))
         return;
     Painting p(*this);
-    p->setPen(QPen(toQColor(colour), 1));
+    // Wider lines are a larger wheel's, smoothed as a painter draws them.
+    p->setRenderHint(QPainter::Antialiasing, m_lineWidth > 1);
+    p->setPen(QPen(toQColor(colour), m_lineWidth));
     p->drawLine(from, to);
 }
 
@@ -194,7 +196,7 @@ void QtDrawingSurface::circle(QPointF centre, double radius, Colour outlineColou
 {
     Painting p(*this);
     p->setRenderHint(QPainter::Antialiasing);
-    p->setPen(QPen(toQColor(outlineColour), 1));
+    p->setPen(QPen(toQColor(outlineColour), m_lineWidth));
     p->setBrush(m_fillSolid ? QBrush(toQColor(m_fillColour)) : QBrush(Qt::NoBrush));
     p->drawEllipse(centre, radius, radius);
 }

@@ -21,6 +21,7 @@ public:
     void setFillSolid(bool solid) override { m_fillSolid = solid; }
     void setFillColour(Colour colour) override { m_fillColour = colour; }
     void line(QPointF from, QPointF to, Colour colour) override;
+    void setLineWidth(double width) override { m_lineWidth = width; }
     void circle(QPointF centre, double radius, Colour outlineColour) override;
 
     FontHandle createFont(const LogicalFont& font) override;
@@ -56,6 +57,7 @@ private:
     QImage m_image;
     Colour m_background;
     bool m_fillSolid = false;
+    double m_lineWidth = 1;
     Colour m_fillColour = 0;
     Colour m_textColour = 0;
     int m_align = 0;
