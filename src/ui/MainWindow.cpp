@@ -5,7 +5,7 @@
 #include "platform/IClock.h"
 #include "platform/SystemRandom.h"
 #include "platform/SystemSeedSource.h"
-#include "platform/SystemSettingsStore.h"
+#include "settings/SystemSettingsStore.h"
 #include "platform/qt/ListWidgetNameList.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDrawingSurface.h"

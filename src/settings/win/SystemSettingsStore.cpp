@@ -1,4 +1,4 @@
-#include "platform/SystemSettingsStore.h"
+#include "settings/SystemSettingsStore.h"
 
 #include "platform/win/WinRegistryStore.h"
 #include "settings/FileSettingsStore.h"
