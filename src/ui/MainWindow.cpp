@@ -265,7 +265,7 @@ void MainWindow::connectDrawOptions()
     connect(m_drawWindow->slowStop, &QCheckBox::toggled, this,
             [&store](bool on) { drawoptions::saveSlowStop(store, on); });
 
-    m_projector = new ProjectorControl(m_context, this);
+    m_projector = new ProjectorControl(session().progress(), this);
     connect(m_drawWindow->projector, &QPushButton::clicked, m_projector, &ProjectorControl::toggle);
     auto* f11 = new QShortcut(QKeySequence(Qt::Key_F11), this);
     f11->setContext(Qt::WindowShortcut);

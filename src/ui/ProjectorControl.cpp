@@ -8,9 +8,9 @@
 
 namespace pelorin {
 
-ProjectorControl::ProjectorControl(AppContext& context, QWidget* operatorWindow)
+ProjectorControl::ProjectorControl(const DrawProgress& draw, QWidget* operatorWindow)
     : QObject(operatorWindow)
-    , m_context(context)
+    , m_draw(draw)
     , m_operator(operatorWindow)
 {
 }
@@ -51,7 +51,7 @@ void ProjectorControl::open()
     if (m_window && m_window->isVisible())
         return;
     if (!m_window) {
-        m_window = new ProjectorWindow(m_context);
+        m_window = new ProjectorWindow(m_draw);
         m_window->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_window, &ProjectorWindow::startStopRequested, this, &ProjectorControl::startStopRequested);
     }

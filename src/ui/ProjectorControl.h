@@ -9,7 +9,7 @@ class QWidget;
 
 namespace pelorin {
 
-struct AppContext;
+class DrawProgress;
 class ProjectorWindow;
 
 // Opens and closes "Pelorin 大屏" for the main window: the button "大屏显示" and F11 toggle it.
@@ -17,7 +17,7 @@ class ProjectorControl : public QObject
 {
     Q_OBJECT
 public:
-    ProjectorControl(AppContext& context, QWidget* operatorWindow);
+    ProjectorControl(const DrawProgress& draw, QWidget* operatorWindow);
     ~ProjectorControl() override;
 
     void toggle();
@@ -33,7 +33,7 @@ signals:
     void startStopRequested();
 
 private:
-    AppContext& m_context;
+    const DrawProgress& m_draw;
     QWidget* m_operator;
     QPointer<ProjectorWindow> m_window;
 };

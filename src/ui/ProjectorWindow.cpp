@@ -1,6 +1,6 @@
 #include "ui/ProjectorWindow.h"
 
-#include "commands/AppContext.h"
+#include "model/Session.h"
 #include "draw/DrawText.h"
 #include "draw/WheelRenderer.h"
 #include "font/APIFont.h"
@@ -39,9 +39,9 @@ QFont pixelFont(double px, bool bold = false)
 
 } // namespace
 
-ProjectorWindow::ProjectorWindow(const AppContext& context, QWidget* parent)
+ProjectorWindow::ProjectorWindow(const DrawProgress& draw, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_context(context)
+    , m_draw(draw)
 {
     setObjectName(QStringLiteral("ProjectorWindow"));
     setWindowTitle(QStringLiteral("Pelorin 大屏"));
@@ -52,7 +52,7 @@ ProjectorWindow::ProjectorWindow(const AppContext& context, QWidget* parent)
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
-    connect(&m_context.session->progress(), &DrawProgress::changed, this, [this] { sync(); });
+    connect(&m_draw, &DrawProgress::changed, this, [this] { sync(); });
 }
 
 ProjectorWindow::~ProjectorWindow() = default;
@@ -102,7 +102,7 @@ int ProjectorWindow::numberedUpTo() const
 
 void ProjectorWindow::rebuildWheel()
 {
-    const DrawProgress& draw = m_context.session->progress();
+    const DrawProgress& draw = m_draw;
     const int count = draw.wheelCount();
     m_wheelGeneration = draw.wheelGeneration();
     m_wheelCount = count;
@@ -131,7 +131,7 @@ QRegion ProjectorWindow::pointerRegion(double degrees) const
 
 QString ProjectorWindow::headerText() const
 {
-    const DrawProgress& draw = m_context.session->progress();
+    const DrawProgress& draw = m_draw;
     return QStringLiteral("%1　　预摇：%2 个　/　已摇：%3 个")
         .arg(categoryName(draw.category()), draw.presetText(), draw.drawnText());
 }
@@ -141,7 +141,7 @@ QRegion ProjectorWindow::sync()
     QRegion dirty;
     if (!isVisible())
         return dirty;
-    const DrawProgress& draw = m_context.session->progress();
+    const DrawProgress& draw = m_draw;
     if (draw.wheelGeneration() != m_wheelGeneration || draw.wheelCount() != m_wheelCount || !m_wheel
         || m_wheel->image().size() != size()) {
         rebuildWheel();

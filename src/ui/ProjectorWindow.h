@@ -6,7 +6,7 @@
 
 namespace pelorin {
 
-struct AppContext;
+class DrawProgress;
 class APIFont;
 class QtDrawingSurface;
 
@@ -17,7 +17,7 @@ class ProjectorWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ProjectorWindow(const AppContext& context, QWidget* parent = nullptr);
+    explicit ProjectorWindow(const DrawProgress& draw, QWidget* parent = nullptr);
     ~ProjectorWindow() override;
 
     // Schedules a repaint of whatever changed since the last call; the window calls it whenever the draw
@@ -57,7 +57,7 @@ private:
     QRegion pointerRegion(double degrees) const;
     QString headerText() const;
 
-    const AppContext& m_context;
+    const DrawProgress& m_draw;
     Layout m_layout;
     std::unique_ptr<QtDrawingSurface> m_wheel; // rim, spokes, numbers and hub of the present wheel
     std::shared_ptr<APIFont> m_font;
