@@ -1,6 +1,7 @@
 #include "draw/DrawWindowController.h"
 
 #include "commands/AppContext.h"
+#include "draw/DrawText.h"
 #include "lists/ListCommands.h"
 #include "model/ChangeNotes.h"
 #include "model/NumberConversion.h"
@@ -9,19 +10,20 @@
 #include "platform/IDrawWindow.h"
 #include "platform/IMessageBox.h"
 #include "platform/ITextControl.h"
+#include "platform/ITimer.h"
+#include "platform/IToggle.h"
 
 namespace pelorin {
 
 DrawWindowController::DrawWindowController(AppContext& context)
     : m_context(context)
     , m_view(context)
-    , m_engine(context)
-    , m_slowStop(context)
 {
-    m_engine.setOnRest([this] { takeStop(true); });
 }
 
 namespace {
+
+constexpr int RollInterval = 10; // milliseconds
 
 QString outOfRange(const QString& field)
 {
@@ -105,7 +107,7 @@ void DrawWindowController::close()
     Session::Command command(session, QStringLiteral("close"), session.currentCategory());
     DrawWindowControls& draw = m_context.controls.draw;
     const bool wasOpen = session.progress().isOpen();
-    m_engine.halt();
+    halt();
     draw.window->close();
     session.progress().close();
     if (draw.setBackgroundEnabled)
@@ -120,18 +122,19 @@ void DrawWindowController::startStop()
     if (!m_context.session->progress().isOpen())
         return;
     // While the pointer runs out, further presses are ignored.
-    if (m_slowStop.isRunning())
+    if (m_context.session->progress().isRunningOut())
         return;
     Session& session = *m_context.session;
     const bool rolling = session.progress().isRolling();
     Session::Command command(session, rolling ? QStringLiteral("stop") : QStringLiteral("start"),
                              session.currentCategory());
     if (!rolling) {
-        if (m_slowStop.allowsStart() && m_engine.start(m_slowStop.isOnForThisDraw()))
-            session.note(drawnotes::SlowStopOption, m_slowStop.isOnForThisDraw());
+        if (slowStopAllowsStart() && start(m_slowStopOn))
+            session.note(drawnotes::SlowStopOption, m_slowStopOn);
         return;
     }
-    if (m_slowStop.begin())
+    // With 随机缓停 on for this draw the pointer runs out first; the stop follows where it rests.
+    if (session.progress().beginRunOut(*m_context.services.random))
         return;
     takeStop(false);
 }
@@ -149,8 +152,114 @@ void DrawWindowController::takeStop(bool ranOut)
             session.note(drawnotes::SlowStopTurn, qint64(progress.slowStop().turnSteps()));
         }
     }
-    if (m_engine.stop() == DrawEngine::StopOutcome::Finished)
+    if (stop() == StopOutcome::Finished)
         close();
+}
+
+void DrawWindowController::notify(const QString& text)
+{
+    m_context.services.messageBox->information(text, text::windowCaption());
+}
+
+bool DrawWindowController::start(bool slowStopOn)
+{
+    DrawWindowControls& draw = m_context.controls.draw;
+    Session& session = *m_context.session;
+    const Category category = session.currentCategory();
+    if (session.count(category, ListKind::Candidates) == 0) {
+        notify(QStringLiteral("当前还没有导入将要摇号名单。"));
+        return false;
+    }
+    const std::optional<std::int16_t> speed = rollSpeedFrom(draw.speedBox->text());
+    if (!speed) {
+        notify(QStringLiteral("转速必须是1到360之间的整数。"));
+        return false;
+    }
+
+    shuffleWithNewSeed(m_context, category);
+    session.note(drawnotes::Speed, int(*speed));
+    session.progress().start(*speed, slowStopOn, session.takeShuffleStream());
+    draw.timer->setInterval(RollInterval);
+    draw.timer->setOnTick([this] { tick(); });
+    draw.timer->setEnabled(true);
+    draw.window->widen();
+    return true;
+}
+
+void DrawWindowController::tick()
+{
+    if (m_context.session->progress().tick())
+        takeStop(true);
+}
+
+void DrawWindowController::halt()
+{
+    m_context.controls.draw.timer->setEnabled(false);
+    m_context.session->progress().halt();
+}
+
+DrawWindowController::StopOutcome DrawWindowController::stop()
+{
+    Session& session = *m_context.session;
+    const DrawProgress& progress = session.progress();
+    // Until a sector has been shown nothing of this draw is on view: the name box is empty or holds the
+    // name drawn last time, which is already among the results.
+    if (!progress.hasShownSector())
+        return StopOutcome::Ignored;
+    const Category category = session.currentCategory();
+    const int sector = progress.shownSector();
+    if (sector < 1 || sector > session.count(category, ListKind::Candidates))
+        return StopOutcome::Ignored;
+
+    halt();
+    // The name comes from the wheel's list, never from the name box's text.
+    const QString name = session.names(category, ListKind::Candidates).at(sector - 1);
+    // Where the pointer stood and what the wheel showed, so that a record of this stop can be checked
+    // against the shuffled list.
+    session.note(drawnotes::Name, name);
+    session.note(drawnotes::Sector, sector);
+    session.note(drawnotes::WheelCount, progress.wheelCount());
+    session.note(drawnotes::Speed, int(progress.speed()));
+    session.note(drawnotes::Angle, progress.pointerDegrees());
+    session.note(drawnotes::Steps, qint64(progress.pointerSteps()));
+    session.note(drawnotes::ShownSteps, qint64(progress.shownSteps()));
+    session.draw(category, sector);
+    session.progress().noteDrawn(name);
+
+    // As numbers, so that a preset typed "03" or " 3" ends the draw after the third name.
+    const std::optional<std::int16_t> drawnNow = toNumber(progress.drawnText());
+    const std::optional<std::int16_t> preset = toNumber(progress.presetText());
+    if (drawnNow && preset && *drawnNow == *preset) {
+        notify(QStringLiteral("预设定摇取个数已摇完毕。"));
+        return StopOutcome::Finished;
+    }
+    return StopOutcome::Drawn;
+}
+
+bool DrawWindowController::slowStopOptionOn() const
+{
+    const IToggle* option = m_context.controls.draw.slowStop;
+    return option && option->isChecked();
+}
+
+bool DrawWindowController::slowStopAllowsStart()
+{
+    m_slowStopOn = slowStopOptionOn();
+    if (!m_slowStopOn)
+        return true;
+    // An empty list or an unreadable speed is the start's own notice.
+    if (m_context.session->count(m_context.session->currentCategory(), ListKind::Candidates) == 0)
+        return true;
+    const std::optional<std::int16_t> speed = rollSpeedFrom(m_context.controls.draw.speedBox->text());
+    if (!speed || *speed >= SlowStop::MinimumSpeed)
+        return true;
+    m_context.services.messageBox->information(QStringLiteral("开启随机缓停时转速不能低于10。"), text::windowCaption());
+    return false;
+}
+
+bool DrawWindowController::isRunningOut() const
+{
+    return m_context.session->progress().isRunningOut();
 }
 
 } // namespace pelorin

@@ -30,7 +30,7 @@ struct SlowStopFixture : DrawFixture
     int runOut()
     {
         int ticks = 0;
-        while (controller.slowStop().isRunning() && ticks < 100000) {
+        while (controller.isRunningOut() && ticks < 100000) {
             timer.fire();
             ++ticks;
         }
@@ -187,7 +187,7 @@ private slots:
         QVERIFY(f.rollTo(60));
         f.option.checked = true;
         f.controller.startStop();
-        QVERIFY(!f.controller.slowStop().isRunning());
+        QVERIFY(!f.controller.isRunningOut());
         QCOMPARE(f.page(3).results.count(), 1);
         QCOMPARE(f.lastNotes.value(QStringLiteral("slowStop")).toBool(true), false);
 
@@ -195,7 +195,7 @@ private slots:
         QVERIFY(f.rollTo(90));
         f.option.checked = false;
         f.controller.startStop();
-        QVERIFY(f.controller.slowStop().isRunning());
+        QVERIFY(f.controller.isRunningOut());
         f.runOut();
         QCOMPARE(f.page(3).results.count(), 2);
         QCOMPARE(f.lastNotes.value(QStringLiteral("slowStop")).toBool(), true);
@@ -212,13 +212,13 @@ private slots:
         f.random.picks.enqueue(360 * 12 + 5 * 360 + 100); // a lap and five sectors further: sector 7
         f.controller.startStop();
         QVERIFY(f.context.session->progress().isRolling());
-        QVERIFY(f.controller.slowStop().isRunning());
+        QVERIFY(f.controller.isRunningOut());
         QCOMPARE(f.startStop.text(), QStringLiteral("停止中…"));
         QCOMPARE(f.page(3).results.count(), 0);
         // Presses during the run-out change nothing.
         f.timer.fire(3);
         f.controller.startStop();
-        QVERIFY(f.controller.slowStop().isRunning());
+        QVERIFY(f.controller.isRunningOut());
         QCOMPARE(f.page(3).results.count(), 0);
         const int ticks = f.runOut();
         QVERIFY(ticks > 10);
@@ -262,7 +262,7 @@ private slots:
         f.controller.startStop();
         f.timer.fire(5);
         f.controller.close();
-        QVERIFY(!f.controller.slowStop().isRunning());
+        QVERIFY(!f.controller.isRunningOut());
         QVERIFY(!f.context.session->progress().isRolling());
         QVERIFY(!f.timer.isEnabled());
         f.timer.fire(500);
@@ -283,7 +283,7 @@ private slots:
         f.controller.open(3);
         f.timer.fire(2);
         f.controller.startStop();
-        QVERIFY(!f.controller.slowStop().isRunning());
+        QVERIFY(!f.controller.isRunningOut());
         QVERIFY(f.context.session->progress().isRolling());
         QCOMPARE(f.page(3).results.count(), 0);
     }

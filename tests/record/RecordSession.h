@@ -98,7 +98,7 @@ struct RecordSession
             ticks = ticks * 7 % 61 + 24; // pointers stop all round the wheel
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             // With 随机缓停 the name is taken where the pointer comes to rest.
-            for (int guard = 0; guard < 100000 && window.commands().draw.slowStop().isRunning(); ++guard)
+            for (int guard = 0; guard < 100000 && window.commands().draw.isRunningOut(); ++guard)
                 desk.timer.fire(1);
         }
         if (draw->isVisible())
