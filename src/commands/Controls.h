@@ -36,6 +36,7 @@ struct DrawWindowControls
     ITextControl* startStop = nullptr; // Command1 caption
     ITextControl* speedBox = nullptr; // Combo1
     INameList* currentDraw = nullptr; // List2
+    ITextControl* recordCode = nullptr; // the draw record's latest line, as the room is shown it
     IDrawingSurface* surface = nullptr;
     ITimer* timer = nullptr; // Timer1
     IToggle* slowStop = nullptr; // 随机缓停; none means off

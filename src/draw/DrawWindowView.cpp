@@ -33,6 +33,9 @@ void DrawWindowView::follow(int aspects)
         if (controls.currentDraw && controls.currentDraw->items() != draw.drawnThisOpening())
             controls.currentDraw->setItems(draw.drawnThisOpening());
     }
+    if ((aspects & DrawProgress::RecordCode) && controls.recordCode)
+        controls.recordCode->setText(draw.recordCode().isEmpty() ? QString()
+                                                                 : QStringLiteral("记录校验码：") + draw.recordCode());
     if ((aspects & DrawProgress::Wheel) && controls.surface)
         WheelRenderer::DrawWheel(*controls.surface, geometry, draw.wheelCount(), m_context.state.WheelFont);
     if (aspects & DrawProgress::Motion) {

@@ -141,4 +141,10 @@ void DrawProgress::noteDrawn(const QString& name)
     emit changed(Drawn);
 }
 
+void DrawProgress::noteRecordCode(const QString& code)
+{
+    m_recordCode = code;
+    emit changed(RecordCode);
+}
+
 } // namespace pelorin

@@ -29,6 +29,7 @@ public:
         Pointer = 4, // the pointer moved, and with it perhaps the sector shown
         Drawn = 8, // a name was drawn in this opening
         Motion = 16, // rolling, running out or standing still
+        RecordCode = 32, // a line was added to the draw record
     };
 
     explicit DrawProgress(const Session& session, QObject* parent = nullptr);
@@ -66,6 +67,8 @@ public:
     const QString& shownName() const { return m_shownName; }
 
     bool slowStopOnForThisDraw() const { return m_slowStopOn; }
+    // The short code of the draw record's latest line, as the room is shown it ("1a2b 3c4d"); empty before the first.
+    const QString& recordCode() const { return m_recordCode; }
     const SlowStop& slowStop() const { return m_slowStop; }
 
     // The intents of the draw window. Opening copies the counts of the session's current category.
@@ -84,6 +87,7 @@ public:
     // Stops the pointer where it stands.
     void halt();
     void noteDrawn(const QString& name);
+    void noteRecordCode(const QString& code);
 
 signals:
     void changed(int aspects);
@@ -113,6 +117,7 @@ private:
     bool m_slowStopOn = false;
     SlowStop m_slowStop;
     std::unique_ptr<IRandom> m_stream;
+    QString m_recordCode;
 };
 
 } // namespace pelorin

@@ -107,10 +107,8 @@ bool RecordExport::confirmOverwrite(const QString& path)
 
 std::optional<QString> RecordExport::write(const QString& recordPath)
 {
-    const ISessionHistory& history = *m_context.history;
-    const record::RecordHeader header { history.sessionStarted(), m_context.services.clock->now(),
-                                        QStringLiteral(PELORIN_VERSION) };
-    const record::WrittenRecord written = record::writeRecord(header, history.commands());
+    // A copy of the record as it was written with the commands, never one made anew from the journal.
+    const record::WrittenRecord written = record::closeChain(m_context.history->chain());
 
     // The sheet shows what a verifier reads back from the very bytes written, never what the program
     // believes it wrote.

@@ -4,7 +4,9 @@
 #include "record/RecordFormat.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 namespace pelorin::record {
 
@@ -76,10 +78,9 @@ QJsonObject eventObject(const SessionChange& command)
     };
 }
 
-WrittenRecord writeRecord(const RecordHeader& header, const std::vector<SessionChange>& commands)
+QByteArray headLine(const RecordHeader& header)
 {
-    WrittenRecord record;
-    QByteArray line = canonicalLine({
+    return canonicalLine({
         { QStringLiteral("format"), QString::fromLatin1(FormatName) },
         { QStringLiteral("formatVersion"), FormatVersion },
         { QStringLiteral("program"), QStringLiteral("Pelorin") },
@@ -88,24 +89,76 @@ WrittenRecord writeRecord(const RecordHeader& header, const std::vector<SessionC
         { QStringLiteral("sessionStartedLocal"), localText(header.sessionStarted) },
         { QStringLiteral("written"), utcText(header.written) },
     });
+}
+
+QByteArray commandLine(const SessionChange& command, const QByteArray& previous)
+{
+    QJsonObject event = eventObject(command);
+    event.insert(QStringLiteral("prev"), lineHash(previous));
+    return canonicalLine(event);
+}
+
+Chain chainOf(const RecordHeader& header, const std::vector<SessionChange>& commands)
+{
+    Chain chain;
+    chain.head = headLine(header);
+    chain.lines.reserve(commands.size());
+    for (const SessionChange& command : commands)
+        chain.lines.push_back(commandLine(command, chain.last()));
+    return chain;
+}
+
+WrittenRecord closeChain(const Chain& chain)
+{
+    WrittenRecord record;
     auto put = [&record](const QByteArray& text) {
         record.bytes.append(text);
         record.bytes.append('\n');
     };
-    put(line);
-    for (const SessionChange& command : commands) {
-        QJsonObject event = eventObject(command);
-        event.insert(QStringLiteral("prev"), lineHash(line));
-        line = canonicalLine(event);
+    put(chain.head);
+    for (const QByteArray& line : chain.lines)
         put(line);
-        ++record.events;
-    }
-    line = canonicalLine({ { QStringLiteral("end"), true },
-                           { QStringLiteral("events"), record.events },
-                           { QStringLiteral("prev"), lineHash(line) } });
-    put(line);
-    record.checkCode = lineHash(line);
+    record.events = static_cast<int>(chain.lines.size());
+    const QByteArray end = canonicalLine({ { QStringLiteral("end"), true },
+                                           { QStringLiteral("events"), record.events },
+                                           { QStringLiteral("prev"), lineHash(chain.last()) } });
+    put(end);
+    record.checkCode = lineHash(end);
     return record;
+}
+
+WrittenRecord writeRecord(const RecordHeader& header, const std::vector<SessionChange>& commands)
+{
+    return closeChain(chainOf(header, commands));
+}
+
+int firstBreak(const Chain& chain, const std::vector<SessionChange>& commands)
+{
+    // The local time a line shows depends on the computer's time zone when it was written; the UTC time
+    // beside it is what the command keeps, so the local one is left out of the comparison.
+    const QString local = QStringLiteral("localTime");
+    QByteArray previous = chain.head;
+    for (std::size_t i = 0; i < chain.lines.size() && i < commands.size(); ++i) {
+        const QByteArray& line = chain.lines[i];
+        QJsonObject stored = QJsonDocument::fromJson(line).object();
+        const bool canonical = !stored.isEmpty() && canonicalLine(stored) == line;
+        QJsonObject expected = eventObject(commands[i]);
+        expected.insert(QStringLiteral("prev"), lineHash(previous));
+        expected.remove(local);
+        stored.remove(local);
+        if (!canonical || canonicalLine(stored) != canonicalLine(expected))
+            return static_cast<int>(i) + 2;
+        previous = line;
+    }
+    if (chain.lines.size() == commands.size())
+        return 0;
+    return static_cast<int>(std::min(chain.lines.size(), commands.size())) + 2;
+}
+
+QString roomCode(const QByteArray& line)
+{
+    const QString hash = lineHash(line);
+    return hash.left(4) + QLatin1Char(' ') + hash.mid(4, 4);
 }
 
 } // namespace pelorin::record

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/SessionChange.h"
+#include "record/RecordWriter.h"
 
 #include <QDateTime>
 #include <vector>
@@ -17,6 +18,8 @@ public:
     virtual QDateTime sessionStarted() const = 0;
     // Every command of the session so far, in order, those of a restored session included.
     virtual std::vector<SessionChange> commands() const = 0;
+    // The session's draw record as it was written with the commands.
+    virtual const record::Chain& chain() const = 0;
 };
 
 } // namespace pelorin

@@ -2,6 +2,10 @@
 
 #include "model/Session.h"
 #include "platform/IClock.h"
+#include "record/RecordFormat.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace pelorin {
 
@@ -12,8 +16,15 @@ SessionKeeper::SessionKeeper(Session& session, IJournal* journal, IClock* clock,
     , m_started(started.toUTC())
 {
     connect(&m_session, &Session::changed, this, &SessionKeeper::keep);
+    m_chain.head = record::headLine(header(m_started));
     if (m_journal)
-        m_journal->startSession(m_started);
+        m_journal->startSession(m_started, m_chain.head);
+}
+
+record::RecordHeader SessionKeeper::header(const QDateTime& started)
+{
+    // The header is written when the session begins.
+    return { started, started, QStringLiteral(PELORIN_VERSION) };
 }
 
 void SessionKeeper::keep(const SessionChange& change)
@@ -22,7 +33,10 @@ void SessionKeeper::keep(const SessionChange& change)
     record.sequence = ++m_sequence;
     record.time = now();
     m_records.push_back(record);
-    if (m_journal && !m_journal->append(record)) {
+    m_chain.lines.push_back(record::commandLine(record, m_chain.last()));
+    const QByteArray& line = m_chain.lines.back();
+    m_session.progress().noteRecordCode(record::roomCode(line));
+    if (m_journal && !m_journal->append(record, line)) {
         const QString reason = m_journal->lastError();
         m_journal = nullptr;
         if (m_failed)
@@ -30,10 +44,27 @@ void SessionKeeper::keep(const SessionChange& change)
     }
 }
 
+int SessionKeeper::chainBreak(const KeptSession& session)
+{
+    if (session.head.isEmpty() && session.lines.empty())
+        return 0;
+    const QJsonObject head = QJsonDocument::fromJson(session.head).object();
+    if (head.isEmpty() || record::canonicalLine(head) != session.head
+        || head.value(QStringLiteral("sessionStarted")).toString() != record::utcText(session.started))
+        return 1;
+    return record::firstBreak({ session.head, session.lines }, session.commands);
+}
+
 void SessionKeeper::restore(const KeptSession& session)
 {
     m_session.restore(session.commands);
     m_records = session.commands;
+    if (session.head.isEmpty())
+        m_chain = record::chainOf(header(session.started), session.commands);
+    else
+        m_chain = { session.head, session.lines };
+    if (!m_chain.lines.empty())
+        m_session.progress().noteRecordCode(record::roomCode(m_chain.lines.back()));
     m_sequence = m_records.empty() ? 0 : m_records.back().sequence;
     m_started = session.started;
     if (m_journal)

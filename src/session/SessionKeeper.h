@@ -22,8 +22,14 @@ public:
 
     QDateTime sessionStarted() const override { return m_started; }
     std::vector<SessionChange> commands() const override { return m_records; }
+    const record::Chain& chain() const override { return m_chain; }
 
-    // Puts the session back as the kept changes left it and continues that session.
+    // 0 when the kept session's record lines hold: the header names its start, and every line is the line
+    // of its command and carries the hash of the line before. Otherwise the number of the first line that
+    // does not hold (the header is line 1). A session kept without record lines holds.
+    static int chainBreak(const KeptSession& session);
+    // Puts the session back as the kept changes left it and continues that session and its record. The
+    // chain must hold; a session kept without record lines gets the record they make.
     void restore(const KeptSession& session);
     // The user ended the program normally.
     void endSession();
@@ -33,6 +39,7 @@ public:
     void setJournalFailedHandler(std::function<void(const QString&)> handler) { m_failed = std::move(handler); }
 
 private:
+    static record::RecordHeader header(const QDateTime& started);
     void keep(const SessionChange& change);
     QDateTime now() const;
 
@@ -42,6 +49,7 @@ private:
     QDateTime m_started;
     std::function<void(const QString&)> m_failed;
     std::vector<SessionChange> m_records;
+    record::Chain m_chain;
     qint64 m_sequence = 0;
 };
 

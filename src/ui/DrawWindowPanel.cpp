@@ -142,6 +142,12 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     separator->setFrameShape(QFrame::VLine);
     separator->setGeometry(layout::px(7080), 0, 1, layout::px(6960));
 
+    // Above the list, where the room sees it grow: the short code of the record's latest line.
+    recordCode = label(QStringLiteral("RecordCode"), QString(), normal, 7200, 0);
+    ui::place(recordCode, 7200, 0, 3015, 240);
+    recordCode->setAccessibleName(QStringLiteral("记录校验码"));
+    recordCode->setAccessibleDescription(QStringLiteral("摇号记录最新一行的 SHA-256 前8位"));
+    ui::setTextColour(recordCode, QColor(0, 0, 160));
     QLabel* heading = label(QStringLiteral("Label1_6"), QStringLiteral("当前摇出名单："), normal, 7200, 240);
     ui::setTextColour(heading, QColor(0, 128, 0));
     currentDraw = new QListWidget(this);

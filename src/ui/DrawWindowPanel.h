@@ -31,6 +31,7 @@ public:
     QPushButton* close; // Command14
     QLineEdit* nameBox; // Text1
     QListWidget* currentDraw; // List2
+    QLabel* recordCode; // the draw record's latest line, as the room is shown it
     QCheckBox* slowStop; // 随机缓停
     QPushButton* projector; // 大屏显示
 

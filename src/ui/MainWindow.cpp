@@ -5,7 +5,6 @@
 #include "platform/IClock.h"
 #include "platform/SystemRandom.h"
 #include "platform/SystemSeedSource.h"
-#include "settings/SystemSettingsStore.h"
 #include "platform/qt/ListWidgetNameList.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDrawingSurface.h"
@@ -18,6 +17,7 @@
 #include "platform/qt/WidgetText.h"
 #include "platform/qt/WidgetToggle.h"
 #include "settings/DrawOptions.h"
+#include "settings/SystemSettingsStore.h"
 #include "ui/BottomBar.h"
 #include "ui/CategoryPage.h"
 #include "ui/Commands.h"
@@ -197,6 +197,7 @@ void MainWindow::bindControls()
     d.presetBox = keep<WidgetText>(WidgetText::of(m_drawWindow->presetBox));
     d.drawnBox = keep<WidgetText>(WidgetText::of(m_drawWindow->drawnBox));
     d.nameBox = keep<WidgetText>(WidgetText::of(m_drawWindow->nameBox));
+    d.recordCode = keep<WidgetText>(WidgetText::of(m_drawWindow->recordCode));
     d.startStop = keep<WidgetText>(WidgetText::of(m_drawWindow->startStop));
     d.speedBox = keep<WidgetText>(WidgetText::of(m_drawWindow->speedBox));
     d.currentDraw = keep<ListWidgetNameList>(m_drawWindow->currentDraw);

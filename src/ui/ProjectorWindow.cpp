@@ -1,6 +1,5 @@
 #include "ui/ProjectorWindow.h"
 
-#include "model/Session.h"
 #include "draw/DrawText.h"
 #include "draw/WheelRenderer.h"
 #include "font/APIFont.h"
@@ -167,8 +166,9 @@ QRegion ProjectorWindow::sync()
         dirty += m_layout.header.toAlignedRect();
     }
     const QStringList& list = draw.drawnThisOpening();
-    if (list != m_list) {
+    if (list != m_list || draw.recordCode() != m_code) {
         m_list = list;
+        m_code = draw.recordCode();
         dirty += m_layout.list.toAlignedRect();
     }
     if (!dirty.isEmpty())
@@ -234,7 +234,14 @@ void ProjectorWindow::paintEvent(QPaintEvent* event)
         p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("当前摇出名单："));
         p.setFont(font);
         p.setPen(QColor(255, 0, 0));
-        const int room = std::max(1, int((m_layout.list.height() - line) / line));
+        // The record's latest code on the list's last row, where the room can note it after every stop.
+        if (!m_code.isEmpty()) {
+            const QRectF last(m_layout.list.left(), m_layout.list.bottom() - line, m_layout.list.width(), line);
+            p.setPen(QColor(0, 0, 160));
+            p.drawText(last, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("记录校验码：") + m_code);
+            p.setPen(QColor(255, 0, 0));
+        }
+        const int room = std::max(1, int((m_layout.list.height() - 2 * line) / line));
         // The latest names stay in view; earlier ones are summed up in the first row.
         int first = 0;
         if (m_list.size() > room) {

@@ -67,6 +67,7 @@ private:
     QString m_name;
     QString m_header;
     QStringList m_list;
+    QString m_code;
     QRegion m_lastScheduled;
 };
 

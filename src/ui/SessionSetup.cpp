@@ -2,8 +2,10 @@
 
 #include "platform/AppText.h"
 #include "platform/IMessageBox.h"
+#include "platform/SafeSave.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/SqlJournal.h"
+#include "record/RecordWriter.h"
 #include "session/SessionKeeper.h"
 #include "ui/CategoryPage.h"
 #include "ui/MainWindow.h"
@@ -20,12 +22,12 @@ namespace pelorin {
 namespace {
 
 // Renames the journal and its write-ahead files out of the way; returns the new name, empty on failure.
-QString moveAside(const QString& path)
+QString moveAside(const QString& path, const QString& why = QStringLiteral("damaged"))
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString target = path + QStringLiteral(".damaged-") + stamp;
+    QString target = path + QLatin1Char('.') + why + QLatin1Char('-') + stamp;
     for (int n = 2; QFile::exists(target); ++n)
-        target = path + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
+        target = path + QStringLiteral(".%1-%2-%3").arg(why, stamp).arg(n);
     if (!QFile::rename(path, target))
         return {};
     for (const QString& suffix : { QStringLiteral("-wal"), QStringLiteral("-shm") })
@@ -106,6 +108,39 @@ void SessionSetup::openJournal(const QString& folder)
         withoutJournal(
             QStringLiteral("无法写入摇号记录文件：%1\n原因：%2").arg(QDir::toNativeSeparators(path), opened.reason));
         return;
+    }
+    if (const std::optional<KeptSession> kept = opened.journal->unfinishedSession()) {
+        if (const int broken = SessionKeeper::chainBreak(*kept)) {
+            // Someone changed the journal after the commands were written: it is never restored, and its
+            // record as it stands goes beside it, where a verifier shows the line that breaks.
+            opened = {};
+            const QString record = QDir(folder).filePath(
+                QStringLiteral("摇号记录_记录链断开_%1.jsonl")
+                    .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"))));
+            const QString saved = files::saveBytes(record, record::closeChain({ kept->head, kept->lines }).bytes);
+            const QString moved = moveAside(path, QStringLiteral("broken"));
+            if (moved.isEmpty()) {
+                withoutJournal(
+                    QStringLiteral("上次摇号的记录链在第 %1 行断开：摇号记录文件在写成之后被改动过，不能恢复。\n"
+                                   "文件：%2\n它也无法改名移开。")
+                        .arg(broken)
+                        .arg(QDir::toNativeSeparators(path)));
+                return;
+            }
+            tell(QStringLiteral("上次摇号的记录链在第 %1 行断开：摇号记录文件在写成之后被改动过，不能恢复。\n"
+                                "原文件已改名保存为：%2\n%3\n本次从空白名单开始。")
+                     .arg(broken)
+                     .arg(QDir::toNativeSeparators(moved),
+                          saved.isEmpty() ? QStringLiteral("那次摇号的记录已另存为：%1（可用 pelorin --verify 核验）")
+                                                .arg(QDir::toNativeSeparators(record))
+                                          : QStringLiteral("那次摇号的记录无法另存：%1").arg(saved)));
+            opened = SqlJournal::open(path);
+            if (opened.fault != SqlJournal::Fault::None) {
+                withoutJournal(QStringLiteral("无法写入摇号记录文件：%1\n原因：%2")
+                                   .arg(QDir::toNativeSeparators(path), opened.reason));
+                return;
+            }
+        }
     }
     m_journal = std::move(opened.journal);
     m_keeper = std::make_unique<SessionKeeper>(m_window.session(), m_journal.get(), m_window.context().services.clock,

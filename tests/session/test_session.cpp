@@ -7,8 +7,11 @@
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
 #include "platform/qt/SqlJournal.h"
+#include "record/RecordFormat.h"
+#include "record/RecordVerifier.h"
 #include "session/SessionKeeper.h"
 #include "ui/CategoryPage.h"
+#include "ui/Commands.h"
 #include "ui/DrawWindowPanel.h"
 #include "ui/MainWindow.h"
 #include "ui/NameListView.h"
@@ -266,6 +269,9 @@ private slots:
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old");
             db.setDatabaseName(journalPath());
             QVERIFY(db.open());
+            // The first format: no record lines.
+            QVERIFY(QSqlQuery(db).exec("ALTER TABLE command DROP COLUMN line"));
+            QVERIFY(QSqlQuery(db).exec("ALTER TABLE session DROP COLUMN head"));
             QVERIFY(QSqlQuery(db).exec("PRAGMA user_version = 1"));
         }
         QSqlDatabase::removeDatabase("old");
@@ -273,7 +279,7 @@ private slots:
         QVERIFY(next.setup.begin());
         next.setup.offerRestore();
         QCOMPARE(next.window.session().names(0, ListKind::Candidates), QStringList({ "甲", "乙" }));
-        QCOMPARE(userVersion(journalPath()), 2);
+        QCOMPARE(userVersion(journalPath()), 3);
     }
 
     void restoresEveryListAndFieldAfterACrash()
@@ -321,6 +327,78 @@ private slots:
         QCOMPARE(next.setup.keeper().commands().size(), restored + 1);
         QCOMPARE(next.setup.keeper().commands().back().sequence, qint64(restored + 1));
         next.setup.end();
+    }
+
+    // The record is written with the commands and shown to the room as it grows; a journal changed
+    // afterwards is never restored. Its record goes beside it as it stands: intact when only the changes
+    // were edited, broken at the edited line when a line was.
+    void anEditedJournalIsNeverRestored_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<bool>("recordHolds");
+        QTest::newRow("a drawn name") << "UPDATE list_change SET names = '[\"假公司\"]' WHERE list = 1" << true;
+        QTest::newRow("a line") << "UPDATE command SET line = replace(line, '\"kind\":\"stop\"', '\"kind\":\"stop\" ')"
+                                   " WHERE kind = 'stop'"
+                                << false;
+    }
+    void anEditedJournalIsNeverRestored()
+    {
+        QFETCH(QString, edit);
+        QFETCH(bool, recordHolds);
+        QString shown;
+        {
+            Run run;
+            QVERIFY(run.setup.begin());
+            run.window.show();
+            run.window.session().replaceCandidates(2, { "甲", "乙", "丙" });
+            QTest::mouseClick(run.window.page(2)->drawButton, Qt::LeftButton);
+            run.desk.timer.fire(50);
+            QTest::mouseClick(run.window.drawWindow()->startStop, Qt::LeftButton);
+            QCOMPARE(run.window.page(2)->results->count(), 1);
+            const record::Chain& chain = run.setup.keeper().chain();
+            const QString hash = record::lineHash(chain.lines.back());
+            shown = run.window.drawWindow()->recordCode->text();
+            QCOMPARE(shown, "记录校验码：" + hash.left(4) + " " + hash.mid(4, 4));
+            // The record is a copy of the chain as it was written.
+            QVERIFY(run.window.commands().record.writeRecordInto(m_dir.path()));
+            const QStringList records = QDir(m_dir.path()).entryList({ "摇号记录_*.jsonl" });
+            QCOMPARE(records.size(), 1);
+            QFile written(m_dir.filePath(records[0]));
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QVERIFY(written.readAll().startsWith(chain.head + '\n' + chain.lines.front() + '\n'));
+            written.remove();
+        }
+        {
+            // Another name in the results, as someone with the sqlite3 tool could write it.
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "edit");
+            db.setDatabaseName(journalPath());
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(edit));
+            QCOMPARE(q.numRowsAffected(), 1);
+        }
+        QSqlDatabase::removeDatabase("edit");
+        Run next;
+        QVERIFY(next.setup.begin());
+        next.setup.offerRestore();
+        QVERIFY(next.asked.isEmpty());
+        QCOMPARE(next.window.session().count(2, ListKind::Results), 0);
+        const QStringList told = next.desk.messageBox.texts();
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].startsWith("上次摇号的记录链在第 "), qPrintable(told[0]));
+        QCOMPARE(QDir(m_dir.path()).entryList({ "session.sqlite.broken-*" }).size(), 1);
+        const QStringList kept = QDir(m_dir.path()).entryList({ "摇号记录_记录链断开_*.jsonl" });
+        QCOMPARE(kept.size(), 1);
+        QFile record(m_dir.filePath(kept[0]));
+        QVERIFY(record.open(QIODevice::ReadOnly));
+        const record::VerifyReport report = record::verifyRecord(record);
+        if (recordHolds) {
+            QVERIFY(report.outcome == record::VerifyReport::Outcome::Holds);
+            QVERIFY(report.summary.categories[2].draws[0].name != "假公司");
+        } else {
+            QVERIFY(report.outcome == record::VerifyReport::Outcome::Broken);
+            QVERIFY(told[0].contains(QStringLiteral("第 %1 行").arg(report.line)));
+        }
     }
 
     void normalEndOrNoIsNotOfferedAgain()
@@ -468,7 +546,7 @@ private slots:
             QSKIP("mounting a small file system needs root");
         const SqlJournal::Opened opened = SqlJournal::open(disk.filePath("session.sqlite"));
         QVERIFY2(opened.journal, qPrintable(opened.reason));
-        opened.journal->startSession(QDateTime::currentDateTimeUtc());
+        opened.journal->startSession(QDateTime::currentDateTimeUtc(), "{}");
         disk.fill();
         SessionChange record;
         record.kind = "edit";
@@ -477,7 +555,7 @@ private slots:
         bool kept = true;
         for (int sequence = 1; kept && sequence < 100; ++sequence) {
             record.sequence = sequence;
-            kept = opened.journal->append(record);
+            kept = opened.journal->append(record, "{}");
         }
         QVERIFY(!kept);
         QCOMPARE(opened.journal->lastError(), "无法写入摇号记录 " + disk.filePath("session.sqlite") + "：磁盘空间已满");

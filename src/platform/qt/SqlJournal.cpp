@@ -12,25 +12,28 @@
 
 namespace pelorin {
 
-// The journal's schema, version 2 (PRAGMA user_version = 2). Times are ISO 8601 in UTC with
+// The journal's schema, version 3 (PRAGMA user_version = 3). Times are ISO 8601 in UTC with
 // milliseconds. A session's lists and fields are rebuilt by replaying its changes in (seq, pos) order.
-// Version 2 added the change type shuffle; a version 1 file is the same otherwise and is taken over.
+// Version 2 added the change type shuffle, version 3 the draw record's lines (session.head and
+// command.line); earlier files are taken over, their sessions without record lines.
 //
 //   session       one run of the program that changed anything
 //     id          1, 2, 3 ...
 //     started     when the run began
 //     ended       set at a normal end (Yes to the exit question)
 //     declined    set when the user chose not to restore it after a crash
-//   command       one user command: kind as in SessionChange, category -1 for none, details a JSON object
+//     head        the header line of the session's draw record
+//   command       one user command: kind as in SessionChange, category -1 for none, details a JSON object,
+//                 line its line of the draw record, written in the same transaction
 //   list_change   type append | remove | clear | replace | shuffle; list 0 candidates, 1 results,
 //                 2 history; idx the removed item's index (remove only); names a JSON array of the names
 //                 (a clear's are those it removed; a shuffle has none: its command's details hold the
 //                 seed that recomputes the order)
 //   field_change  a text the command set: category -1 for window-level texts
 static const char* const Schema[] = {
-    "CREATE TABLE session (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, declined TEXT)",
+    "CREATE TABLE session (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, declined TEXT, head TEXT)",
     "CREATE TABLE command (session INTEGER NOT NULL REFERENCES session(id), seq INTEGER NOT NULL,"
-    " kind TEXT NOT NULL, category INTEGER NOT NULL, time TEXT NOT NULL, details TEXT NOT NULL,"
+    " kind TEXT NOT NULL, category INTEGER NOT NULL, time TEXT NOT NULL, details TEXT NOT NULL, line TEXT,"
     " PRIMARY KEY (session, seq))",
     "CREATE TABLE list_change (session INTEGER NOT NULL, seq INTEGER NOT NULL, pos INTEGER NOT NULL,"
     " type TEXT NOT NULL, category INTEGER NOT NULL, list INTEGER NOT NULL, idx INTEGER, names TEXT NOT NULL,"
@@ -211,13 +214,27 @@ SqlJournal::Fault SqlJournal::prepare(QString& reason)
         }
         return Fault::None;
     }
-    if (tables != 4 || !readUnfinished(reason)) {
+    if (tables != 4) {
+        reason = QStringLiteral("文件内容不完整");
+        return Fault::Unreadable;
+    }
+    if (version < 3) {
+        // The record lines' columns, empty for what the earlier program kept.
+        if (!m_db.transaction())
+            return faultOf(m_db.lastError(), reason);
+        if (!q.exec(QStringLiteral("ALTER TABLE session ADD COLUMN head TEXT"))
+            || !q.exec(QStringLiteral("ALTER TABLE command ADD COLUMN line TEXT"))
+            || !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) || !m_db.commit()) {
+            const Fault fault = faultOf(q.lastError().isValid() ? q.lastError() : m_db.lastError(), reason);
+            m_db.rollback();
+            return fault;
+        }
+    }
+    if (!readUnfinished(reason)) {
         if (reason.isEmpty())
             reason = QStringLiteral("文件内容不完整");
         return Fault::Unreadable;
     }
-    if (version < SchemaVersion && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)))
-        return faultOf(q.lastError(), reason);
     return Fault::None;
 }
 
@@ -225,7 +242,7 @@ bool SqlJournal::readUnfinished(QString& reason)
 {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT id, started FROM session WHERE ended IS NULL AND declined IS NULL"
+    if (!q.exec(QStringLiteral("SELECT id, started, head FROM session WHERE ended IS NULL AND declined IS NULL"
                                " AND EXISTS (SELECT 1 FROM command WHERE command.session = session.id)"
                                " ORDER BY id DESC LIMIT 1"))) {
         faultOf(q.lastError(), reason);
@@ -236,10 +253,12 @@ bool SqlJournal::readUnfinished(QString& reason)
     KeptSession session;
     session.id = q.value(0).toLongLong();
     session.started = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
+    session.head = q.value(2).toString().toUtf8();
     const QString corrupt = QStringLiteral("文件内容不完整");
 
     std::map<qint64, std::size_t> bySeq;
-    q.prepare(QStringLiteral("SELECT seq, kind, category, time, details FROM command WHERE session = ? ORDER BY seq"));
+    q.prepare(
+        QStringLiteral("SELECT seq, kind, category, time, details, line FROM command WHERE session = ? ORDER BY seq"));
     q.addBindValue(session.id);
     if (!q.exec())
         return faultOf(q.lastError(), reason), false;
@@ -255,7 +274,12 @@ bool SqlJournal::readUnfinished(QString& reason)
         record.details = details.object();
         bySeq[record.sequence] = session.commands.size();
         session.commands.push_back(std::move(record));
+        session.lines.push_back(q.value(5).toString().toUtf8());
     }
+    // A session of an earlier program has no record lines at all. A missing line of a later one breaks
+    // its chain there, which the keeper finds.
+    if (session.head.isEmpty())
+        session.lines.clear();
 
     q.prepare(QStringLiteral("SELECT seq, type, category, list, idx, names FROM list_change WHERE session = ?"
                              " ORDER BY seq, pos"));
@@ -297,10 +321,11 @@ bool SqlJournal::readUnfinished(QString& reason)
     return true;
 }
 
-void SqlJournal::startSession(const QDateTime& started)
+void SqlJournal::startSession(const QDateTime& started, const QByteArray& head)
 {
     m_session = 0;
     m_started = started;
+    m_head = head;
 }
 
 void SqlJournal::continueSession(qint64 id)
@@ -320,15 +345,16 @@ bool SqlJournal::declineSession(qint64 id)
 bool SqlJournal::writeSession()
 {
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("INSERT INTO session (started) VALUES (?)"));
+    q.prepare(QStringLiteral("INSERT INTO session (started, head) VALUES (?, ?)"));
     q.addBindValue(isoTime(m_started));
+    q.addBindValue(QString::fromUtf8(m_head));
     if (!q.exec())
         return fail(QStringLiteral("写入"), q.lastError());
     m_session = q.lastInsertId().toLongLong();
     return true;
 }
 
-bool SqlJournal::append(const SessionChange& record)
+bool SqlJournal::append(const SessionChange& record, const QByteArray& line)
 {
     if (!m_db.transaction())
         return fail(QStringLiteral("写入"), m_db.lastError());
@@ -344,13 +370,15 @@ bool SqlJournal::append(const SessionChange& record)
         m_db.rollback();
         return false;
     }
-    q.prepare(QStringLiteral("INSERT INTO command VALUES (?, ?, ?, ?, ?, ?)"));
+    q.prepare(QStringLiteral("INSERT INTO command (session, seq, kind, category, time, details, line)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(m_session);
     q.addBindValue(record.sequence);
     q.addBindValue(record.kind);
     q.addBindValue(record.category);
     q.addBindValue(isoTime(record.time));
     q.addBindValue(QString::fromUtf8(QJsonDocument(record.details).toJson(QJsonDocument::Compact)));
+    q.addBindValue(QString::fromUtf8(line));
     if (!q.exec())
         return abandon(q);
     int pos = 0;

@@ -15,7 +15,7 @@ class SqlJournal : public IJournal
 {
 public:
     // The version this program writes, kept in PRAGMA user_version.
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
 
     enum class Fault
     {
@@ -39,10 +39,10 @@ public:
     SqlJournal& operator=(const SqlJournal&) = delete;
 
     std::optional<KeptSession> unfinishedSession() override { return m_unfinished; }
-    void startSession(const QDateTime& started) override;
+    void startSession(const QDateTime& started, const QByteArray& head) override;
     void continueSession(qint64 id) override;
     bool declineSession(qint64 id) override;
-    bool append(const SessionChange& record) override;
+    bool append(const SessionChange& record, const QByteArray& line) override;
     bool endSession(const QDateTime& ended) override;
     QString lastError() const override { return m_error; }
 
@@ -61,6 +61,7 @@ private:
     std::optional<KeptSession> m_unfinished;
     qint64 m_session = 0; // 0 until the current session is written
     QDateTime m_started;
+    QByteArray m_head;
     QString m_error;
 };
 
