@@ -1,5 +1,7 @@
+#include "draw/DrawFixture.h"
 #include "fakes/CandidateWorkbook.h"
 #include "fakes/CountingSeeds.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/TinyDisk.h"
 #include "model/ChangeNotes.h"
@@ -18,6 +20,7 @@
 #include "ui/SessionSetup.h"
 #include "workbook/Spreadsheet.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -399,6 +402,40 @@ private slots:
             QVERIFY(report.outcome == record::VerifyReport::Outcome::Broken);
             QVERIFY(told[0].contains(QStringLiteral("第 %1 行").arg(report.line)));
         }
+    }
+
+    // The session and its record without a window: the draw window's commands over memory controls, the
+    // keeper with a fake clock and counted seeds; the record it wrote names what the session drew.
+    void aSessionWithoutAWindowMakesARecordThatVerifies()
+    {
+        DrawFixture f;
+        FakeClock clock;
+        CountingSeeds seeds;
+        f.context.services.clock = &clock;
+        f.context.services.seeds = &seeds;
+        Session& session = f.pages.session;
+        SessionKeeper keeper(session, nullptr, &clock, clock.time);
+        f.context.history = &keeper;
+        session.replaceCandidates(4, { "甲", "乙", "丙", "丁", "戊" });
+        session.setPreset(4, "2");
+        f.controller.open(4);
+        f.drawAt(100);
+        clock.time = clock.time.addSecs(3);
+        f.controller.startStop();
+        f.drawAt(250);
+        QCOMPARE(session.count(4, ListKind::Results), 2);
+        QVERIFY(!session.progress().isOpen());
+        QCOMPARE(session.progress().recordCode(), record::roomCode(keeper.chain().last()));
+
+        QBuffer file;
+        file.setData(record::closeChain(keeper.chain()).bytes);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const record::VerifyReport report = record::verifyRecord(file);
+        QVERIFY2(report.outcome == record::VerifyReport::Outcome::Holds, qPrintable(report.reason));
+        QStringList drawn;
+        for (const auto& draw : report.summary.categories[4].draws)
+            drawn << draw.name;
+        QCOMPARE(drawn, session.names(4, ListKind::Results));
     }
 
     void normalEndOrNoIsNotOfferedAgain()
