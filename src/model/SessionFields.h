@@ -2,11 +2,7 @@
 
 #include "model/SessionChange.h"
 
-#include <vector>
-
 namespace pelorin {
-
-struct AppContext;
 
 // The texts of the session besides the lists: each page's counter, preset and drawn count, and the
 // window-level texts the export needs.
@@ -22,11 +18,6 @@ inline const QString ExportPath = QStringLiteral("ExportPath");
 inline const QString CurCategory = QStringLiteral("CurCategory");
 // "1" once a candidate workbook was chosen, so the export texts above hold.
 inline const QString HasImportedCandidates = QStringLiteral("HasImportedCandidates");
-
-// Every field with its value now, pages first, in a fixed order.
-std::vector<FieldChange> read(AppContext& context);
-// Sets each field named in fields; unknown names and categories are ignored.
-void write(AppContext& context, const std::vector<FieldChange>& fields);
 
 } // namespace sessionfields
 
