@@ -20,12 +20,27 @@ int SlowStop::sectorAtStep(std::int64_t step, int count)
 
 void SlowStop::begin(std::int32_t pressAngle, int speed, int count, IRandom& random)
 {
+    const int lap = 360 * (count < 1 ? 1 : count);
+    run(pressAngle, speed, count, random.between(lap, 3 * lap - 1));
+}
+
+void SlowStop::beginTo(std::int32_t pressAngle, int speed, int count, int sector)
+{
+    const std::int64_t n = count < 1 ? 1 : count;
+    const std::int64_t lap = 360 * n;
+    // Sector k covers the steps [360k, 360(k+1)) of a lap, sector count the first stretch.
+    const std::int64_t middle = std::int64_t(sector == count ? 0 : sector) * 360 + 180;
+    const std::int64_t from = std::int64_t(pressAngle) * n;
+    run(pressAngle, speed, count, lap + (((middle - from) % lap) + lap) % lap);
+}
+
+void SlowStop::run(std::int32_t pressAngle, int speed, int count, std::int64_t turn)
+{
     m_count = count < 1 ? 1 : count;
     const int perTick = speed < 1 ? 1 : speed;
-    const int lap = 360 * m_count;
     m_pressAngle = pressAngle;
     m_start = std::int64_t(pressAngle) * m_count;
-    m_turn = random.between(lap, 3 * lap - 1);
+    m_turn = turn;
     m_travelled = 0;
     // Even slowing from perTick degrees to rest covers the turn in twice the ticks the full speed would need.
     const double velocity = double(perTick) * m_count; // steps per tick

@@ -22,6 +22,9 @@ public:
     // Draws the further turn from random and starts the run-out from pressAngle (degrees) at speed
     // (degrees per tick) on a wheel of count sectors. count and speed must be at least 1.
     void begin(std::int32_t pressAngle, int speed, int count, IRandom& random);
+    // Starts a run-out from pressAngle that comes to rest in the middle of sector (1..count), at least one
+    // lap and less than two further on: the sector was chosen before, the run-out only shows it.
+    void beginTo(std::int32_t pressAngle, int speed, int count, int sector);
     void cancel() { m_running = false; }
     bool isRunning() const { return m_running; }
 
@@ -42,6 +45,8 @@ public:
     int ticksDone() const { return m_tick; }
 
 private:
+    void run(std::int32_t pressAngle, int speed, int count, std::int64_t turn);
+
     bool m_running = false;
     int m_count = 1;
     std::int32_t m_pressAngle = 0;

@@ -1,0 +1,50 @@
+#include "model/SlowStop.h"
+#include "model/WitnessSeed.h"
+
+#include <QTest>
+
+using namespace pelorin;
+
+class WitnessSeedTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The values Python's hashlib gives for the same bytes (the README's construction).
+    void seedFollowsFromSecretTextAndList()
+    {
+        ShuffleSeed secret;
+        for (std::size_t i = 0; i < secret.bytes.size(); ++i)
+            secret.bytes[i] = static_cast<std::uint8_t>(i);
+        const QString emptyList = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+        QCOMPARE(witness::commitmentOf(secret), "630dcd2966c4336691125448bbb25b4ff412a49c732db2c8abc1b8581bd710dd");
+        const std::optional<ShuffleSeed> seed = witness::seedOf(secret, "3 5 1 6 2 4 ６", emptyList);
+        QVERIFY(seed);
+        QCOMPARE(seed->hex(), "26afe0163afbf6c872e34afa3822d4f0ce282006920a6fe9d22497463f71035c");
+        // Another text, another seed; a fingerprint in another spelling is no fingerprint.
+        QVERIFY(witness::seedOf(secret, "3 5 1 6 2 5 ６", emptyList) != seed);
+        QVERIFY(!witness::seedOf(secret, "351624", emptyList.toUpper()));
+        QCOMPARE(witness::digitCount("3 5 1 6 2 4 ６"), 7);
+        QCOMPARE(witness::grouped(emptyList).count(' '), 15);
+    }
+
+    // The run-out only shows a sector chosen before: it rests in that sector's middle, a lap or more on.
+    void runOutRestsOnTheChosenSector()
+    {
+        for (const int count : { 1, 7, 360, 32767 }) {
+            for (const int press : { 15, 180, 360 }) {
+                for (const int sector : { 1, (count + 1) / 2, count }) {
+                    SlowStop stop;
+                    stop.beginTo(press, 20, count, sector);
+                    const std::int64_t lap = 360LL * count;
+                    QVERIFY(stop.turnSteps() >= lap && stop.turnSteps() < 2 * lap);
+                    while (!stop.step()) { }
+                    QCOMPARE(stop.sector(), sector);
+                }
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(WitnessSeedTest)
+#include "test_witness_seed.moc"
