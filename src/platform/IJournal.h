@@ -15,7 +15,7 @@ struct KeptSession
     qint64 id = 0;
     QDateTime started; // UTC
     std::vector<SessionChange> commands;
-    // The draw record's header line and one record line per command, as written with them; both empty
+    // The draw record's header line and the record lines written with the commands, in order; both empty
     // for a session kept by an earlier program, which wrote no record lines.
     QByteArray head;
     std::vector<QByteArray> lines;

@@ -91,11 +91,28 @@ QByteArray headLine(const RecordHeader& header)
     });
 }
 
-QByteArray commandLine(const SessionChange& command, const QByteArray& previous)
+bool recordsAnything(const SessionChange& command)
+{
+    return !command.lists.empty() || !command.details.isEmpty()
+        || std::any_of(command.fields.begin(), command.fields.end(),
+                       [](const FieldChange& field) { return field.category >= 0; });
+}
+
+namespace {
+
+QJsonObject eventAt(const SessionChange& command, const QByteArray& previous, int seq)
 {
     QJsonObject event = eventObject(command);
+    event.insert(QStringLiteral("seq"), seq);
     event.insert(QStringLiteral("prev"), lineHash(previous));
-    return canonicalLine(event);
+    return event;
+}
+
+} // namespace
+
+QByteArray commandLine(const SessionChange& command, const QByteArray& previous, int seq)
+{
+    return canonicalLine(eventAt(command, previous, seq));
 }
 
 Chain chainOf(const RecordHeader& header, const std::vector<SessionChange>& commands)
@@ -104,7 +121,8 @@ Chain chainOf(const RecordHeader& header, const std::vector<SessionChange>& comm
     chain.head = headLine(header);
     chain.lines.reserve(commands.size());
     for (const SessionChange& command : commands)
-        chain.lines.push_back(commandLine(command, chain.last()));
+        if (recordsAnything(command))
+            chain.lines.push_back(commandLine(command, chain.last(), int(chain.lines.size()) + 1));
     return chain;
 }
 
@@ -137,26 +155,26 @@ int firstBreak(const Chain& chain, const std::vector<SessionChange>& commands)
     // The local time a line shows depends on the computer's time zone when it was written; the UTC time
     // beside it is what the command keeps, so the local one is left out of the comparison.
     const QString local = QStringLiteral("localTime");
-    QByteArray previous = chain.head;
-    for (std::size_t i = 0; i < chain.lines.size() && i < commands.size(); ++i) {
-        const QByteArray& line = chain.lines[i];
-        QJsonObject expected = eventObject(commands[i]);
-        expected.insert(QStringLiteral("prev"), lineHash(previous));
-        if (canonicalLine(expected) == line) {
-            previous = line;
+    std::size_t next = 0;
+    for (const SessionChange& command : commands) {
+        if (!recordsAnything(command))
             continue;
-        }
+        const int lineNumber = int(next) + 2;
+        if (next == chain.lines.size())
+            return lineNumber;
+        const QByteArray& line = chain.lines[next];
+        QJsonObject expected = eventAt(command, next == 0 ? chain.head : chain.lines[next - 1], int(next) + 1);
+        ++next;
+        if (canonicalLine(expected) == line)
+            continue;
         QJsonObject stored = QJsonDocument::fromJson(line).object();
         const bool canonical = !stored.isEmpty() && canonicalLine(stored) == line;
         expected.remove(local);
         stored.remove(local);
         if (!canonical || canonicalLine(stored) != canonicalLine(expected))
-            return static_cast<int>(i) + 2;
-        previous = line;
+            return lineNumber;
     }
-    if (chain.lines.size() == commands.size())
-        return 0;
-    return static_cast<int>(std::min(chain.lines.size(), commands.size())) + 2;
+    return next == chain.lines.size() ? 0 : int(next) + 2;
 }
 
 QString roomCode(const QByteArray& line)

@@ -35,8 +35,11 @@ struct Chain
 };
 
 QByteArray headLine(const RecordHeader& header);
-// The line of a command that follows previous.
-QByteArray commandLine(const SessionChange& command, const QByteArray& previous);
+// Whether a command leaves a line in the record: one that changed only texts of the window (folders,
+// paths) leaves nothing a record holds.
+bool recordsAnything(const SessionChange& command);
+// The line of a command that follows previous as the record's event number seq (1, 2, ...).
+QByteArray commandLine(const SessionChange& command, const QByteArray& previous, int seq);
 // The chain of a session's commands under the header.
 Chain chainOf(const RecordHeader& header, const std::vector<SessionChange>& commands);
 // The record file: the chain and its end line.
@@ -44,9 +47,9 @@ WrittenRecord closeChain(const Chain& chain);
 // The draw record of a session's commands, each line chained to the one before.
 WrittenRecord writeRecord(const RecordHeader& header, const std::vector<SessionChange>& commands);
 
-// 0 when every line of the chain is the line of its command and carries the hash of the line before;
-// otherwise the line number (the header is line 1) where that first fails. A chain with another number of
-// lines than commands breaks where the shorter ends.
+// 0 when every line of the chain is the line of its command (of those that leave one) and carries the hash
+// of the line before; otherwise the line number (the header is line 1) where that first fails. A chain with
+// another number of lines than such commands breaks where the shorter ends.
 int firstBreak(const Chain& chain, const std::vector<SessionChange>& commands);
 
 // What the room is shown when a line has been written: the first 8 hex digits of its hash, in two groups

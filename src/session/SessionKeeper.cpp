@@ -33,9 +33,12 @@ void SessionKeeper::keep(const SessionChange& change)
     record.sequence = ++m_sequence;
     record.time = now();
     m_records.push_back(record);
-    m_chain.lines.push_back(record::commandLine(record, m_chain.last()));
-    const QByteArray& line = m_chain.lines.back();
-    m_session.progress().noteRecordCode(record::roomCode(line));
+    QByteArray line;
+    if (record::recordsAnything(record)) {
+        line = record::commandLine(record, m_chain.last(), int(m_chain.lines.size()) + 1);
+        m_chain.lines.push_back(line);
+        m_session.progress().noteRecordCode(record::roomCode(line));
+    }
     if (m_journal && !m_journal->append(record, line)) {
         const QString reason = m_journal->lastError();
         m_journal = nullptr;

@@ -24,7 +24,8 @@ namespace pelorin {
 //     declined    set when the user chose not to restore it after a crash
 //     head        the header line of the session's draw record
 //   command       one user command: kind as in SessionChange, category -1 for none, details a JSON object,
-//                 line its line of the draw record, written in the same transaction
+//                 line its line of the draw record, written in the same transaction (empty for a command
+//                 that leaves none: one that changed only texts of the window)
 //   list_change   type append | remove | clear | replace | shuffle; list 0 candidates, 1 results,
 //                 2 history; idx the removed item's index (remove only); names a JSON array of the names
 //                 (a clear's are those it removed; a shuffle has none: its command's details hold the
@@ -274,7 +275,9 @@ bool SqlJournal::readUnfinished(QString& reason)
         record.details = details.object();
         bySeq[record.sequence] = session.commands.size();
         session.commands.push_back(std::move(record));
-        session.lines.push_back(q.value(5).toString().toUtf8());
+        // A command that leaves no line in the record keeps an empty one.
+        if (const QString line = q.value(5).toString(); !line.isEmpty())
+            session.lines.push_back(line.toUtf8());
     }
     // A session of an earlier program has no record lines at all. A missing line of a later one breaks
     // its chain there, which the keeper finds.
