@@ -47,9 +47,23 @@ void SessionKeeper::keep(const SessionChange& change)
     }
 }
 
-int SessionKeeper::chainBreak(const KeptSession& session)
+namespace {
+
+// Lines of another format than this program writes come from an earlier version of it, which kept the same
+// changes: their record is made again, as for a journal that kept no lines.
+bool keptInThisFormat(const KeptSession& session)
 {
     if (session.head.isEmpty() && session.lines.empty())
+        return false;
+    const QJsonObject head = QJsonDocument::fromJson(session.head).object();
+    return head.isEmpty() || head.value(QStringLiteral("formatVersion")).toInt(-1) == record::FormatVersion;
+}
+
+} // namespace
+
+int SessionKeeper::chainBreak(const KeptSession& session)
+{
+    if (!keptInThisFormat(session))
         return 0;
     const QJsonObject head = QJsonDocument::fromJson(session.head).object();
     if (head.isEmpty() || record::canonicalLine(head) != session.head
@@ -58,11 +72,12 @@ int SessionKeeper::chainBreak(const KeptSession& session)
     return record::firstBreak({ session.head, session.lines }, session.commands);
 }
 
-void SessionKeeper::restore(const KeptSession& session)
+bool SessionKeeper::restore(const KeptSession& session)
 {
+    const bool remade = !keptInThisFormat(session);
     m_session.restore(session.commands);
     m_records = session.commands;
-    if (session.head.isEmpty())
+    if (remade)
         m_chain = record::chainOf(header(session.started), session.commands);
     else
         m_chain = { session.head, session.lines };
@@ -72,6 +87,7 @@ void SessionKeeper::restore(const KeptSession& session)
     m_started = session.started;
     if (m_journal)
         m_journal->continueSession(session.id);
+    return remade;
 }
 
 void SessionKeeper::endSession()

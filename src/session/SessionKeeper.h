@@ -29,8 +29,9 @@ public:
     // does not hold (the header is line 1). A session kept without record lines holds.
     static int chainBreak(const KeptSession& session);
     // Puts the session back as the kept changes left it and continues that session and its record. The
-    // chain must hold; a session kept without record lines gets the record they make.
-    void restore(const KeptSession& session);
+    // chain must hold. A session kept without record lines of this format (by an earlier version) gets the
+    // record its changes make; the result is then true, so that the user can be told.
+    bool restore(const KeptSession& session);
     // The user ended the program normally.
     void endSession();
 

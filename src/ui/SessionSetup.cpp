@@ -173,9 +173,11 @@ void SessionSetup::offerRestore()
     if (!kept)
         return;
     const QString began = kept->started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (m_askRestore(QStringLiteral("上次摇号未正常结束（%1），是否恢复当时的名单和结果？").arg(began)))
-        m_keeper->restore(*kept);
-    else
+    if (m_askRestore(QStringLiteral("上次摇号未正常结束（%1），是否恢复当时的名单和结果？").arg(began))) {
+        if (m_keeper->restore(*kept))
+            tell(QStringLiteral("已恢复上次的名单和结果。那次摇号由较早版本的 Pelorin 保存，没有随操作写下的摇号记录；"
+                                "它的摇号记录由保存的操作重新生成。"));
+    } else
         m_journal->declineSession(kept->id);
 }
 
