@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <algorithm>
 
 namespace pelorin::record {
 
@@ -58,6 +59,34 @@ QJsonArray fieldsOf(const SessionChange& command)
     return array;
 }
 
+// What a command's line holds beside its changes: for a stop, the facts the check recomputes, in whole numbers
+// (the journal keeps what the draw window noted, the degrees of a run-out's rest among them).
+QJsonObject detailsOf(const SessionChange& command)
+{
+    const QJsonObject& d = command.details;
+    if (command.kind != QLatin1String("stop") || !d.contains(drawnotes::Name))
+        return d;
+    const bool slow = d.value(drawnotes::SlowStop).toBool();
+    QJsonObject stop {
+        { QStringLiteral("name"), d.value(drawnotes::Name) },
+        { QStringLiteral("sector"), d.value(drawnotes::Sector) },
+        { QStringLiteral("slowStop"), slow },
+        { QStringLiteral("angle"),
+          slow ? d.value(drawnotes::SlowStopPressAngle).toInteger() : qint64(d.value(drawnotes::Angle).toDouble()) },
+        { QStringLiteral("position"), d.value(drawnotes::ShownSteps).toInteger() },
+    };
+    if (slow)
+        stop.insert(QStringLiteral("turn"), d.value(drawnotes::SlowStopTurn).toInteger());
+    return stop;
+}
+
+bool recordsAnything(const SessionChange& command)
+{
+    return !command.lists.empty() || !command.details.isEmpty()
+        || std::any_of(command.fields.begin(), command.fields.end(),
+                       [](const FieldChange& field) { return field.category >= 0; });
+}
+
 } // namespace
 
 QJsonObject eventObject(const SessionChange& command)
@@ -70,7 +99,7 @@ QJsonObject eventObject(const SessionChange& command)
           command.category >= 0 && command.category < CategoryCount ? categoryName(command.category) : QString() },
         { QStringLiteral("time"), utcText(command.time) },
         { QStringLiteral("localTime"), localText(command.time) },
-        { QStringLiteral("details"), command.details },
+        { QStringLiteral("details"), detailsOf(command) },
         { QStringLiteral("changes"), changesOf(command) },
         { QStringLiteral("fields"), fieldsOf(command) },
     };
@@ -94,7 +123,11 @@ WrittenRecord writeRecord(const RecordHeader& header, const std::vector<SessionC
     };
     put(line);
     for (const SessionChange& command : commands) {
+        // A command that changed only texts of the window (folders, paths) leaves nothing a record holds.
+        if (!recordsAnything(command))
+            continue;
         QJsonObject event = eventObject(command);
+        event.insert(QStringLiteral("seq"), record.events + 1);
         event.insert(QStringLiteral("prev"), lineHash(line));
         line = canonicalLine(event);
         put(line);
