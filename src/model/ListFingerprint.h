@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/Sha256.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +17,30 @@ QString listFingerprint(const QStringList& names);
 // surrogate as "?"), as `printf '%s\n' NAME... | sha256sum`. A name holding a line feed makes it ambiguous.
 QString listFingerprintV1(const QStringList& names);
 
+// The bytes a name adds to its list's fingerprint, in the form of a format version (1 or 2), and the
+// fingerprint of a list from its names' pieces: for a check that hashes one list many times over.
+QByteArray fingerprintPiece(const QString& name, int version);
+template <typename Pieces> QString fingerprintOfPieces(const Pieces& pieces);
+
 // False when text holds a surrogate that is not part of a pair: no UTF-8 text can hold it.
 bool isValidUnicode(const QString& text);
+
+template <typename Pieces> QString fingerprintOfPieces(const Pieces& pieces)
+{
+    // Gathered into a buffer first: hashing piece by piece costs more than copying.
+    constexpr qsizetype Chunk = 64 * 1024;
+    Sha256 hash;
+    QByteArray buffer;
+    buffer.reserve(2 * Chunk);
+    for (const QByteArray& piece : pieces) {
+        buffer.append(piece);
+        if (buffer.size() >= Chunk) {
+            hash.add(reinterpret_cast<const unsigned char*>(buffer.constData()), std::size_t(buffer.size()));
+            buffer.resize(0);
+        }
+    }
+    hash.add(reinterpret_cast<const unsigned char*>(buffer.constData()), std::size_t(buffer.size()));
+    return hash.hex();
+}
 
 } // namespace pelorin

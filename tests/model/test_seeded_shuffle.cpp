@@ -7,6 +7,7 @@
 #include "model/ChangeNotes.h"
 #include "model/ListFingerprint.h"
 #include "model/SeededStream.h"
+#include "model/Sha256.h"
 #include "model/Shuffle.h"
 
 #include <QCryptographicHash>
@@ -83,6 +84,27 @@ private slots:
         });
         // n(n - 1) = 30 degrees of freedom: the 0.999 quantile is 59.70.
         QVERIFY2(chi < 59.70, qPrintable(QString::number(chi)));
+    }
+
+    void sha256InPiecesIsSha256()
+    {
+        // Every length around the block and padding edges, fed in uneven pieces, and a long text.
+        QByteArray bytes;
+        for (int length = 0; length <= 300; ++length) {
+            bytes.resize(length);
+            for (int i = 0; i < length; ++i)
+                bytes[i] = char((i * 37 + length) % 251);
+            Sha256 hash;
+            for (int at = 0, piece = 1; at < length; at += piece, piece = piece * 3 % 71 + 1)
+                hash.add(reinterpret_cast<const unsigned char*>(bytes.constData()) + at,
+                         std::size_t(std::min(piece, length - at)));
+            QCOMPARE(hash.hex(),
+                     QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
+        }
+        const QByteArray large(3 * 1024 * 1024 + 17, 'x');
+        Sha256 hash;
+        hash.add(reinterpret_cast<const unsigned char*>(large.constData()), std::size_t(large.size()));
+        QCOMPARE(hash.hex(), QString::fromLatin1(QCryptographicHash::hash(large, QCryptographicHash::Sha256).toHex()));
     }
 
     void fingerprintIsTheHashOfEachNamesLengthAndBytes()
