@@ -68,7 +68,10 @@ QStringList allowedChanges(const QString& kind)
           { QStringLiteral("append:candidates,remove:results"), QStringLiteral("append:candidates,clear:results") } },
         { QStringLiteral("exclude"), { QStringLiteral("replace:candidates") } },
         { QStringLiteral("shuffle"), { QStringLiteral("shuffle:candidates") } },
-        { QStringLiteral("start"), { QStringLiteral("shuffle:candidates") } },
+        // 重新摇号 hands every result back first, within the start.
+        { QStringLiteral("start"),
+          { QStringLiteral("shuffle:candidates"), QStringLiteral("append:candidates,clear:results,shuffle:candidates"),
+            QStringLiteral("append:candidates,clear:results") } },
         { QStringLiteral("stop"), { QStringLiteral("append:results,remove:candidates") } },
         { QStringLiteral("close"), {} },
         { QStringLiteral("edit"), {} },
@@ -89,6 +92,13 @@ struct RecordReplay::Event
     bool appendedCandidates = false;
     bool clearedCandidates = false;
 };
+
+// Whether the event hands results back: names appended to the candidates, then taken from the results.
+bool RecordReplay::handsBack(const Event& event)
+{
+    return event.changes.size() >= 2 && event.changes[0].op == QLatin1String("append")
+        && event.changes[0].list == ListKind::Candidates && event.changes[1].list == ListKind::Results;
+}
 
 void RecordReplay::begin(int version, const QDateTime& sessionStarted, const QDateTime& written)
 {
@@ -249,6 +259,8 @@ bool RecordReplay::checkShape(const Event& event, QString& reason) const
         keys = hasExactly(d, { "removed" }) && d.value(listnotes::Removed).isArray();
     else if (k == QLatin1String("shuffle"))
         keys = hasExactly(d, { "candidates", "fingerprint", "shuffleSeed" });
+    else if (k == QLatin1String("start") && !event.shape.endsWith(QLatin1String("shuffle:candidates")))
+        keys = d.isEmpty();
     else if (k == QLatin1String("start"))
         keys = hasExactly(d, { "candidates", "fingerprint", "shuffleSeed", "slowStopOption", "speed" })
             && d.value(drawnotes::SlowStopOption).isBool();
@@ -278,8 +290,7 @@ bool RecordReplay::checkShape(const Event& event, QString& reason) const
         return false;
     }
     // A name handed back or cleared with a hand-back goes back among the candidates as it was.
-    if (event.changes.size() == 2 && event.changes[0].op == QLatin1String("append")
-        && event.changes[1].list == ListKind::Results && event.changes[0].names != event.changes[1].names) {
+    if (handsBack(event) && event.changes[0].names != event.changes[1].names) {
         reason = QStringLiteral("撤回到候选名单的名称与从摇出结果中移走的名称不符。");
         return false;
     }
@@ -297,6 +308,7 @@ bool RecordReplay::run(Event& event, QString& reason)
         m_wheels.at(static_cast<std::size_t>(c)).reset();
         listRef(c, ListKind::Results).append(drawn);
         listRef(c, ListKind::Candidates).removeAt(event.changes[1].index);
+        piecesOf(c).erase(piecesOf(c).begin() + static_cast<std::ptrdiff_t>(event.changes[1].index));
         CategoryDraws& draws = m_summary.categories.at(static_cast<std::size_t>(c));
         draws.resultChanges.push_back({ ResultChange::Kind::Drawn, drawn, event.localTime });
         return true;
@@ -363,6 +375,14 @@ bool RecordReplay::applyChange(const Change& change, Event& event, QString& reas
             target.append(change.names);
         else
             target = change.names;
+        if (change.list == ListKind::Candidates) {
+            std::vector<QByteArray>& pieces = piecesOf(c);
+            if (!append)
+                pieces.clear();
+            pieces.reserve(pieces.size() + static_cast<std::size_t>(change.names.size()));
+            for (const QString& name : change.names)
+                pieces.push_back(fingerprintPiece(name, m_version));
+        }
         event.appendedCandidates = event.appendedCandidates || (append && change.list == ListKind::Candidates);
         return true;
     }
@@ -373,6 +393,8 @@ bool RecordReplay::applyChange(const Change& change, Event& event, QString& reas
             return false;
         }
         target.removeAt(static_cast<qsizetype>(change.index));
+        if (change.list == ListKind::Candidates)
+            piecesOf(c).erase(piecesOf(c).begin() + static_cast<std::ptrdiff_t>(change.index));
         if (change.list == ListKind::Results) {
             ++draws.withdrawn;
             draws.resultChanges.push_back({ ResultChange::Kind::HandedBack, change.names.front(), event.localTime });
@@ -387,13 +409,15 @@ bool RecordReplay::applyChange(const Change& change, Event& event, QString& reas
         if (change.list == ListKind::Results) {
             draws.withdrawn += static_cast<int>(target.size());
             // Cleared after being handed back, or gone for good.
-            const bool back = event.changes.size() == 2;
+            const bool back = handsBack(event);
             for (const QString& name : target)
                 draws.resultChanges.push_back(
                     { back ? ResultChange::Kind::HandedBack : ResultChange::Kind::Cleared, name, event.localTime });
         }
         event.clearedCandidates = event.clearedCandidates || change.list == ListKind::Candidates;
         target.clear();
+        if (change.list == ListKind::Candidates)
+            piecesOf(c).clear();
         return true;
     }
     reason = QStringLiteral("未知的名单改动：") + change.op;
@@ -414,13 +438,27 @@ bool RecordReplay::shuffle(Event& event, QString& reason)
         reason = QStringLiteral("记录的候选数与重建的候选名单（%1 个）不符。").arg(candidates.size());
         return false;
     }
-    const QString fingerprint = m_version >= 2 ? listFingerprint(candidates) : listFingerprintV1(candidates);
+    std::vector<QByteArray>& pieces = piecesOf(event.category);
+    const QString fingerprint = fingerprintOfPieces(pieces);
     if (d.value(shufflenotes::Fingerprint).toString() != fingerprint) {
         reason = QStringLiteral("洗牌前的名单指纹与重建的候选名单不符。");
         return false;
     }
     SeededStream stream(*seed);
-    candidates = shuffledItems(std::move(candidates), stream);
+    // The names and their pieces go to their places together.
+    const std::vector<int> order = shuffledOrder(static_cast<int>(candidates.size()), stream);
+    if (!order.empty()) {
+        QStringList names;
+        names.reserve(candidates.size());
+        std::vector<QByteArray> laid;
+        laid.reserve(pieces.size());
+        for (const int at : order) {
+            names.append(std::move(candidates[at]));
+            laid.push_back(std::move(pieces[static_cast<std::size_t>(at)]));
+        }
+        candidates = std::move(names);
+        pieces = std::move(laid);
+    }
     ++m_summary.shuffles;
     if (event.kind != QLatin1String("start"))
         return true;

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace pelorin::record {
 
@@ -56,6 +57,7 @@ private:
     };
     struct Event;
 
+    static bool handsBack(const Event& event);
     bool readChanges(const QJsonValue& value, Event& event, QString& reason);
     bool checkShape(const Event& event, QString& reason) const;
     bool run(Event& event, QString& reason);
@@ -65,12 +67,15 @@ private:
     void dropWheel(Category category);
     void noteSources(const Event& event);
     QStringList& listRef(Category category, ListKind kind);
+    std::vector<QByteArray>& piecesOf(Category category) { return m_pieces.at(static_cast<std::size_t>(category)); }
 
     int m_version = 2;
     QDateTime m_last; // the time of the line before
     QDateTime m_written;
     WorkbookCheck m_workbookCheck;
     std::array<std::array<QStringList, 3>, CategoryCount> m_lists;
+    // Each candidate's share of its list's fingerprint, in list order: a name is encoded once, not at every start.
+    std::array<std::vector<QByteArray>, CategoryCount> m_pieces;
     std::array<std::optional<Wheel>, CategoryCount> m_wheels; // laid out by a start, until a stop or a change
     RecordSummary m_summary;
     bool m_slowStops = false;
