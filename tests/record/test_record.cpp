@@ -583,6 +583,25 @@ private slots:
                 qPrintable(text));
     }
 
+    void aRedrawHandsBackWithinItsStart()
+    {
+        RecordSession s;
+        s.enterCandidates(3, "甲\n乙\n丙\n丁\n戊\n己");
+        s.draw(3, 1);
+        // The preset reached: 重新摇号 hands the result back as the next draw starts.
+        s.desk.messageBox.answerNext(IMessageBox::Answer::Yes);
+        QTest::mouseClick(s.window.page(3)->drawButton, Qt::LeftButton);
+        QVERIFY(s.window.drawWindow()->isVisible());
+        s.desk.timer.fire(50);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        const record::VerifyReport report = verify(s.record().bytes);
+        QVERIFY2(report.outcome == Outcome::Holds, qPrintable(report.reason));
+        const std::vector<record::ResultChange>& changes = report.summary.categories[3].resultChanges;
+        QCOMPARE(int(changes.size()), 3);
+        QVERIFY(changes[1].kind == record::ResultChange::Kind::HandedBack);
+        QCOMPARE(changes[1].name, changes[0].name);
+    }
+
     void timesRunForwardInOneSession()
     {
         RecordSession s;
