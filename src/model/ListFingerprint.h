@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstring>
+#include <vector>
 
 namespace pelorin {
 
@@ -27,19 +29,25 @@ bool isValidUnicode(const QString& text);
 
 template <typename Pieces> QString fingerprintOfPieces(const Pieces& pieces)
 {
-    // Gathered into a buffer first: hashing piece by piece costs more than copying.
-    constexpr qsizetype Chunk = 64 * 1024;
+    // Gathered into blocks first: hashing piece by piece costs more than copying.
+    constexpr std::size_t Chunk = 64 * 1024;
     Sha256 hash;
-    QByteArray buffer;
-    buffer.reserve(2 * Chunk);
+    std::vector<unsigned char> buffer(2 * Chunk);
+    std::size_t filled = 0;
     for (const QByteArray& piece : pieces) {
-        buffer.append(piece);
-        if (buffer.size() >= Chunk) {
-            hash.add(reinterpret_cast<const unsigned char*>(buffer.constData()), std::size_t(buffer.size()));
-            buffer.resize(0);
+        const auto size = static_cast<std::size_t>(piece.size());
+        if (filled + size > buffer.size()) {
+            hash.add(buffer.data(), filled);
+            filled = 0;
+            if (size > buffer.size()) {
+                hash.add(reinterpret_cast<const unsigned char*>(piece.constData()), size);
+                continue;
+            }
         }
+        std::memcpy(buffer.data() + filled, piece.constData(), size);
+        filled += size;
     }
-    hash.add(reinterpret_cast<const unsigned char*>(buffer.constData()), std::size_t(buffer.size()));
+    hash.add(buffer.data(), filled);
     return hash.hex();
 }
 

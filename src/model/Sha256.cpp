@@ -58,6 +58,7 @@ __attribute__((target("sha,sse4.1,ssse3"))) void compressBlocks(std::uint32_t* s
         const __m128i abefSaved = state0;
         const __m128i cdghSaved = state1;
         __m128i w[4];
+#pragma GCC unroll 16
         for (int g = 0; g < 16; ++g) {
             __m128i& current = w[g % 4];
             if (g < 4)
