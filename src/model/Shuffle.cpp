@@ -25,24 +25,34 @@ int onesIn(std::uint64_t x)
     return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
 }
 
-// The position of the k-th (from 0) set bit of x, which has more than k.
+// For each byte and k, where its k-th set bit is.
+struct BitsInByte
+{
+    std::array<std::array<std::uint8_t, 8>, 256> at {};
+    constexpr BitsInByte()
+    {
+        for (int byte = 0; byte < 256; ++byte)
+            for (int bit = 0, k = 0; bit < 8; ++bit)
+                if (byte & (1 << bit))
+                    at[static_cast<std::size_t>(byte)][static_cast<std::size_t>(k++)] = static_cast<std::uint8_t>(bit);
+    }
+};
+constexpr BitsInByte KthBit;
+
+// The position of the k-th (from 0) set bit of x, which has more than k: halved down to its byte without
+// branches (which half is a coin toss), then looked up.
 int selectBit(std::uint64_t x, int k)
 {
     int base = 0;
     for (int width = 32; width >= 8; width /= 2) {
         const std::uint64_t low = x & ((std::uint64_t(1) << width) - 1);
         const int count = onesIn(low);
-        if (k >= count) {
-            k -= count;
-            x >>= width;
-            base += width;
-        } else {
-            x = low;
-        }
+        const int high = (count - k - 1) >> 31; // all ones when k >= count: the bit is in the upper half
+        k -= count & high;
+        base += width & high;
+        x = (high != 0) ? x >> width : low;
     }
-    for (; k > 0; --k)
-        x &= x - 1;
-    return base + std::countr_zero(x);
+    return base + KthBit.at[static_cast<std::size_t>(x & 0xFF)][static_cast<std::size_t>(k)];
 }
 
 // Positions not yet placed, in ascending order: a bit for each position, 64 to a word, and the count of
@@ -142,17 +152,17 @@ public:
     {
         // The group: how many groups end at or before r.
         const __m128i target = _mm_set1_epi16(static_cast<short>(r + 1));
-        const int g = countBelow(m_groups, 4, target);
+        const int g = countBelow<4>(m_groups, target);
         const int before = g > 0 ? m_groups[g - 1] : 0;
         const int inGroup = r - before;
         const __m128i groupTarget = _mm_set1_epi16(static_cast<short>(inGroup + 1));
-        const int w = countBelow(m_inGroup[g], 2, groupTarget);
+        const int w = countBelow<2>(m_inGroup[g], groupTarget);
         const int rank = inGroup - (w > 0 ? m_inGroup[g][w - 1] : 0);
         const int word = g * 16 + w;
         const int bit = selectBit(m_words[word], rank);
         m_words[word] &= ~(std::uint64_t(1) << bit);
-        countDown(m_inGroup[g], 2, w);
-        countDown(m_groups, 4, g);
+        countDown<2>(m_inGroup[g], w);
+        countDown<4>(m_groups, g);
         return word * 64 + bit;
     }
 
@@ -161,7 +171,7 @@ private:
     static constexpr int Groups = 32;
 
     // How many of the vectors' counts are below target (they are in ascending order).
-    static int countBelow(const std::int16_t* counts, int vectors, __m128i target)
+    template <int vectors> static int countBelow(const std::int16_t* counts, __m128i target)
     {
         int below = 0;
         for (int v = 0; v < vectors; v += 2) {
@@ -174,7 +184,7 @@ private:
     }
 
     // Takes one from every count from index from on.
-    static void countDown(std::int16_t* counts, int vectors, int from)
+    template <int vectors> static void countDown(std::int16_t* counts, int from)
     {
         const __m128i limit = _mm_set1_epi16(static_cast<short>(from - 1));
         __m128i index = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);

@@ -12,6 +12,7 @@
 
 #include <QJsonArray>
 #include <cmath>
+#include <future>
 
 namespace pelorin::record {
 
@@ -110,6 +111,7 @@ void RecordReplay::begin(int version, const QDateTime& sessionStarted, const QDa
 
 const QStringList& RecordReplay::list(Category category, ListKind kind) const
 {
+    Q_ASSERT(kind != ListKind::Candidates);
     return m_lists.at(static_cast<std::size_t>(category)).at(static_cast<std::size_t>(kind));
 }
 
@@ -307,14 +309,14 @@ bool RecordReplay::run(Event& event, QString& reason)
         const QString drawn = event.details.value(drawnotes::Name).toString();
         m_wheels.at(static_cast<std::size_t>(c)).reset();
         listRef(c, ListKind::Results).append(drawn);
-        listRef(c, ListKind::Candidates).removeAt(event.changes[1].index);
-        piecesOf(c).erase(piecesOf(c).begin() + static_cast<std::ptrdiff_t>(event.changes[1].index));
+        std::vector<int>& candidates = candidatesOf(c);
+        candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(event.changes[1].index));
         CategoryDraws& draws = m_summary.categories.at(static_cast<std::size_t>(c));
         draws.resultChanges.push_back({ ResultChange::Kind::Drawn, drawn, event.localTime });
         return true;
     }
     if (event.kind == QLatin1String("exclude") && !event.changes.empty()) {
-        const QStringList& candidates = list(c, ListKind::Candidates);
+        const QStringList candidates = candidateNames(c);
         const QStringList kept = excludeHistory(candidates, list(c, ListKind::History));
         QStringList removed;
         for (const QJsonValue& v : event.details.value(listnotes::Removed).toArray())
@@ -350,12 +352,10 @@ void RecordReplay::dropWheel(Category category)
 bool RecordReplay::applyChange(const Change& change, Event& event, QString& reason)
 {
     const Category c = event.category;
+    if (change.list == ListKind::Candidates)
+        return applyToCandidates(change, event, reason);
     QStringList& target = listRef(c, change.list);
     CategoryDraws& draws = m_summary.categories.at(static_cast<std::size_t>(c));
-    if (change.list == ListKind::Candidates)
-        dropWheel(c);
-    if (change.op == QLatin1String("shuffle"))
-        return shuffle(event, reason);
 
     const QString where = listWords(c, change.list);
     if (change.op == QLatin1String("append") || change.op == QLatin1String("replace")) {
@@ -364,26 +364,11 @@ bool RecordReplay::applyChange(const Change& change, Event& event, QString& reas
             reason = where + QStringLiteral("超过32767个名称。");
             return false;
         }
-        if (m_summary.invisibleNames.size() < 20)
-            for (const QString& shown : invisibleNamesShown(change.names, 20))
-                if (m_summary.invisibleNames.size() < 20 && !m_summary.invisibleNames.contains(shown))
-                    m_summary.invisibleNames.append(shown);
-        if (m_version < 2 && !m_lineFeedNames)
-            m_lineFeedNames = std::any_of(change.names.begin(), change.names.end(),
-                                          [](const QString& name) { return name.contains(QLatin1Char('\n')); });
+        noteNames(change.names);
         if (append)
             target.append(change.names);
         else
             target = change.names;
-        if (change.list == ListKind::Candidates) {
-            std::vector<QByteArray>& pieces = piecesOf(c);
-            if (!append)
-                pieces.clear();
-            pieces.reserve(pieces.size() + static_cast<std::size_t>(change.names.size()));
-            for (const QString& name : change.names)
-                pieces.push_back(fingerprintPiece(name, m_version));
-        }
-        event.appendedCandidates = event.appendedCandidates || (append && change.list == ListKind::Candidates);
         return true;
     }
     if (change.op == QLatin1String("remove")) {
@@ -393,8 +378,6 @@ bool RecordReplay::applyChange(const Change& change, Event& event, QString& reas
             return false;
         }
         target.removeAt(static_cast<qsizetype>(change.index));
-        if (change.list == ListKind::Candidates)
-            piecesOf(c).erase(piecesOf(c).begin() + static_cast<std::ptrdiff_t>(change.index));
         if (change.list == ListKind::Results) {
             ++draws.withdrawn;
             draws.resultChanges.push_back({ ResultChange::Kind::HandedBack, change.names.front(), event.localTime });
@@ -414,10 +397,85 @@ bool RecordReplay::applyChange(const Change& change, Event& event, QString& reas
                 draws.resultChanges.push_back(
                     { back ? ResultChange::Kind::HandedBack : ResultChange::Kind::Cleared, name, event.localTime });
         }
-        event.clearedCandidates = event.clearedCandidates || change.list == ListKind::Candidates;
         target.clear();
-        if (change.list == ListKind::Candidates)
-            piecesOf(c).clear();
+        return true;
+    }
+    reason = QStringLiteral("未知的名单改动：") + change.op;
+    return false;
+}
+
+void RecordReplay::noteNames(const QStringList& names)
+{
+    if (m_summary.invisibleNames.size() < 20)
+        for (const QString& shown : invisibleNamesShown(names, 20))
+            if (m_summary.invisibleNames.size() < 20 && !m_summary.invisibleNames.contains(shown))
+                m_summary.invisibleNames.append(shown);
+    if (m_version < 2 && !m_lineFeedNames)
+        m_lineFeedNames = std::any_of(names.begin(), names.end(),
+                                      [](const QString& name) { return name.contains(QLatin1Char('\n')); });
+}
+
+int RecordReplay::idOf(const QString& name)
+{
+    const auto found = m_ids.constFind(name);
+    if (found != m_ids.cend())
+        return *found;
+    const int id = static_cast<int>(m_names.size());
+    m_ids.insert(name, id);
+    m_names.push_back(name);
+    m_pieces.push_back(fingerprintPiece(name, m_version));
+    return id;
+}
+
+QStringList RecordReplay::candidateNames(Category category) const
+{
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(candidatesOf(category).size()));
+    for (const int id : candidatesOf(category))
+        names.append(m_names[static_cast<std::size_t>(id)]);
+    return names;
+}
+
+bool RecordReplay::applyToCandidates(const Change& change, Event& event, QString& reason)
+{
+    const Category c = event.category;
+    std::vector<int>& candidates = candidatesOf(c);
+    dropWheel(c);
+    if (change.op == QLatin1String("shuffle"))
+        return shuffle(event, reason);
+    const QString where = listWords(c, ListKind::Candidates);
+    if (change.op == QLatin1String("append") || change.op == QLatin1String("replace")) {
+        const bool append = change.op == QLatin1String("append");
+        if ((append ? static_cast<qsizetype>(candidates.size()) : 0) + change.names.size() > MaxListNames) {
+            reason = where + QStringLiteral("超过32767个名称。");
+            return false;
+        }
+        noteNames(change.names);
+        if (!append)
+            candidates.clear();
+        candidates.reserve(candidates.size() + static_cast<std::size_t>(change.names.size()));
+        for (const QString& name : change.names)
+            candidates.push_back(idOf(name));
+        event.appendedCandidates = event.appendedCandidates || append;
+        return true;
+    }
+    if (change.op == QLatin1String("remove")) {
+        if (change.index < 0 || change.index >= static_cast<qint64>(candidates.size()) || change.names.size() != 1
+            || m_names[static_cast<std::size_t>(candidates[static_cast<std::size_t>(change.index)])]
+                != change.names.front()) {
+            reason = where + QStringLiteral("中没有要删去的") + quoted(change.names.value(0)) + QStringLiteral("。");
+            return false;
+        }
+        candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(change.index));
+        return true;
+    }
+    if (change.op == QLatin1String("clear")) {
+        if (change.names != candidateNames(c)) {
+            reason = QStringLiteral("清空的名称与") + where + QStringLiteral("不符。");
+            return false;
+        }
+        event.clearedCandidates = true;
+        candidates.clear();
         return true;
     }
     reason = QStringLiteral("未知的名单改动：") + change.op;
@@ -427,37 +485,57 @@ bool RecordReplay::applyChange(const Change& change, Event& event, QString& reas
 bool RecordReplay::shuffle(Event& event, QString& reason)
 {
     const QJsonObject& d = event.details;
-    QStringList& candidates = listRef(event.category, ListKind::Candidates);
+    std::vector<int>& candidates = candidatesOf(event.category);
     const std::optional<ShuffleSeed> seed = ShuffleSeed::fromHex(d.value(shufflenotes::Seed).toString());
     const std::optional<qint64> count = wholeNumber(d.value(shufflenotes::Count));
     if (!seed) {
         reason = QStringLiteral("洗牌种子无效。");
         return false;
     }
-    if (!count || *count != candidates.size()) {
+    if (!count || *count != static_cast<qint64>(candidates.size())) {
         reason = QStringLiteral("记录的候选数与重建的候选名单（%1 个）不符。").arg(candidates.size());
         return false;
     }
-    std::vector<QByteArray>& pieces = piecesOf(event.category);
-    const QString fingerprint = fingerprintOfPieces(pieces);
+    // Each name's piece, encoded once when it first came, in the candidates' order.
+    struct InOrder
+    {
+        const std::vector<int>& ids;
+        const std::vector<QByteArray>& pieces;
+        struct Iterator
+        {
+            const int* at;
+            const std::vector<QByteArray>* pieces;
+            const QByteArray& operator*() const { return (*pieces)[static_cast<std::size_t>(*at)]; }
+            Iterator& operator++()
+            {
+                ++at;
+                return *this;
+            }
+            bool operator!=(const Iterator& other) const { return at != other.at; }
+        };
+        Iterator begin() const { return { ids.data(), &pieces }; }
+        Iterator end() const { return { ids.data() + ids.size(), &pieces }; }
+    };
+    // The list's fingerprint and the shuffle's places do not depend on each other: on a large list the
+    // fingerprint is hashed on a second thread while the places are found.
+    const auto fingerprintNow = [&] { return fingerprintOfPieces(InOrder { candidates, m_pieces }); };
+    constexpr std::size_t LargeList = 4096;
+    std::future<QString> hashing;
+    if (candidates.size() >= LargeList)
+        hashing = std::async(std::launch::async, fingerprintNow);
+    SeededStream stream(*seed);
+    const std::vector<int> order = shuffledOrder(static_cast<int>(candidates.size()), stream);
+    const QString fingerprint = hashing.valid() ? hashing.get() : fingerprintNow();
     if (d.value(shufflenotes::Fingerprint).toString() != fingerprint) {
         reason = QStringLiteral("洗牌前的名单指纹与重建的候选名单不符。");
         return false;
     }
-    SeededStream stream(*seed);
-    // The names and their pieces go to their places together.
-    const std::vector<int> order = shuffledOrder(static_cast<int>(candidates.size()), stream);
     if (!order.empty()) {
-        QStringList names;
-        names.reserve(candidates.size());
-        std::vector<QByteArray> laid;
-        laid.reserve(pieces.size());
-        for (const int at : order) {
-            names.append(std::move(candidates[at]));
-            laid.push_back(std::move(pieces[static_cast<std::size_t>(at)]));
-        }
-        candidates = std::move(names);
-        pieces = std::move(laid);
+        std::vector<int> laid;
+        laid.reserve(candidates.size());
+        for (const int at : order)
+            laid.push_back(candidates[static_cast<std::size_t>(at)]);
+        candidates = std::move(laid);
     }
     ++m_summary.shuffles;
     if (event.kind != QLatin1String("start"))
@@ -489,7 +567,7 @@ bool RecordReplay::checkStop(const Event& event, QString& reason)
 {
     const QJsonObject& d = event.details;
     const std::optional<Wheel>& wheel = m_wheels.at(static_cast<std::size_t>(event.category));
-    const QStringList& candidates = list(event.category, ListKind::Candidates);
+    const std::vector<int>& candidates = candidatesOf(event.category);
     if (!wheel) {
         reason = QStringLiteral("停止之前没有开始摇号，或开始之后候选名单又被改动过。");
         return false;
@@ -565,16 +643,19 @@ bool RecordReplay::checkStop(const Event& event, QString& reason)
         return false;
     }
     const QString name = d.value(drawnotes::Name).toString();
-    if (n != candidates.size() || candidates.at(computed - 1) != name) {
+    const int underPointer
+        = n == static_cast<int>(candidates.size()) ? candidates[static_cast<std::size_t>(computed - 1)] : -1;
+    if (underPointer < 0 || m_names[static_cast<std::size_t>(underPointer)] != name) {
         reason = QStringLiteral("扇区 %1 上的名称是%2，记录写的摇中名称是%3。")
                      .arg(computed)
-                     .arg(quoted(candidates.value(computed - 1)), quoted(name));
+                     .arg(quoted(underPointer < 0 ? QString() : m_names[static_cast<std::size_t>(underPointer)]),
+                          quoted(name));
         return false;
     }
     const Change& append = event.changes[0];
     const Change& remove = event.changes[1];
     if (append.names != QStringList { name } || remove.names != QStringList { name }
-        || remove.index != candidates.indexOf(name)) {
+        || remove.index != std::find(candidates.begin(), candidates.end(), underPointer) - candidates.begin()) {
         reason = QStringLiteral("停止没有把摇中的名称从候选名单移到摇出结果（应移走第一个同名的候选）。");
         return false;
     }

@@ -4,6 +4,7 @@
 #include "record/RecordSummary.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QJsonObject>
 #include <QMap>
 #include <QStringList>
@@ -34,6 +35,7 @@ public:
     // After the last event: the lists as they end, the starts left without a stop.
     void finish();
 
+    // The results and the history as they stand.
     const QStringList& list(Category category, ListKind kind) const;
     RecordSummary& summary() { return m_summary; }
 
@@ -62,20 +64,33 @@ private:
     bool checkShape(const Event& event, QString& reason) const;
     bool run(Event& event, QString& reason);
     bool applyChange(const Change& change, Event& event, QString& reason);
+    bool applyToCandidates(const Change& change, Event& event, QString& reason);
+    void noteNames(const QStringList& names);
+    // The number of a name, the same for equal names; its text and fingerprint piece are kept once.
+    int idOf(const QString& name);
+    QStringList candidateNames(Category category) const;
     bool shuffle(Event& event, QString& reason);
     bool checkStop(const Event& event, QString& reason);
     void dropWheel(Category category);
     void noteSources(const Event& event);
     QStringList& listRef(Category category, ListKind kind);
-    std::vector<QByteArray>& piecesOf(Category category) { return m_pieces.at(static_cast<std::size_t>(category)); }
+    std::vector<int>& candidatesOf(Category category) { return m_candidates.at(static_cast<std::size_t>(category)); }
+    const std::vector<int>& candidatesOf(Category category) const
+    {
+        return m_candidates.at(static_cast<std::size_t>(category));
+    }
 
     int m_version = 2;
     QDateTime m_last; // the time of the line before
     QDateTime m_written;
     WorkbookCheck m_workbookCheck;
     std::array<std::array<QStringList, 3>, CategoryCount> m_lists;
-    // Each candidate's share of its list's fingerprint, in list order: a name is encoded once, not at every start.
-    std::array<std::vector<QByteArray>, CategoryCount> m_pieces;
+    // The candidates as numbers of names: a shuffle moves numbers, and each name is encoded for the
+    // fingerprint once, not at every start. Equal names have one number.
+    QHash<QString, int> m_ids;
+    std::vector<QString> m_names;
+    std::vector<QByteArray> m_pieces;
+    std::array<std::vector<int>, CategoryCount> m_candidates;
     std::array<std::optional<Wheel>, CategoryCount> m_wheels; // laid out by a start, until a stop or a change
     RecordSummary m_summary;
     bool m_slowStops = false;
