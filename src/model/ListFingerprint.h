@@ -1,12 +1,8 @@
 #pragma once
 
-#include "model/Sha256.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <cstring>
-#include <vector>
 
 namespace pelorin {
 
@@ -19,36 +15,11 @@ QString listFingerprint(const QStringList& names);
 // surrogate as "?"), as `printf '%s\n' NAME... | sha256sum`. A name holding a line feed makes it ambiguous.
 QString listFingerprintV1(const QStringList& names);
 
-// The bytes a name adds to its list's fingerprint, in the form of a format version (1 or 2), and the
-// fingerprint of a list from its names' pieces: for a check that hashes one list many times over.
+// The bytes a name adds to its list's fingerprint, in the form of a format version (1 or 2): for a check
+// that hashes one list many times over.
 QByteArray fingerprintPiece(const QString& name, int version);
-template <typename Pieces> QString fingerprintOfPieces(const Pieces& pieces);
 
 // False when text holds a surrogate that is not part of a pair: no UTF-8 text can hold it.
 bool isValidUnicode(const QString& text);
-
-template <typename Pieces> QString fingerprintOfPieces(const Pieces& pieces)
-{
-    // Gathered into blocks first: hashing piece by piece costs more than copying.
-    constexpr std::size_t Chunk = 64 * 1024;
-    Sha256 hash;
-    std::vector<unsigned char> buffer(2 * Chunk);
-    std::size_t filled = 0;
-    for (const QByteArray& piece : pieces) {
-        const auto size = static_cast<std::size_t>(piece.size());
-        if (filled + size > buffer.size()) {
-            hash.add(buffer.data(), filled);
-            filled = 0;
-            if (size > buffer.size()) {
-                hash.add(reinterpret_cast<const unsigned char*>(piece.constData()), size);
-                continue;
-            }
-        }
-        std::memcpy(buffer.data() + filled, piece.constData(), size);
-        filled += size;
-    }
-    hash.add(buffer.data(), filled);
-    return hash.hex();
-}
 
 } // namespace pelorin

@@ -15,10 +15,19 @@ namespace pelorin {
 
 namespace {
 
-// Bits counted without the processor's instruction, which a build for every x86-64 may not use: a call to
-// the compiler's routine instead cost more than the rest of a pick.
-int onesIn(std::uint64_t x)
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define PELORIN_INLINE inline __attribute__((always_inline))
+#else
+#define PELORIN_INLINE inline
+#endif
+
+// Bits counted by the processor's instruction where the caller is built for it (Hardware), else without it:
+// a build for every x86-64 may not use it, and a call to the compiler's routine instead cost more than the
+// rest of a pick.
+template <bool Hardware = false> PELORIN_INLINE int onesIn(std::uint64_t x)
 {
+    if constexpr (Hardware)
+        return std::popcount(x);
     x -= (x >> 1) & 0x5555555555555555ULL;
     x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
     x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
@@ -41,12 +50,12 @@ constexpr BitsInByte KthBit;
 
 // The position of the k-th (from 0) set bit of x, which has more than k: halved down to its byte without
 // branches (which half is a coin toss), then looked up.
-int selectBit(std::uint64_t x, int k)
+template <bool Hardware = false> PELORIN_INLINE int selectBit(std::uint64_t x, int k)
 {
     int base = 0;
     for (int width = 32; width >= 8; width /= 2) {
         const std::uint64_t low = x & ((std::uint64_t(1) << width) - 1);
-        const int count = onesIn(low);
+        const int count = onesIn<Hardware>(low);
         const int high = (count - k - 1) >> 31; // all ones when k >= count: the bit is in the upper half
         k -= count & high;
         base += width & high;
@@ -124,7 +133,7 @@ private:
 // The same positions for lists of up to 32,767, as counts of 16 bits summed up within small groups, found
 // and counted down sixteen at a time: words of 64 positions, groups of 16 words, and the 32 groups. A pick
 // compares a handful of vectors instead of walking a tree, with no branch to mispredict.
-class SmallRemaining
+template <bool Hardware> class SmallRemaining
 {
 public:
     static constexpr int Most = 32767; // every count fits in 16 bits
@@ -148,7 +157,7 @@ public:
         }
     }
 
-    int take(int r)
+    PELORIN_INLINE int take(int r)
     {
         // The group: how many groups end at or before r.
         const __m128i target = _mm_set1_epi16(static_cast<short>(r + 1));
@@ -159,7 +168,7 @@ public:
         const int w = countBelow<2>(m_inGroup[g], groupTarget);
         const int rank = inGroup - (w > 0 ? m_inGroup[g][w - 1] : 0);
         const int word = g * 16 + w;
-        const int bit = selectBit(m_words[word], rank);
+        const int bit = selectBit<Hardware>(m_words[word], rank);
         m_words[word] &= ~(std::uint64_t(1) << bit);
         countDown<2>(m_inGroup[g], w);
         countDown<4>(m_groups, g);
@@ -171,20 +180,20 @@ private:
     static constexpr int Groups = 32;
 
     // How many of the vectors' counts are below target (they are in ascending order).
-    template <int vectors> static int countBelow(const std::int16_t* counts, __m128i target)
+    template <int vectors> static PELORIN_INLINE int countBelow(const std::int16_t* counts, __m128i target)
     {
         int below = 0;
         for (int v = 0; v < vectors; v += 2) {
             const __m128i a = _mm_cmplt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(counts + 8 * v)), target);
             const __m128i b
                 = _mm_cmplt_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(counts + 8 * v + 8)), target);
-            below += onesIn(static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b))));
+            below += onesIn<Hardware>(static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b))));
         }
         return below;
     }
 
     // Takes one from every count from index from on.
-    template <int vectors> static void countDown(std::int16_t* counts, int from)
+    template <int vectors> static PELORIN_INLINE void countDown(std::int16_t* counts, int from)
     {
         const __m128i limit = _mm_set1_epi16(static_cast<short>(from - 1));
         __m128i index = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
@@ -201,6 +210,26 @@ private:
     alignas(16) std::int16_t m_inGroup[Groups][16] {};
     alignas(16) std::int16_t m_groups[Groups] {};
 };
+
+#endif
+
+#if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+
+bool hasPopcount()
+{
+    static const bool has = __builtin_cpu_supports("popcnt");
+    return has;
+}
+
+// The places with the processor counting the bits: everything of a pick is drawn into this one function,
+// built for the instruction, and runs only where the processor has it.
+__attribute__((target("popcnt"))) void placeCountingByProcessor(int n, IRandom& random, std::vector<int>& order)
+{
+    auto remaining = std::make_unique<SmallRemaining<true>>(n);
+    for (int upper = n - 1; upper != 0; --upper)
+        order.push_back(remaining->take(random.between(0, upper)));
+    order.push_back(remaining->take(0));
+}
 
 #endif
 
@@ -234,8 +263,14 @@ std::vector<int> shuffledOrder(int n, IRandom& random)
         order.push_back(remaining.take(0));
     };
 #if defined(__SSE2__)
-    if (n <= SmallRemaining::Most) {
-        auto remaining = std::make_unique<SmallRemaining>(n);
+    if (n <= SmallRemaining<false>::Most) {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+        if (hasPopcount()) {
+            placeCountingByProcessor(n, random, order);
+            return order;
+        }
+#endif
+        auto remaining = std::make_unique<SmallRemaining<false>>(n);
         place(*remaining);
         return order;
     }

@@ -6,12 +6,14 @@
 #include "model/NameText.h"
 #include "model/SeededStream.h"
 #include "model/Session.h"
+#include "model/Sha256.h"
 #include "model/Shuffle.h"
 #include "model/ShuffleSeed.h"
 #include "record/RecordFormat.h"
 
 #include <QJsonArray>
 #include <cmath>
+#include <cstring>
 #include <future>
 
 namespace pelorin::record {
@@ -423,7 +425,13 @@ int RecordReplay::idOf(const QString& name)
     const int id = static_cast<int>(m_names.size());
     m_ids.insert(name, id);
     m_names.push_back(name);
-    m_pieces.push_back(fingerprintPiece(name, m_version));
+    const QByteArray piece = fingerprintPiece(name, m_version);
+    const std::size_t used = m_arena.size() - Slack;
+    m_pieceAt.push_back(used);
+    m_pieceSize.push_back(static_cast<std::size_t>(piece.size()));
+    // Always Slack bytes after the last piece, so a short piece can be copied as a whole block.
+    m_arena.resize(used + static_cast<std::size_t>(piece.size()) + Slack);
+    std::memcpy(m_arena.data() + used, piece.constData(), static_cast<std::size_t>(piece.size()));
     return id;
 }
 
@@ -434,6 +442,36 @@ QStringList RecordReplay::candidateNames(Category category) const
     for (const int id : candidatesOf(category))
         names.append(m_names[static_cast<std::size_t>(id)]);
     return names;
+}
+
+QString RecordReplay::fingerprintOf(const std::vector<int>& ids) const
+{
+    // Each name's piece, encoded once when it first came, gathered in the list's order into blocks for the
+    // hash. A piece no longer than Slack is copied as one whole block of Slack bytes: a copy of a known size
+    // is a few instructions, a copy of any size a call.
+    constexpr std::size_t Chunk = 64 * 1024;
+    Sha256 hash;
+    std::vector<unsigned char> buffer(Chunk + Slack);
+    std::size_t filled = 0;
+    for (const int id : ids) {
+        const std::size_t size = m_pieceSize[static_cast<std::size_t>(id)];
+        const unsigned char* piece = m_arena.data() + m_pieceAt[static_cast<std::size_t>(id)];
+        if (filled + std::max(size, Slack) > buffer.size()) {
+            hash.add(buffer.data(), filled);
+            filled = 0;
+            if (size > buffer.size()) {
+                hash.add(piece, size);
+                continue;
+            }
+        }
+        if (size <= Slack)
+            std::memcpy(buffer.data() + filled, piece, Slack);
+        else
+            std::memcpy(buffer.data() + filled, piece, size);
+        filled += size;
+    }
+    hash.add(buffer.data(), filled);
+    return hash.hex();
 }
 
 bool RecordReplay::applyToCandidates(const Change& change, Event& event, QString& reason)
@@ -496,29 +534,9 @@ bool RecordReplay::shuffle(Event& event, QString& reason)
         reason = QStringLiteral("记录的候选数与重建的候选名单（%1 个）不符。").arg(candidates.size());
         return false;
     }
-    // Each name's piece, encoded once when it first came, in the candidates' order.
-    struct InOrder
-    {
-        const std::vector<int>& ids;
-        const std::vector<QByteArray>& pieces;
-        struct Iterator
-        {
-            const int* at;
-            const std::vector<QByteArray>* pieces;
-            const QByteArray& operator*() const { return (*pieces)[static_cast<std::size_t>(*at)]; }
-            Iterator& operator++()
-            {
-                ++at;
-                return *this;
-            }
-            bool operator!=(const Iterator& other) const { return at != other.at; }
-        };
-        Iterator begin() const { return { ids.data(), &pieces }; }
-        Iterator end() const { return { ids.data() + ids.size(), &pieces }; }
-    };
     // The list's fingerprint and the shuffle's places do not depend on each other: on a large list the
     // fingerprint is hashed on a second thread while the places are found.
-    const auto fingerprintNow = [&] { return fingerprintOfPieces(InOrder { candidates, m_pieces }); };
+    const auto fingerprintNow = [&] { return fingerprintOf(candidates); };
     constexpr std::size_t LargeList = 4096;
     std::future<QString> hashing;
     if (candidates.size() >= LargeList)

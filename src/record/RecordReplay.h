@@ -69,6 +69,7 @@ private:
     // The number of a name, the same for equal names; its text and fingerprint piece are kept once.
     int idOf(const QString& name);
     QStringList candidateNames(Category category) const;
+    QString fingerprintOf(const std::vector<int>& ids) const;
     bool shuffle(Event& event, QString& reason);
     bool checkStop(const Event& event, QString& reason);
     void dropWheel(Category category);
@@ -89,7 +90,10 @@ private:
     // fingerprint once, not at every start. Equal names have one number.
     QHash<QString, int> m_ids;
     std::vector<QString> m_names;
-    std::vector<QByteArray> m_pieces;
+    static constexpr std::size_t Slack = 64;
+    std::vector<unsigned char> m_arena = std::vector<unsigned char>(Slack); // every piece, one after another
+    std::vector<std::size_t> m_pieceAt; // by number of name
+    std::vector<std::size_t> m_pieceSize;
     std::array<std::vector<int>, CategoryCount> m_candidates;
     std::array<std::optional<Wheel>, CategoryCount> m_wheels; // laid out by a start, until a stop or a change
     RecordSummary m_summary;
