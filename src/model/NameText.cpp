@@ -62,6 +62,18 @@ QString withInvisibleShown(const QString& name)
     return shown;
 }
 
+QString withoutInvisible(const QString& name)
+{
+    if (!hasInvisibleCharacters(name))
+        return name;
+    QString seen;
+    forEachCodePoint(name, [&](char32_t c, qsizetype at, qsizetype length) {
+        if (!isInvisible(c))
+            seen += QStringView(name).mid(at, length);
+    });
+    return seen;
+}
+
 QStringList invisibleNamesShown(const QStringList& names, int limit)
 {
     QStringList shown;

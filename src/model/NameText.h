@@ -13,6 +13,9 @@ bool hasInvisibleCharacters(const QString& name);
 // The name with each such character written out as "<U+200B>", so a reader sees it.
 QString withInvisibleShown(const QString& name);
 
+// The name without such characters: what a reader sees of it.
+QString withoutInvisible(const QString& name);
+
 // Those of names that hold such characters, shown, each once, at most limit of them.
 QStringList invisibleNamesShown(const QStringList& names, int limit = 20);
 
