@@ -172,6 +172,10 @@ int runVerify(const QString& path, const QString& workbooks, QTextStream& out)
     if (!s.invisibleNames.isEmpty())
         out << "注意：以下名称含有看不见的字符或控制字符（以 <U+…> 标出），打印出来会与别的名称相似："
             << s.invisibleNames.join(QStringLiteral("、")) << Qt::endl;
+    if (s.formatVersion == 1)
+        out << "说明：这是第1版格式的记录，名单指纹按第1版计算（每个名称后接换行的 SHA-256），"
+               "其余各项按本程序的全部规则核验。"
+            << Qt::endl;
     for (const QString& unchecked : s.unchecked)
         out << "未能核验：" << unchecked << "。" << Qt::endl;
     out << "校验码：" << s.checkCode << Qt::endl;

@@ -714,9 +714,9 @@ void RecordReplay::finish()
     }
     if (m_version >= 2)
         return;
-    m_summary.unchecked.append(QStringLiteral("这是第1版格式的记录：名单指纹按“每个名称后接换行”计算"));
     if (m_lineFeedNames)
-        m_summary.unchecked.append(QStringLiteral("有名称含换行符，第1版的名单指纹不能唯一确定这份名单"));
+        m_summary.unchecked.append(QStringLiteral(
+            "记录中有名称含换行符，第1版的名单指纹（每个名称后接换行的 SHA-256）不能唯一确定这样的名单"));
     if (m_slowStops)
         m_summary.unchecked.append(
             QStringLiteral("随机缓停的转动步数当时不由洗牌种子产生，无法重算，只核验了它的范围和停止位置"));

@@ -213,7 +213,7 @@ private slots:
             at = lines.indexOf(line, at);
             QVERIFY2(at >= 0, qPrintable(line + "\n" + printed));
         }
-        QVERIFY(printed.contains("未能核验：这是第1版格式的记录"));
+        QVERIFY(printed.contains("说明：这是第1版格式的记录"));
         QCOMPARE(printed.contains("随机缓停的转动步数当时不由洗牌种子产生"), name == "slowstop-handback");
     }
 
