@@ -217,6 +217,80 @@ private slots:
         QCOMPARE(printed.contains("随机缓停的转动步数当时不由洗牌种子产生"), name == "slowstop-handback");
     }
 
+    // The forgeries of each class, made from a record of the earlier program: that program's check passed
+    // every one of them.
+    void forgeriesOfAnEarlierRecordAreRefused_data()
+    {
+        QTest::addColumn<QString>("forgery");
+        for (const char* row :
+             { "pointer at 375 degrees", "slow stop at a start without the option", "edit adds a result",
+               "results replaced", "written before its session", "seed in upper case" })
+            QTest::newRow(row) << QString(row);
+    }
+    void forgeriesOfAnEarlierRecordAreRefused()
+    {
+        QFETCH(QString, forgery);
+        QFile file(PELORIN_TEST_DATA "/earlier/slowstop-handback.jsonl");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = linesOf(file.readAll());
+        QVERIFY(verify(rechained(lines)).outcome == Outcome::Holds);
+        auto first = [&](const QString& kind, const std::function<bool(const QJsonObject&)>& also) {
+            for (int i = 1; i < lines.size(); ++i)
+                if (objectOf(lines[i]).value("kind").toString() == kind
+                    && also(objectOf(lines[i]).value("details").toObject()))
+                    return i;
+            return -1;
+        };
+        auto editDetails = [&](int at, const std::function<void(QJsonObject&)>& edit) {
+            QJsonObject object = objectOf(lines[at]);
+            QJsonObject details = object.value("details").toObject();
+            edit(details);
+            object.insert("details", details);
+            lines[at] = record::canonicalLine(object);
+        };
+        auto insertEdit = [&](const QJsonObject& change) {
+            QJsonObject object = objectOf(lines[lines.size() - 2]);
+            object.insert("kind", "edit");
+            object.insert("details", QJsonObject());
+            object.insert("fields", QJsonArray());
+            object.insert("changes", QJsonArray { change });
+            object.insert("seq", object.value("seq").toInt() + 1);
+            QJsonObject end = objectOf(lines.last());
+            end.insert("events", end.value("events").toInt() + 1);
+            lines.last() = record::canonicalLine(end);
+            lines.insert(lines.size() - 1, record::canonicalLine(object));
+        };
+        const auto any = [](const QJsonObject&) { return true; };
+        if (forgery == "pointer at 375 degrees") {
+            editDetails(first("stop", [](const QJsonObject& d) { return !d.value("slowStop").toBool(); }),
+                        [](QJsonObject& d) {
+                            d.insert("angle", 375);
+                            d.insert("steps", 375 * d.value("wheelCount").toInt());
+                        });
+        } else if (forgery == "slow stop at a start without the option") {
+            editDetails(first("start", [](const QJsonObject& d) { return d.value("slowStopOption").toBool(); }),
+                        [](QJsonObject& d) { d.insert("slowStopOption", false); });
+        } else if (forgery == "edit adds a result" || forgery == "results replaced") {
+            const bool add = forgery == "edit adds a result";
+            insertEdit(QJsonObject { { "category", 3 },
+                                     { "list", "results" },
+                                     { "op", add ? "append" : "replace" },
+                                     { "names", add ? QJsonArray { "从未摇出公司" } : QJsonArray() } });
+        } else if (forgery == "written before its session") {
+            QJsonObject header = objectOf(lines[0]);
+            header.insert(
+                "written",
+                record::utcText(
+                    QDateTime::fromString(header.value("sessionStarted").toString(), Qt::ISODateWithMs).addDays(-1)));
+            lines[0] = record::canonicalLine(header);
+        } else {
+            editDetails(first("start", any),
+                        [](QJsonObject& d) { d.insert("shuffleSeed", d.value("shuffleSeed").toString().toUpper()); });
+        }
+        const record::VerifyReport report = verify(rechained(lines));
+        QVERIFY2(report.outcome == Outcome::Broken, qPrintable(forgery));
+    }
+
     void aFreshRecordHoldsAndSaysWhatWasDrawn()
     {
         RecordSession s;
