@@ -15,6 +15,8 @@ public:
     void removeDrawnNames(Category i); // 去已摇
 
 private:
+    void tellLookAlikes(Category i);
+
     AppContext& m_context;
 };
 

@@ -1,6 +1,7 @@
 #include "lists/ListCommands.h"
 
 #include "commands/AppContext.h"
+#include "model/NameText.h"
 #include "model/Session.h"
 #include "platform/AppText.h"
 #include "platform/IMessageBox.h"
@@ -11,6 +12,18 @@ namespace pelorin {
 ListCommands::ListCommands(AppContext& context)
     : m_context(context)
 {
+}
+
+void tellInvisible(const QStringList& names, IMessageBox& messageBox)
+{
+    const QStringList shown = invisibleNamesShown(names);
+    if (shown.isEmpty())
+        return;
+    messageBox.information(
+        QStringLiteral("以下名称含有看不见的字符或控制字符（以 <U+…> 标出），打印出来会与别的名称相似，"
+                       "去已摇时也不会与看起来相同的名称相配：\n")
+            + shown.join(QLatin1Char('\n')) + QStringLiteral("\n名单已照原样录入；如需更正，请删去后重新录入或导入。"),
+        text::windowCaption());
 }
 
 void shuffleWithNewSeed(AppContext& context, Category i)

@@ -3,10 +3,15 @@
 #include "model/Categories.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace pelorin {
 
 struct AppContext;
+class IMessageBox;
+
+// Tells which of names hold invisible or control characters, if any; changes nothing.
+void tellInvisible(const QStringList& names, IMessageBox& messageBox);
 
 // Shown instead of adding names to a list that would then hold more than MaxListNames.
 inline QString listFullMessage()

@@ -3,10 +3,13 @@
 #include "commands/AppContext.h"
 #include "lists/EntryText.h"
 #include "lists/ListCommands.h"
+#include "model/ListFingerprint.h"
 #include "model/Session.h"
 #include "platform/AppText.h"
 #include "platform/IEntryPanel.h"
 #include "platform/IMessageBox.h"
+
+#include <algorithm>
 
 namespace pelorin {
 
@@ -51,6 +54,16 @@ void ManualEntry::commit()
         return;
     }
 
+    // No UTF-8 text can hold an unpaired surrogate: such a name could not be written, hashed or printed as it is.
+    const auto broken
+        = std::find_if(names->begin(), names->end(), [](const QString& name) { return !isValidUnicode(name); });
+    if (broken != names->end()) {
+        messageBox.information(
+            QStringLiteral("第 %1 个名称含有无效的字符（不成对的代理项），无法录入。请更正后重新录入。")
+                .arg(broken - names->begin() + 1),
+            text::windowCaption());
+        return;
+    }
     const ListKind list = m_context.state.EntryTarget != TargetHistory ? ListKind::Candidates : ListKind::History;
     {
         Session::Command command(session, QStringLiteral("manualEntry"), i);
@@ -59,6 +72,7 @@ void ManualEntry::commit()
             return;
         }
     }
+    tellInvisible(*names, messageBox);
     close();
 }
 

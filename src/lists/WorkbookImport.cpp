@@ -4,6 +4,7 @@
 #include "lists/ImportPaths.h"
 #include "lists/ListCommands.h"
 #include "model/ChangeNotes.h"
+#include "model/ListFingerprint.h"
 #include "model/Session.h"
 #include "platform/AppText.h"
 #include "platform/IClock.h"
@@ -77,6 +78,7 @@ void WorkbookImport::importCandidates(Category i)
         return;
     noteSource(*chosen);
     session.replaceCandidates(i, *names);
+    tellInvisible(*names, *m_context.services.messageBox);
     rememberFolder(CandidateKeyWritten, chosen->folder);
 }
 
@@ -94,6 +96,7 @@ void WorkbookImport::importHistory(Category i)
         return;
     noteSource(*chosen);
     session.replaceHistory(i, *names);
+    tellInvisible(*names, *m_context.services.messageBox);
     rememberFolder(HistoryKeyWritten, chosen->folder);
 }
 
@@ -171,6 +174,9 @@ std::optional<QStringList> WorkbookImport::namesOf(const ISheet& sheet, QString*
         }
         if (names.size() == MaxNames)
             return refuse(QStringLiteral("名单超过 %1 个，无法导入。").arg(MaxNames));
+        // No UTF-8 text can hold an unpaired surrogate: such a name could not be recorded or printed as it is.
+        if (!isValidUnicode(name))
+            return refuse(QStringLiteral("单元格%1的名称含有无效的字符（不成对的代理项），无法导入。").arg(cell));
         names.append(std::move(name));
     }
     return names;

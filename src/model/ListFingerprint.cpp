@@ -1,7 +1,8 @@
 #include "model/ListFingerprint.h"
 
+#include "model/Sha256.h"
+
 #include <QByteArray>
-#include <sodium.h>
 #include <vector>
 
 namespace pelorin {
@@ -40,27 +41,75 @@ void appendUtf8(std::vector<unsigned char>& out, const QString& text)
     }
 }
 
+// Hashes the names as the chosen form lays them out, a chunk at a time.
+template <typename Lay> QString hashNames(const QStringList& names, Lay&& lay)
+{
+    constexpr std::size_t Chunk = 64 * 1024;
+    Sha256 hash;
+    std::vector<unsigned char> buffer;
+    buffer.reserve(2 * Chunk);
+    for (const QString& name : names) {
+        lay(buffer, name);
+        if (buffer.size() >= Chunk) {
+            hash.add(buffer.data(), buffer.size());
+            buffer.clear();
+        }
+    }
+    hash.add(buffer.data(), buffer.size());
+    return hash.hex();
+}
+
+void layV2(std::vector<unsigned char>& out, const QString& name)
+{
+    // Room for the length first, filled in once the name's bytes are known.
+    const std::size_t at = out.size();
+    out.resize(at + 4);
+    appendUtf8(out, name);
+    const auto length = static_cast<std::uint32_t>(out.size() - at - 4);
+    for (int i = 0; i < 4; ++i)
+        out[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(length >> (24 - 8 * i));
+}
+
+void layV1(std::vector<unsigned char>& out, const QString& name)
+{
+    appendUtf8(out, name);
+    out.push_back('\n');
+}
+
 } // namespace
 
 QString listFingerprint(const QStringList& names)
 {
-    constexpr std::size_t Chunk = 64 * 1024;
-    crypto_hash_sha256_state state;
-    crypto_hash_sha256_init(&state);
-    std::vector<unsigned char> buffer;
-    buffer.reserve(2 * Chunk);
-    for (const QString& name : names) {
-        appendUtf8(buffer, name);
-        buffer.push_back('\n');
-        if (buffer.size() >= Chunk) {
-            crypto_hash_sha256_update(&state, buffer.data(), buffer.size());
-            buffer.clear();
-        }
+    return hashNames(names, layV2);
+}
+
+QString listFingerprintV1(const QStringList& names)
+{
+    return hashNames(names, layV1);
+}
+
+QByteArray fingerprintPiece(const QString& name, int version)
+{
+    std::vector<unsigned char> bytes;
+    if (version >= 2)
+        layV2(bytes, name);
+    else
+        layV1(bytes, name);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+bool isValidUnicode(const QString& text)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0xD800 || c > 0xDFFF)
+            continue;
+        if (c > 0xDBFF || i + 1 == n || text.at(i + 1).unicode() < 0xDC00 || text.at(i + 1).unicode() > 0xDFFF)
+            return false;
+        ++i;
     }
-    crypto_hash_sha256_update(&state, buffer.data(), buffer.size());
-    unsigned char digest[crypto_hash_sha256_BYTES];
-    crypto_hash_sha256_final(&state, digest);
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), sizeof digest).toHex());
+    return true;
 }
 
 } // namespace pelorin

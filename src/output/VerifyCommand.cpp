@@ -1,12 +1,18 @@
 #include "output/VerifyCommand.h"
 
+#include "lists/WorkbookImport.h"
+#include "model/NameText.h"
 #include "platform/SystemReason.h"
 #include "record/RecordVerifier.h"
+#include "workbook/Spreadsheet.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTextStream>
 
 namespace pelorin::record {
@@ -34,18 +40,87 @@ void writeDraws(const RecordSummary& summary, QTextStream& out)
         out << Qt::endl;
         int n = 0;
         for (const DrawnName& drawn : category.draws)
-            out << "    " << ++n << ". " << drawn.name << "（扇区 " << drawn.sector << "/" << drawn.wheelCount << "，"
-                << shownTime(drawn.stopTime) << (drawn.slowStop ? "，随机缓停" : "") << "）" << Qt::endl;
-        if (category.withdrawn > 0)
+            out << "    " << ++n << ". " << withInvisibleShown(drawn.name) << "（扇区 " << drawn.sector << "/"
+                << drawn.wheelCount << "，" << shownTime(drawn.stopTime) << (drawn.slowStop ? "，随机缓停" : "") << "）"
+                << Qt::endl;
+        if (category.withdrawn > 0) {
             out << "    其后有 " << category.withdrawn << " 个摇出结果被撤回或清除。" << Qt::endl;
+            // Every name in and out of the results, in order, so a redo shows.
+            out << "    摇出结果的每一次变动：" << Qt::endl;
+            for (const ResultChange& change : category.resultChanges)
+                out << "      " << shownTime(change.time) << " "
+                    << (change.kind == ResultChange::Kind::Drawn            ? "摇出 "
+                            : change.kind == ResultChange::Kind::HandedBack ? "撤回 "
+                                                                            : "清除 ")
+                    << withInvisibleShown(change.name) << Qt::endl;
+        }
     }
     if (!any)
         out << "  （本记录中没有摇出名称）" << Qt::endl;
 }
 
+// Finds the workbooks of a folder by the SHA-256 of their bytes, and reads one as the import reads it.
+class WorkbookFolder
+{
+public:
+    explicit WorkbookFolder(const QString& folder)
+        : m_folder(folder)
+    {
+    }
+
+    QString check(const QString& sha256, const QStringList& names)
+    {
+        if (!m_hashed)
+            hashAll();
+        const QString path = m_byHash.value(sha256);
+        if (path.isEmpty())
+            return QStringLiteral("文件夹 %1 中没有SHA-256为 %2 的工作簿，无法核对导入的名单。")
+                .arg(QDir::toNativeSeparators(m_folder), sha256);
+        workbook::Spreadsheet reader;
+        QString error;
+        const auto document = reader.open(path, &error);
+        const ISheet* sheet = document ? document->firstSheet() : nullptr;
+        QString refusal;
+        const std::optional<QStringList> read
+            = sheet ? WorkbookImport::namesOf(*sheet, &refusal) : std::optional<QStringList>();
+        if (!read)
+            return QStringLiteral("工作簿 %1 读不出名单：%2")
+                .arg(QDir::toNativeSeparators(path), error.isEmpty() ? refusal : error);
+        if (*read != names)
+            return QStringLiteral("导入的名单与工作簿 %1 中的名单不符（工作簿中 %2 个名称，记录中 %3 个）。")
+                .arg(QDir::toNativeSeparators(path))
+                .arg(read->size())
+                .arg(names.size());
+        return {};
+    }
+
+private:
+    void hashAll()
+    {
+        m_hashed = true;
+        QDirIterator files(m_folder, QDir::Files);
+        while (files.hasNext()) {
+            const QString path = files.next();
+            QFile file(path);
+            QCryptographicHash hash(QCryptographicHash::Sha256);
+            if (file.open(QIODevice::ReadOnly) && hash.addData(&file))
+                m_byHash.insert(QString::fromLatin1(hash.result().toHex()), path);
+        }
+    }
+
+    QString m_folder;
+    bool m_hashed = false;
+    QHash<QString, QString> m_byHash;
+};
+
 } // namespace
 
 int runVerify(const QString& path, QTextStream& out)
+{
+    return runVerify(path, QString(), out);
+}
+
+int runVerify(const QString& path, const QString& workbooks, QTextStream& out)
 {
     out << "核验摇号记录：" << QDir::toNativeSeparators(path) << Qt::endl;
     QFile file(path);
@@ -56,7 +131,15 @@ int runVerify(const QString& path, QTextStream& out)
             << Qt::endl;
         return 2;
     }
-    const VerifyReport report = verifyRecord(file);
+    if (!workbooks.isEmpty() && !QFileInfo(workbooks).isDir()) {
+        out << "找不到工作簿所在的文件夹：" << QDir::toNativeSeparators(workbooks) << Qt::endl;
+        return 2;
+    }
+    WorkbookFolder folder(workbooks);
+    WorkbookCheck check;
+    if (!workbooks.isEmpty())
+        check = [&folder](const QString& sha256, const QStringList& names) { return folder.check(sha256, names); };
+    const VerifyReport report = verifyRecord(file, check);
     const RecordSummary& s = report.summary;
     switch (report.outcome) {
     case VerifyReport::Outcome::NotARecord:
@@ -81,7 +164,20 @@ int runVerify(const QString& path, QTextStream& out)
     out << "洗牌：" << s.shuffles << " 次洗牌（其中开始摇号 " << s.starts
         << " 次）都由洗牌前的名单和记录的种子重新算出，候选数和名单指纹都相符。" << Qt::endl;
     out << "停止：" << s.stops << " 次停止，由指针位置算出的扇区和扇区上的名称都与摇中的名称相符。" << Qt::endl;
+    if (s.unfinishedStarts > 0)
+        out << "另有 " << s.unfinishedStarts << " 次开始摇号没有停止（摇号窗口被关闭，或程序中断）。" << Qt::endl;
+    if (!workbooks.isEmpty())
+        out << "工作簿：" << s.workbooksChecked << " 次导入的名单与文件夹中同一SHA-256的工作簿逐一相符。" << Qt::endl;
     writeDraws(s, out);
+    if (!s.invisibleNames.isEmpty())
+        out << "注意：以下名称含有看不见的字符或控制字符（以 <U+…> 标出），打印出来会与别的名称相似："
+            << s.invisibleNames.join(QStringLiteral("、")) << Qt::endl;
+    if (s.formatVersion == 1)
+        out << "说明：这是第1版格式的记录，名单指纹按第1版计算（每个名称后接换行的 SHA-256），"
+               "其余各项按本程序的全部规则核验。"
+            << Qt::endl;
+    for (const QString& unchecked : s.unchecked)
+        out << "未能核验：" << unchecked << "。" << Qt::endl;
     out << "校验码：" << s.checkCode << Qt::endl;
     out << "结论：记录完整，各项核验都成立。" << Qt::endl;
     return 0;

@@ -66,4 +66,73 @@ QString localText(const QDateTime& time)
     return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
+QDateTime utcFromText(const QString& text)
+{
+    const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
+    return time.isValid() && text.endsWith(QLatin1Char('Z')) && utcText(time) == text ? time : QDateTime();
+}
+
+QDateTime localFromText(const QString& text)
+{
+    const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!time.isValid())
+        return {};
+    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs) == text ? time : QDateTime();
+}
+
+bool isHex64(const QString& text)
+{
+    if (text.size() != 64)
+        return false;
+    for (const QChar c : text)
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
+            return false;
+    return true;
+}
+
+namespace wheelsteps {
+
+int sectorAt(qint64 position, int count)
+{
+    if (count < 1 || position < 0)
+        return 0;
+    const qint64 k = position % (qint64(360) * count) / 360;
+    return k >= 1 ? static_cast<int>(k) : count;
+}
+
+namespace {
+
+qint64 lastMultiple(int speed)
+{
+    return (359 + qint64(speed)) / speed;
+}
+
+bool inASector(qint64 angle, int count)
+{
+    const qint64 k = angle * count / 360;
+    return k >= 1 && k <= count;
+}
+
+} // namespace
+
+bool isRollingAngle(qint64 angle, int speed)
+{
+    return speed >= 1 && angle >= speed && angle % speed == 0 && angle / speed <= lastMultiple(speed);
+}
+
+qint64 shownAngle(qint64 angle, int speed, int count)
+{
+    // Back through the pointer's earlier angles, into the lap before; some angle of every lap is in a sector.
+    const qint64 last = lastMultiple(speed);
+    qint64 m = angle / speed;
+    for (qint64 tried = 0; tried < last; ++tried) {
+        if (inASector(m * speed, count))
+            return m * speed;
+        m = m > 1 ? m - 1 : last;
+    }
+    return angle;
+}
+
+} // namespace wheelsteps
+
 } // namespace pelorin::record

@@ -8,7 +8,9 @@
 
 // The draw record: a text file of JSON Lines, one object per line, each line ending in a line feed.
 //
-//   line 1      the header: {"format":"pelorin-draw-record","formatVersion":1,"program":...,
+// The README's section "The draw record" is the whole of the format; in short:
+//
+//   line 1      the header: {"format":"pelorin-draw-record","formatVersion":2,"program":...,
 //               "programVersion":...,"sessionStarted":<UTC>,"sessionStartedLocal":<local>,"written":<UTC>}
 //   lines 2..   one event per command that changed anything, in the order they happened:
 //               {"prev":<hash of the line before>,"seq":n,"kind":...,"category":c,"categoryName":...,
@@ -23,11 +25,13 @@
 // A change is {"op":"append"|"remove"|"clear"|"replace","category":c,"list":"candidates"|"results"|"history",
 // "names":[...]} ("remove" also has "index"; "clear" names what it removed), or {"op":"shuffle",
 // "category":c,"list":"candidates"}: the list shuffled with the picks of details.shuffleSeed, recomputed
-// rather than written out.
+// rather than written out. Each kind of command may make only its own changes. Version 1 records differ in
+// the fingerprint and in what a stop records; they are still read.
 namespace pelorin::record {
 
 inline constexpr char FormatName[] = "pelorin-draw-record";
-constexpr int FormatVersion = 1;
+constexpr int FormatVersion = 2;
+constexpr int FirstFormatVersion = 1;
 // No line of a record is longer; a longer one means the file is no record.
 constexpr qint64 MaxLineBytes = 16 * 1024 * 1024;
 
@@ -43,5 +47,24 @@ QByteArray canonicalLine(const QJsonObject& object);
 // Times as written: UTC with milliseconds ("2026-12-08T07:30:00.125Z"), and local time with its offset.
 QString utcText(const QDateTime& time);
 QString localText(const QDateTime& time);
+// The time a UTC text spelled exactly as utcText writes it gives, and a local text as localText writes it
+// (with its own offset); invalid for any other spelling.
+QDateTime utcFromText(const QString& text);
+QDateTime localFromText(const QString& text);
+// 64 lower-case hexadecimal digits: the one spelling of a hash, a seed or a fingerprint.
+bool isHex64(const QString& text);
+
+// The wheel's arithmetic, in whole numbers. Positions count in steps of 1/count degree.
+namespace wheelsteps {
+// The sector (1..count) under position >= 0: sector k holds the steps [360k, 360(k+1)) of a lap, and the
+// first stretch of a lap is sector count.
+int sectorAt(qint64 position, int count);
+// Whether the rolling pointer, which moves speed degrees a tick and goes back to 0 from 360 or more, ever
+// stands at angle: a multiple of speed from speed up to the first multiple of 360 or more.
+bool isRollingAngle(qint64 angle, int speed);
+// The last angle the rolling pointer stood at, up to and including angle, that is in a sector: the name box
+// shows that sector. angle must be a rolling angle.
+qint64 shownAngle(qint64 angle, int speed, int count);
+} // namespace wheelsteps
 
 } // namespace pelorin::record

@@ -1,5 +1,6 @@
 #include "record/RecordSheet.h"
 
+#include "model/NameText.h"
 #include "output/VerifyCommand.h"
 
 #include <QDateTime>
@@ -61,10 +62,22 @@ RecordSheet buildSheet(const RecordSummary& summary, const QString& recordFileNa
                 + (d.slowStop ? QStringLiteral("  随机缓停") : QString());
             section.rows.push_back(row);
         }
-        if (category.withdrawn > 0)
+        if (category.withdrawn > 0) {
+            // By name, so that a name drawn, handed back and drawn again shows as such.
+            QStringList handedBack;
+            QStringList cleared;
+            for (const ResultChange& change : category.resultChanges)
+                if (change.kind != ResultChange::Kind::Drawn)
+                    (change.kind == ResultChange::Kind::HandedBack ? handedBack : cleared)
+                        .append(withInvisibleShown(change.name));
             section.note = QStringLiteral("注：其后有 %1 个摇出结果被撤回或清除，最终结果 %2 个。")
                                .arg(category.withdrawn)
                                .arg(category.results.size());
+            if (!handedBack.isEmpty())
+                section.note += QStringLiteral("撤回：") + handedBack.join(QStringLiteral("、")) + QStringLiteral("。");
+            if (!cleared.isEmpty())
+                section.note += QStringLiteral("清除：") + cleared.join(QStringLiteral("、")) + QStringLiteral("。");
+        }
         sheet.sections.push_back(section);
     }
     if (sheet.sections.empty()) {
@@ -78,7 +91,7 @@ RecordSheet buildSheet(const RecordSummary& summary, const QString& recordFileNa
         QStringLiteral("校验码（记录最后一行的 SHA-256）："),
         summary.checkCode,
         QStringLiteral("核验方法：在装有 Pelorin 的电脑上运行 pelorin --verify %1，程序重算每一次洗牌和停止，"
-                       "并显示同一个校验码。名单指纹是候选名单按顺序、每个名称后加一个换行（UTF-8）的 SHA-256。")
+                       "并显示同一个校验码。名单指纹是候选名单按顺序、每个名称的UTF-8字节数（4字节）和字节的 SHA-256。")
             .arg(recordFileName),
     };
     sheet.signatures = { QStringLiteral("操作人："), QStringLiteral("监督人："), QStringLiteral("日期：") };

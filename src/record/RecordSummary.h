@@ -22,6 +22,20 @@ struct DrawnName
     bool slowStop = false; // taken where the pointer came to rest after a run-out
 };
 
+// A name that entered or left the results, in the order it happened.
+struct ResultChange
+{
+    enum class Kind
+    {
+        Drawn,
+        HandedBack, // 撤回: back among the candidates
+        Cleared, // 清除: gone from the results, not handed back
+    };
+    Kind kind = Kind::Drawn;
+    QString name;
+    QString time; // local time with offset, as recorded
+};
+
 // What a record says of one category.
 struct CategoryDraws
 {
@@ -29,6 +43,7 @@ struct CategoryDraws
     QStringList sources;
     std::vector<DrawnName> draws; // in the order they were drawn
     int withdrawn = 0; // results later handed back or cleared
+    std::vector<ResultChange> resultChanges; // every name drawn, handed back or cleared, in order
     QStringList results; // the result list at the end of the record
 };
 
@@ -44,6 +59,11 @@ struct RecordSummary
     int shuffles = 0; // shuffles recomputed from their seeds, those of the starts included
     int starts = 0;
     int stops = 0;
+    int unfinishedStarts = 0; // starts whose wheel went without a stop: the window closed, the program cut short
+    int formatVersion = 0;
+    QStringList invisibleNames; // names holding invisible or control characters, each once
+    int workbooksChecked = 0; // imports whose workbook was found and read again
+    QStringList unchecked; // what the record's format could not show, in Chinese
     QString checkCode;
 };
 

@@ -60,13 +60,14 @@ VerifyReport fail(RecordReplay& replay, VerifyReport::Outcome outcome, int line,
     report.outcome = outcome;
     report.line = line;
     report.reason = reason;
+    replay.finish();
     report.summary = std::move(replay.summary());
     return report;
 }
 
 } // namespace
 
-VerifyReport verifyRecord(QIODevice& device)
+VerifyReport verifyRecord(QIODevice& device, WorkbookCheck check)
 {
     using Outcome = VerifyReport::Outcome;
     RecordReplay replay;
@@ -106,18 +107,30 @@ VerifyReport verifyRecord(QIODevice& device)
         if (number == 1) {
             if (object.value(QStringLiteral("format")).toString() != QLatin1String(FormatName))
                 return fail(replay, Outcome::NotARecord, 1, QStringLiteral("第一行不是摇号记录的开头。"));
-            if (object.value(QStringLiteral("formatVersion")).toInt() != FormatVersion)
-                return fail(replay, Outcome::NotARecord, 1,
-                            QStringLiteral("记录的格式版本（%1）不是本程序能核验的版本。")
-                                .arg(object.value(QStringLiteral("formatVersion")).toVariant().toString()));
+            const QJsonValue version = object.value(QStringLiteral("formatVersion"));
+            if (version != QJsonValue(FormatVersion) && version != QJsonValue(FirstFormatVersion))
+                return fail(
+                    replay, Outcome::NotARecord, 1,
+                    QStringLiteral("记录的格式版本（%1）不是本程序能核验的版本。").arg(version.toVariant().toString()));
             if (!hasExactly(object,
                             { "format", "formatVersion", "program", "programVersion", "sessionStarted",
                               "sessionStartedLocal", "written" })
-                || canonicalLine(object) != line)
+                || canonicalLine(object) != line || object.value(QStringLiteral("program")) != QLatin1String("Pelorin")
+                || !object.value(QStringLiteral("programVersion")).isString())
                 return fail(replay, Outcome::Broken, 1, QStringLiteral("开头一行的写法被改动过。"));
             summary.programVersion = object.value(QStringLiteral("programVersion")).toString();
             summary.sessionStarted = object.value(QStringLiteral("sessionStarted")).toString();
             summary.sessionStartedLocal = object.value(QStringLiteral("sessionStartedLocal")).toString();
+            const QDateTime started = utcFromText(summary.sessionStarted);
+            const QDateTime written = utcFromText(object.value(QStringLiteral("written")).toString());
+            if (!started.isValid() || !written.isValid() || localFromText(summary.sessionStartedLocal) != started)
+                return fail(replay, Outcome::Broken, 1,
+                            QStringLiteral("开头一行的时间写法无效，或本地时间与UTC时间不是同一时刻。"));
+            if (written < started)
+                return fail(replay, Outcome::Broken, 1, QStringLiteral("记录写成的时间早于本次摇号开始的时间。"));
+            replay.begin(version.toInt(), started, written);
+            if (check)
+                replay.setWorkbookCheck(std::move(check));
             previous = line;
             continue;
         }
@@ -154,6 +167,7 @@ VerifyReport verifyRecord(QIODevice& device)
             return fail(replay, Outcome::Broken, number, reason);
         previous = line;
     }
+    replay.finish();
     VerifyReport report;
     report.outcome = Outcome::Holds;
     report.summary = std::move(summary);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "record/RecordReplay.h"
 #include "record/RecordSummary.h"
 
 #include <QString>
@@ -25,7 +26,7 @@ struct VerifyReport
 
 // Reads a draw record line by line, never more than one line in memory, checks that each line is chained
 // to the one before and written in its one compact form, and replays the events to rebuild and check every
-// list, shuffle and stop.
-VerifyReport verifyRecord(QIODevice& device);
+// list, shuffle and stop; with a workbook check, every import's names against its workbook too.
+VerifyReport verifyRecord(QIODevice& device, WorkbookCheck check = {});
 
 } // namespace pelorin::record

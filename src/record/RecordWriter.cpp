@@ -60,6 +60,27 @@ QJsonArray fieldsOf(const SessionChange& command)
     return array;
 }
 
+// What a command's line holds beside its changes: for a stop, the facts the check recomputes, in whole numbers
+// (the journal keeps what the draw window noted, the degrees of a run-out's rest among them).
+QJsonObject detailsOf(const SessionChange& command)
+{
+    const QJsonObject& d = command.details;
+    if (command.kind != QLatin1String("stop") || !d.contains(drawnotes::Name))
+        return d;
+    const bool slow = d.value(drawnotes::SlowStop).toBool();
+    QJsonObject stop {
+        { QStringLiteral("name"), d.value(drawnotes::Name) },
+        { QStringLiteral("sector"), d.value(drawnotes::Sector) },
+        { QStringLiteral("slowStop"), slow },
+        { QStringLiteral("angle"),
+          slow ? d.value(drawnotes::SlowStopPressAngle).toInteger() : qint64(d.value(drawnotes::Angle).toDouble()) },
+        { QStringLiteral("position"), d.value(drawnotes::ShownSteps).toInteger() },
+    };
+    if (slow)
+        stop.insert(QStringLiteral("turn"), d.value(drawnotes::SlowStopTurn).toInteger());
+    return stop;
+}
+
 } // namespace
 
 QJsonObject eventObject(const SessionChange& command)
@@ -72,7 +93,7 @@ QJsonObject eventObject(const SessionChange& command)
           command.category >= 0 && command.category < CategoryCount ? categoryName(command.category) : QString() },
         { QStringLiteral("time"), utcText(command.time) },
         { QStringLiteral("localTime"), localText(command.time) },
-        { QStringLiteral("details"), command.details },
+        { QStringLiteral("details"), detailsOf(command) },
         { QStringLiteral("changes"), changesOf(command) },
         { QStringLiteral("fields"), fieldsOf(command) },
     };

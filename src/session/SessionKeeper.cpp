@@ -6,6 +6,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 namespace pelorin {
 
@@ -13,7 +14,7 @@ SessionKeeper::SessionKeeper(Session& session, IJournal* journal, IClock* clock,
     : m_session(session)
     , m_journal(journal)
     , m_clock(clock)
-    , m_started(started.toUTC())
+    , m_started(started.isValid() ? started.toUTC() : now())
 {
     connect(&m_session, &Session::changed, this, &SessionKeeper::keep);
     m_chain.head = record::headLine(header(m_started));
@@ -31,7 +32,9 @@ void SessionKeeper::keep(const SessionChange& change)
 {
     SessionChange record = change;
     record.sequence = ++m_sequence;
-    record.time = now();
+    // A clock set back (by hand, or by the network's time) never makes the record run backwards.
+    const QDateTime latest = m_records.empty() ? m_started : m_records.back().time;
+    record.time = std::max(now(), latest);
     m_records.push_back(record);
     QByteArray line;
     if (record::recordsAnything(record)) {

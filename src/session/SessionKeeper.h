@@ -17,7 +17,8 @@ class SessionKeeper : public QObject, public ISessionHistory
 {
     Q_OBJECT
 public:
-    // journal may be null: the session is then kept in memory only. clock null: the system's.
+    // journal may be null: the session is then kept in memory only. clock null: the system's. started
+    // invalid: now, by that clock.
     SessionKeeper(Session& session, IJournal* journal, IClock* clock, QDateTime started);
 
     QDateTime sessionStarted() const override { return m_started; }

@@ -109,7 +109,7 @@ int runDemo(const QString& folder)
     MainWindow window(services);
     window.setExitHandler([] {});
     // The demo's session is kept in memory only, for its draw record.
-    SessionKeeper session(window.session(), nullptr, window.context().services.clock, QDateTime::currentDateTimeUtc());
+    SessionKeeper session(window.session(), nullptr, window.context().services.clock, QDateTime());
     window.context().history = &session;
     window.show();
     QApplication::processEvents();

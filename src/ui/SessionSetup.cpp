@@ -144,7 +144,7 @@ void SessionSetup::openJournal(const QString& folder)
     }
     m_journal = std::move(opened.journal);
     m_keeper = std::make_unique<SessionKeeper>(m_window.session(), m_journal.get(), m_window.context().services.clock,
-                                               QDateTime::currentDateTimeUtc());
+                                               QDateTime());
     m_keeper->setJournalFailedHandler([this](const QString& reason) { withoutJournal(reason); });
     m_window.context().history = m_keeper.get();
 }
@@ -155,7 +155,7 @@ void SessionSetup::withoutJournal(const QString& message)
     m_window.setWindowTitle(text::windowCaption() + QStringLiteral("（未保存记录）"));
     if (!m_keeper) {
         m_keeper = std::make_unique<SessionKeeper>(m_window.session(), nullptr, m_window.context().services.clock,
-                                                   QDateTime::currentDateTimeUtc());
+                                                   QDateTime());
         m_window.context().history = m_keeper.get();
     }
 }

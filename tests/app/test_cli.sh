@@ -62,7 +62,7 @@ if /usr/bin/python3 -c 'import nacl.bindings' 2>/dev/null; then
 fi
 sed '3s/"kind":"/"kind":"x/' "$record" >"$work/changed.jsonl"
 "$pelorin" --verify "$work/changed.jsonl" >"$work/verify-changed.txt" 2>&1
-check "--verify exits 1 for a changed record" "[ $? -eq 1 ] && grep -q '第 4 行不成立' '$work/verify-changed.txt'"
+check "--verify exits 1 for a changed record" "[ $? -eq 1 ] && grep -q '第 3 行不成立' '$work/verify-changed.txt'"
 head -c 3000 /dev/urandom >"$work/random.bin"
 "$pelorin" --verify "$work/random.bin" >"$work/verify-random.txt" 2>&1
 check "--verify exits 2 for a file that is no record" "[ $? -eq 2 ] && grep -q '不是摇号记录' '$work/verify-random.txt'"

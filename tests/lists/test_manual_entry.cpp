@@ -28,6 +28,7 @@ private slots:
     void closeChangesNoList();
     void commitStopsAtTheListLimit_data();
     void commitStopsAtTheListLimit();
+    void brokenTextIsRefusedAndHiddenCharactersTold();
 };
 
 void TestManualEntry::openingLaysOutThePanel_data()
@@ -191,3 +192,24 @@ void TestManualEntry::commitStopsAtTheListLimit()
 
 QTEST_GUILESS_MAIN(TestManualEntry)
 #include "test_manual_entry.moc"
+
+void TestManualEntry::brokenTextIsRefusedAndHiddenCharactersTold()
+{
+    ListFixture f;
+    ManualEntry entry(f.context);
+    entry.openForCandidates(1);
+    // An unpaired surrogate: nothing is entered.
+    f.entry.typed = u"甲\r\n乙"_qs + QChar(0xD800);
+    entry.commit();
+    QCOMPARE(f.messageBox.texts(),
+             QStringList { u"第 2 个名称含有无效的字符（不成对的代理项），无法录入。请更正后重新录入。"_qs });
+    QCOMPARE(f.page(1).candidates.count(), 0);
+    QVERIFY(f.entry.visible);
+    // A zero-width space: entered as typed, and told.
+    f.messageBox.shown.clear();
+    f.entry.typed = u"甲\r\n乙"_qs + QChar(0x200B) + u"公司"_qs;
+    entry.commit();
+    QCOMPARE(f.page(1).candidates.count(), 2);
+    QCOMPARE(f.messageBox.texts().size(), 1);
+    QVERIFY2(f.messageBox.texts().front().contains(u"乙<U+200B>公司"_qs), qPrintable(f.messageBox.texts().front()));
+}

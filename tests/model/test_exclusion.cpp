@@ -38,6 +38,7 @@ private slots:
     void commandRewritesTheCounter();
     void emptyListsAreReported_data();
     void emptyListsAreReported();
+    void lookAlikesStayAndAreNamed();
 };
 
 void TestExclusion::removesFirstEqualCandidates_data()
@@ -144,6 +145,20 @@ void TestExclusion::emptyListsAreReported()
     QCOMPARE(f.messageBox.shown.first().icon, IMessageBox::Icon::Information);
     QCOMPARE(f.page(0).candidates.items(), candidates);
     QCOMPARE(f.page(0).candidateCounter.text(), u"XXXX"_qs);
+}
+
+void TestExclusion::lookAlikesStayAndAreNamed()
+{
+    // A zero-width space in a candidate, a byte-order mark in a history name: neither is struck, both told.
+    ListFixture f;
+    const QString spaced = u"乙"_qs + QChar(0x200B) + u"公司"_qs;
+    fill(f.page(3).candidates, { u"甲公司"_qs, spaced, u"丙公司"_qs });
+    fill(f.page(3).history, { u"甲公司"_qs, u"乙公司"_qs, QChar(0xFEFF) + u"丙公司"_qs });
+    HistoryExclusion(f.context).removeDrawnNames(3);
+    QCOMPARE(f.page(3).candidates.items(), QStringList({ spaced, u"丙公司"_qs }));
+    QCOMPARE(f.messageBox.texts().size(), 1);
+    QVERIFY2(f.messageBox.texts().front().contains(u"乙<U+200B>公司\n丙公司\n"_qs),
+             qPrintable(f.messageBox.texts().front()));
 }
 
 QTEST_GUILESS_MAIN(TestExclusion)

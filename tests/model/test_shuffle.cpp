@@ -1,11 +1,13 @@
 #include "PositionChiSquare.h"
 #include "fakes/ScriptedRandom.h"
+#include "model/SeededStream.h"
 #include "model/Shuffle.h"
 #include "model/UniformPick.h"
 #include "platform/SystemRandom.h"
 
 #include <QTest>
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 using namespace pelorin;
@@ -116,6 +118,29 @@ private slots:
             QVERIFY(v >= -2 && v <= 2);
         }
         QCOMPARE(random.between(5, 5), 5);
+    }
+
+    void quickPlacesAreThePlacesOfTheDefinition()
+    {
+        // The r-th of the positions not yet placed, in ascending order, taken out of a plain array: every
+        // size around the words and groups the quick way counts in, the largest list, and one past it.
+        ShuffleSeed seed;
+        seed.bytes.fill(0x5A);
+        for (const int n : { 2, 3, 63, 64, 65, 1023, 1024, 1025, 4097, 32767, 32768, 33000 }) {
+            SeededStream stream(seed);
+            const std::vector<int> quick = shuffledOrder(n, stream);
+            SeededStream again(seed);
+            std::vector<int> remaining(static_cast<std::size_t>(n));
+            std::iota(remaining.begin(), remaining.end(), 0);
+            std::vector<int> plain;
+            for (int upper = n - 1; upper != 0; --upper) {
+                const auto r = static_cast<std::size_t>(again.between(0, upper));
+                plain.push_back(remaining[r]);
+                remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(r));
+            }
+            plain.push_back(remaining.front());
+            QVERIFY2(quick == plain, qPrintable(QString::number(n)));
+        }
     }
 
     void largestListStaysAPermutation()

@@ -105,11 +105,7 @@ struct RecordSession
             QTest::mouseClick(draw->close, Qt::LeftButton);
     }
 
-    record::WrittenRecord record()
-    {
-        return record::writeRecord({ keeper.sessionStarted(), desk.clock.now(), QStringLiteral("1.0.0") },
-                                   keeper.commands());
-    }
+    record::WrittenRecord record() { return record::closeChain(keeper.chain()); }
 };
 
 } // namespace pelorin::test

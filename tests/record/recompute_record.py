@@ -14,8 +14,10 @@ def sha(data: bytes) -> str:
     return hashlib.sha256(data).hexdigest()
 
 
-def fingerprint(names):
-    return sha(b"".join(name.encode("utf-8") + b"\n" for name in names))
+def fingerprint(names, version):
+    if version == 1:
+        return sha(b"".join(name.encode("utf-8") + b"\n" for name in names))
+    return sha(b"".join(len(b).to_bytes(4, "big") + b for b in (name.encode("utf-8") for name in names)))
 
 
 class Picks:
@@ -41,13 +43,29 @@ class Picks:
 
 
 def shuffled(names, seed_hex):
+    """The shuffled names, and the stream as the shuffle left it."""
     picks = Picks(bytes.fromhex(seed_hex))
     remaining = list(range(len(names)))
     order = []
     for upper in range(len(names) - 1, 0, -1):
         order.append(remaining.pop(picks.below(upper + 1)))
     order.extend(remaining)
-    return [names[i] for i in order]
+    return [names[i] for i in order], picks
+
+
+def in_a_sector(angle, count):
+    return 1 <= angle * count // 360 <= count
+
+
+def shown_angle(angle, speed, count):
+    """The last angle of the rolling pointer, up to angle, that is in a sector."""
+    last = (359 + speed) // speed
+    m = angle // speed
+    for _ in range(last):
+        if in_a_sector(m * speed, count):
+            return m * speed
+        m = m - 1 if m > 1 else last
+    return angle
 
 
 def sector_at_step(step, count):
@@ -61,7 +79,9 @@ def main(path):
     lines = raw[:-1]
     header = json.loads(lines[0])
     assert header["format"] == "pelorin-draw-record"
+    version = header["formatVersion"]
     lists = {}
+    wheels = {}
     drawn = []
     for number, line in enumerate(lines[1:], start=2):
         event = json.loads(line)
@@ -73,9 +93,20 @@ def main(path):
         if event["kind"] == "stop" and "name" in details:
             c = event["category"]
             wheel = lists.get((c, "candidates"), [])
-            count = details["wheelCount"]
+            count, speed, picks = wheels.pop(c)
             assert len(wheel) == count, f"line {number}: wheel"
-            sector = sector_at_step(details["shownSteps"], count)
+            if version == 1:
+                position = details["shownSteps"]
+            elif details["slowStop"]:
+                lap = 360 * count
+                turn = lap + picks.below(2 * lap)
+                assert details["turn"] == turn, f"line {number}: the turn is the pick after the shuffle's"
+                position = details["angle"] * count + turn
+                assert details["position"] == position, f"line {number}: position"
+            else:
+                position = shown_angle(details["angle"], speed, count) * count
+                assert details["position"] == position, f"line {number}: position"
+            sector = sector_at_step(position, count)
             assert sector == details["sector"], f"line {number}: sector"
             assert wheel[sector - 1] == details["name"], f"line {number}: name under the pointer"
             drawn.append((event["categoryName"], details["name"], sector, count))
@@ -95,8 +126,10 @@ def main(path):
                 items.clear()
             elif op == "shuffle":
                 assert details["candidates"] == len(items), f"line {number}: count"
-                assert details["fingerprint"] == fingerprint(items), f"line {number}: fingerprint"
-                lists[key] = shuffled(items, details["shuffleSeed"])
+                assert details["fingerprint"] == fingerprint(items, version), f"line {number}: fingerprint"
+                lists[key], picks = shuffled(items, details["shuffleSeed"])
+                if event["kind"] == "start":
+                    wheels[change["category"]] = (len(items), details["speed"], picks)
             else:
                 raise AssertionError(f"line {number}: unknown change {op}")
     else:

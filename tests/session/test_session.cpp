@@ -353,7 +353,10 @@ private slots:
             Run run;
             QVERIFY(run.setup.begin());
             run.window.show();
-            run.window.session().replaceCandidates(2, { "甲", "乙", "丙" });
+            {
+                Session::Command typed(run.window.session(), "manualEntry", 2);
+                run.window.session().appendNames(2, ListKind::Candidates, { "甲", "乙", "丙" });
+            }
             QTest::mouseClick(run.window.page(2)->drawButton, Qt::LeftButton);
             run.desk.timer.fire(50);
             QTest::mouseClick(run.window.drawWindow()->startStop, Qt::LeftButton);
@@ -416,7 +419,10 @@ private slots:
         Session& session = f.pages.session;
         SessionKeeper keeper(session, nullptr, &clock, clock.time);
         f.context.history = &keeper;
-        session.replaceCandidates(4, { "甲", "乙", "丙", "丁", "戊" });
+        {
+            Session::Command typed(session, "manualEntry", 4);
+            session.appendNames(4, ListKind::Candidates, { "甲", "乙", "丙", "丁", "戊" });
+        }
         session.setPreset(4, "2");
         f.controller.open(4);
         f.drawAt(100);
