@@ -60,6 +60,14 @@ QCommandLineOption verifyOption()
                               QStringLiteral("文件"));
 }
 
+QCommandLineOption workbooksOption()
+{
+    return QCommandLineOption(QStringLiteral("workbooks"),
+                              QStringLiteral("与 --verify 一起用：在<文件夹>中按记录的 SHA-256 找到每次导入的工作簿，"
+                                             "重新读出名单，核对与记录的名单相同。"),
+                              QStringLiteral("文件夹"));
+}
+
 bool wantsVerify(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
@@ -76,13 +84,17 @@ int runVerifyOnly(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     const QCommandLineOption verify = verifyOption();
+    const QCommandLineOption workbooks = workbooksOption();
     parser.addOption(verify);
+    parser.addOption(workbooks);
     QTextStream out(stdout);
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
         out << (parser.errorText().isEmpty() ? QStringLiteral("--verify 只需要一个记录文件。") : parser.errorText())
             << Qt::endl;
         return 2;
     }
+    if (parser.isSet(workbooks))
+        return record::runVerify(parser.value(verify), parser.value(workbooks), out);
     return record::runVerify(parser.value(verify), out);
 }
 
@@ -117,6 +129,7 @@ int runApplication(int argc, char* argv[], const DrivenBy& drivenBy)
         QStringLiteral("文件夹"));
     parser.addOption(demoOption);
     parser.addOption(verifyOption());
+    parser.addOption(workbooksOption());
     if (!parser.parse(QApplication::arguments())) {
         QTextStream(stderr) << parser.errorText() << Qt::endl << Qt::endl << parser.helpText();
         return 2;

@@ -52,6 +52,12 @@ record=$(ls "$work"/demo/摇号记录_*.jsonl 2>/dev/null | head -n 1)
 check "--demo leaves its draw record and sheet" "[ -s '$record' ] && [ -s '${record%.jsonl}.pdf' ]"
 "$pelorin" --verify "$record" >"$work/verify.txt" 2>&1
 check "--verify holds on the demo's record" "[ $? -eq 0 ] && grep -q '结论：记录完整' '$work/verify.txt'"
+# Each import's names read again from the workbook with the recorded SHA-256; a folder without it fails.
+"$pelorin" --verify "$record" --workbooks "$work/demo" >"$work/verify-workbooks.txt" 2>&1
+check "--workbooks finds the demo's workbooks" "[ $? -eq 0 ] && grep -q '工作簿：' '$work/verify-workbooks.txt'"
+mkdir -p "$work/no-workbooks"
+"$pelorin" --verify "$record" --workbooks "$work/no-workbooks" >"$work/verify-no-workbooks.txt" 2>&1
+check "--workbooks without the workbook exits 1" "[ $? -eq 1 ]"
 # The check code is the SHA-256 of the last line, as the README says standard tools recompute it.
 code=$(tail -n 1 "$record" | tr -d '\n' | sha256sum | cut -d' ' -f1)
 check "the check code is the last line's SHA-256" "grep -q \"校验码：$code\" '$work/verify.txt'"
