@@ -1,5 +1,8 @@
 #include "model/WitnessSeed.h"
 
+#include "model/SeededStream.h"
+#include "model/Shuffle.h"
+
 #include <QByteArray>
 #include <sodium.h>
 
@@ -63,6 +66,18 @@ QString grouped(const QString& hex)
         text += hex.mid(i, 4);
     }
     return text;
+}
+
+QStringList drawnNames(QStringList candidates, const ShuffleSeed& seed, int draws)
+{
+    SeededStream stream(seed);
+    QStringList drawn;
+    for (int k = 0; k < draws && !candidates.isEmpty(); ++k) {
+        ShuffleList(candidates, stream);
+        const int sector = stream.between(1, int(candidates.size()));
+        drawn.append(candidates.takeAt(sector - 1));
+    }
+    return drawn;
 }
 
 } // namespace pelorin::witness

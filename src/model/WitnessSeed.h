@@ -31,6 +31,12 @@ int digitCount(const QString& witnessText);
 // 64 hexadecimal digits as 16 groups of 4, "1a2b 3c4d …", for reading aloud and checking by eye.
 QString grouped(const QString& hex);
 
+// What a witnessed opening draws from the candidates as they stood at the commitment: for each of draws
+// starts, the wheel is the candidates shuffled with the stream's picks, the stop rests on the sector of the
+// stream's next pick (1 to the wheel's count), and that name leaves the candidates (the first equal one)
+// for the results. The names in the order drawn.
+QStringList drawnNames(QStringList candidates, const ShuffleSeed& seed, int draws);
+
 } // namespace witness
 
 } // namespace pelorin

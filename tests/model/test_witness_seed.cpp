@@ -1,6 +1,9 @@
+#include "PositionChiSquare.h"
+#include "model/ListFingerprint.h"
 #include "model/SlowStop.h"
 #include "model/WitnessSeed.h"
 
+#include <QProcess>
 #include <QTest>
 
 using namespace pelorin;
@@ -26,6 +29,58 @@ private slots:
         QVERIFY(!witness::seedOf(secret, "351624", emptyList.toUpper()));
         QCOMPARE(witness::digitCount("3 5 1 6 2 4 ６"), 7);
         QCOMPARE(witness::grouped(emptyList).count(' '), 15);
+    }
+
+    // The README's recomputation, Python's standard library alone, draws the same names as the program.
+    void recomputationAgrees_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("draws");
+        QTest::newRow("duplicates and empty names") << QStringList { "甲", "", "乙", "甲", "", "丙", "甲" } << 7;
+        QTest::newRow("one name") << QStringList { "独一" } << 1;
+        QStringList largest;
+        for (int i = 0; i < 32767; ++i)
+            largest << QString("企业%1").arg(i % 30000);
+        QTest::newRow("32767 names") << largest << 2;
+    }
+    void recomputationAgrees()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(int, draws);
+        ShuffleSeed secret;
+        secret.bytes.fill(7);
+        const QString text = "6 2 5 1 3 3";
+        const std::optional<ShuffleSeed> seed = witness::seedOf(secret, text, listFingerprint(names));
+        QVERIFY(seed);
+        const QStringList drawn = witness::drawnNames(names, *seed, draws);
+        QCOMPARE(drawn.size(), draws);
+
+        QProcess python;
+        python.start("/usr/bin/python3",
+                     { PELORIN_SOURCE_DIR "/tests/model/witness_recompute.py", secret.hex(), QString::number(draws) });
+        QVERIFY(python.waitForStarted());
+        python.write((QStringList { text } + names).join('\n').toUtf8() + '\n');
+        python.closeWriteChannel();
+        QVERIFY(python.waitForFinished(120000));
+        QCOMPARE(python.exitCode(), 0);
+        QStringList recomputed;
+        for (const QString& line : QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+            recomputed << line.mid(1);
+        QCOMPARE(recomputed, drawn);
+    }
+
+    // Over many seeds every name is drawn first, second ... equally often.
+    void picksAreUniform()
+    {
+        int run = 0;
+        const double chi = test::positionChiSquare(5, 20000, [&run](const QStringList& items) {
+            ShuffleSeed seed;
+            for (std::size_t i = 0; i < 4; ++i)
+                seed.bytes[i] = static_cast<std::uint8_t>(quint32(run) >> (8 * i));
+            ++run;
+            return witness::drawnNames(items, seed, 5);
+        });
+        QVERIFY2(chi < 45.3, qPrintable(QString::number(chi))); // 20 degrees of freedom, p = 0.001
     }
 
     // The run-out only shows a sector chosen before: it rests in that sector's middle, a lap or more on.
