@@ -40,6 +40,7 @@ struct DrawWindowControls
     IDrawingSurface* surface = nullptr;
     ITimer* timer = nullptr; // Timer1
     IToggle* slowStop = nullptr; // 随机缓停; none means off
+    IToggle* witnessed = nullptr; // 见证摇号; none means off
     std::function<void()> focusStartStop;
     // Gives the keyboard focus to a control of the category's page once the draw window has closed, so
     // that no key reaches the hidden start/stop button.

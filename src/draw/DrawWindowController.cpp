@@ -86,7 +86,7 @@ void DrawWindowController::open(Category i)
     Session& session = *m_context.session;
     if (session.progress().isRolling() || session.progress().isOpen())
         return;
-    Session::Command command(session, QStringLiteral("start"), i);
+    std::optional<Session::Command> command(std::in_place, session, QStringLiteral("start"), i);
     if (!passesChecks(i))
         return;
     DrawWindowControls& draw = m_context.controls.draw;
@@ -96,6 +96,14 @@ void DrawWindowController::open(Category i)
     if (draw.setBackgroundEnabled)
         draw.setBackgroundEnabled(false);
     session.progress().open();
+    if (m_witnessed.isOptionOn()) {
+        // The witnessed draw's steps are commands of their own, between what the checks did and the start.
+        command.reset();
+        if (!m_witnessed.hold(i)) {
+            close();
+            return;
+        }
+    }
     startStop();
     if (draw.focusStartStop)
         draw.focusStartStop();
@@ -107,6 +115,7 @@ void DrawWindowController::close()
     Session::Command command(session, QStringLiteral("close"), session.currentCategory());
     DrawWindowControls& draw = m_context.controls.draw;
     const bool wasOpen = session.progress().isOpen();
+    m_witnessed.noteEnd();
     halt();
     draw.window->close();
     session.progress().close();
@@ -134,6 +143,11 @@ void DrawWindowController::startStop()
         return;
     }
     // With 随机缓停 on for this draw the pointer runs out first; the stop follows where it rests.
+    // A witnessed draw's stop rests where the opening's stream says, whenever the press came.
+    if (IRandom* stream = session.progress().witnessedStream()) {
+        session.progress().beginRunOutTo(stream->between(1, session.progress().wheelCount()));
+        return;
+    }
     if (session.progress().beginRunOut(*m_context.services.random))
         return;
     takeStop(false);
@@ -151,6 +165,8 @@ void DrawWindowController::takeStop(bool ranOut)
             session.note(drawnotes::SlowStopPressAngle, progress.slowStop().pressAngle());
             session.note(drawnotes::SlowStopTurn, qint64(progress.slowStop().turnSteps()));
         }
+        if (progress.witnessedStream())
+            session.note(witnessnotes::Witnessed, true);
     }
     if (stop() == StopOutcome::Finished)
         close();
@@ -176,9 +192,15 @@ bool DrawWindowController::start(bool slowStopOn)
         return false;
     }
 
-    shuffleWithNewSeed(m_context, category);
+    if (IRandom* stream = session.progress().witnessedStream()) {
+        session.shuffle(category, *stream);
+        session.note(witnessnotes::Witnessed, true);
+    } else {
+        shuffleWithNewSeed(m_context, category);
+    }
     session.note(drawnotes::Speed, int(*speed));
-    session.progress().start(*speed, slowStopOn, session.takeShuffleStream());
+    std::unique_ptr<IRandom> stream = session.takeShuffleStream();
+    session.progress().start(*speed, slowStopOn, session.progress().witnessedStream() ? nullptr : std::move(stream));
     draw.timer->setInterval(RollInterval);
     draw.timer->setOnTick([this] { tick(); });
     draw.timer->setEnabled(true);

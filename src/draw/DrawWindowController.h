@@ -1,6 +1,7 @@
 #pragma once
 
 #include "draw/DrawWindowView.h"
+#include "draw/WitnessedOpening.h"
 #include "model/Categories.h"
 
 namespace pelorin {
@@ -47,6 +48,7 @@ private:
 
     AppContext& m_context;
     DrawWindowView m_view;
+    WitnessedOpening m_witnessed { m_context };
     bool m_slowStopOn = false; // for the draw started last
 };
 

@@ -28,6 +28,17 @@ inline const QString SlowStopPressAngle = QStringLiteral("slowStopPressAngle");
 inline const QString SlowStopTurn = QStringLiteral("slowStopTurn"); // the further turn, in steps
 } // namespace drawnotes
 
+// Keys of the facts of a witnessed draw (见证摇号).
+namespace witnessnotes {
+inline const QString Commitment = QStringLiteral("commitment"); // SHA-256 of the program's secret
+inline const QString Text = QStringLiteral("witnessText"); // what the witnesses gave
+inline const QString Secret = QStringLiteral("secret"); // revealed after the witnesses spoke
+inline const QString Seed = QStringLiteral("witnessSeed"); // the opening's seed
+inline const QString Witnessed = QStringLiteral("witnessed"); // a start or stop took its pick from that seed
+inline const QString Pick = QStringLiteral("pick"); // the sector the stream chose for a stop
+inline const QString Abandoned = QStringLiteral("abandoned"); // the window closed before every pick was drawn
+} // namespace witnessnotes
+
 // Keys of the facts the list commands add.
 namespace listnotes {
 inline const QString File = QStringLiteral("file"); // an import's workbook, its bare name

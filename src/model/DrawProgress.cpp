@@ -2,6 +2,7 @@
 
 #include "model/IRandom.h"
 #include "model/NumberConversion.h"
+#include "model/SeededStream.h"
 #include "model/Session.h"
 #include "model/WheelGeometry.h"
 
@@ -49,7 +50,35 @@ void DrawProgress::close()
     m_slowStop.cancel();
     m_stream.reset();
     m_drawn.clear();
-    emit changed(Opening | Motion | Drawn);
+    m_ceremony = {};
+    m_witnessed.reset();
+    emit changed(Opening | Motion | Drawn | CeremonyStep);
+}
+
+void DrawProgress::commit(const ShuffleSeed& secret, const QString& commitment, const QString& fingerprint, int count)
+{
+    m_ceremony = {};
+    m_ceremony.stage = Ceremony::Stage::Committed;
+    m_ceremony.secret = secret;
+    m_ceremony.commitment = commitment;
+    m_ceremony.fingerprint = fingerprint;
+    m_ceremony.count = count;
+    emit changed(CeremonyStep);
+}
+
+void DrawProgress::noteWitnesses(const QString& text)
+{
+    m_ceremony.witnessText = text;
+    m_ceremony.stage = Ceremony::Stage::Witnessed;
+    emit changed(CeremonyStep);
+}
+
+void DrawProgress::reveal(const ShuffleSeed& seed)
+{
+    m_ceremony.seed = seed;
+    m_ceremony.stage = Ceremony::Stage::Revealed;
+    m_witnessed = std::make_unique<SeededStream>(seed);
+    emit changed(CeremonyStep);
 }
 
 void DrawProgress::start(std::int16_t speed, bool slowStopOn, std::unique_ptr<IRandom> stream)
@@ -125,6 +154,13 @@ bool DrawProgress::beginRunOut(IRandom& fallback)
     m_slowStop.begin(m_angle, speed, m_wheelCount, m_stream ? *m_stream : fallback);
     emit changed(Motion);
     return true;
+}
+
+void DrawProgress::beginRunOutTo(int sector)
+{
+    const int speed = m_speed < SlowStop::MinimumSpeed ? SlowStop::MinimumSpeed : m_speed;
+    m_slowStop.beginTo(m_angle, speed, m_wheelCount, sector);
+    emit changed(Motion);
 }
 
 void DrawProgress::halt()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Categories.h"
+#include "model/ShuffleSeed.h"
 #include "model/SlowStop.h"
 
 #include <QObject>
@@ -30,6 +31,26 @@ public:
         Drawn = 8, // a name was drawn in this opening
         Motion = 16, // rolling, running out or standing still
         RecordCode = 32, // a line was added to the draw record
+        CeremonyStep = 64, // a step of the witnessed draw
+    };
+
+    // 见证摇号 for this opening: the program's secret committed to, the witnesses' text, the seed revealed.
+    struct Ceremony
+    {
+        enum class Stage
+        {
+            None,
+            Committed,
+            Witnessed,
+            Revealed,
+        };
+        Stage stage = Stage::None;
+        ShuffleSeed secret;
+        QString commitment; // SHA-256 of the secret
+        QString fingerprint; // of the candidates at the commitment
+        int count = 0; // candidates at the commitment
+        QString witnessText;
+        ShuffleSeed seed;
     };
 
     explicit DrawProgress(const Session& session, QObject* parent = nullptr);
@@ -71,6 +92,13 @@ public:
     const QString& recordCode() const { return m_recordCode; }
     const SlowStop& slowStop() const { return m_slowStop; }
 
+    const Ceremony& ceremony() const { return m_ceremony; }
+    // The opening's stream once the witnessed draw's seed is revealed: every pick of the opening comes from it.
+    IRandom* witnessedStream() const { return m_witnessed.get(); }
+    void commit(const ShuffleSeed& secret, const QString& commitment, const QString& fingerprint, int count);
+    void noteWitnesses(const QString& text);
+    void reveal(const ShuffleSeed& seed);
+
     // The intents of the draw window. Opening copies the counts of the session's current category.
     void open();
     void close();
@@ -84,6 +112,8 @@ public:
     // Starts the run-out from where the pointer stands, when this draw's slow stop is on and a sector has
     // been shown; its turn is the start's stream's next pick, or fallback's when there is none.
     bool beginRunOut(IRandom& fallback);
+    // Starts a run-out from where the pointer stands that comes to rest on sector, chosen before.
+    void beginRunOutTo(int sector);
     // Stops the pointer where it stands.
     void halt();
     void noteDrawn(const QString& name);
@@ -118,6 +148,8 @@ private:
     SlowStop m_slowStop;
     std::unique_ptr<IRandom> m_stream;
     QString m_recordCode;
+    Ceremony m_ceremony;
+    std::unique_ptr<IRandom> m_witnessed;
 };
 
 } // namespace pelorin

@@ -272,6 +272,7 @@ std::unique_ptr<IRandom> Session::takeShuffleStream()
 
 void Session::shuffle(Category category, IRandom& random)
 {
+    m_shuffleStream.reset();
     const QStringList& before = names(category, ListKind::Candidates);
     if (before.size() < 2)
         return;

@@ -1,7 +1,12 @@
 #include "DrawFixture.h"
+#include "fakes/CountingSeeds.h"
+#include "model/ChangeNotes.h"
+#include "model/ListFingerprint.h"
 #include "model/SlowStop.h"
+#include "model/WitnessSeed.h"
 #include "platform/IToggle.h"
 #include "platform/SystemRandom.h"
+#include "platform/scripted/ScriptedInputBox.h"
 
 #include <QTest>
 
@@ -46,6 +51,52 @@ class SlowStopTest : public QObject
     Q_OBJECT
 
 private slots:
+    // 见证摇号: the commitment comes before the witnesses' text, the secret after it, and the names drawn are
+    // the seed's, wherever the pointer stood at the presses. Without the witnesses' text nothing is drawn.
+    void aWitnessedOpeningDrawsWhatItsSeedSays()
+    {
+        SlowStopFixture f;
+        MemoryToggle witnessed;
+        witnessed.checked = true;
+        CountingSeeds seeds;
+        ScriptedInputBox witnesses;
+        f.context.controls.draw.witnessed = &witnessed;
+        f.context.services.seeds = &seeds;
+        f.context.services.inputBox = &witnesses;
+        QStringList kinds;
+        QObject::connect(&f.pages.session, &Session::changed,
+                         [&kinds](const SessionChange& change) { kinds << change.kind; });
+        const QStringList names { "甲", "乙", "丙", "丁", "甲" };
+        f.page(4).candidates.setItems(names);
+        f.pages.session.setPreset(4, "2");
+        witnesses.answers.enqueue(QString("12")); // too few digits
+        witnesses.answers.enqueue(QString("3 5 1 6 2 4"));
+        f.controller.open(4);
+        for (int press : { 3, 11 }) {
+            if (!f.pages.session.progress().isRolling())
+                f.controller.startStop();
+            f.timer.fire(press);
+            f.controller.startStop();
+            f.runOut();
+        }
+        const std::optional<ShuffleSeed> seed
+            = witness::seedOf(seeds.given.first(), "3 5 1 6 2 4", listFingerprint(names));
+        QVERIFY(seed);
+        QCOMPARE(f.page(4).results.items(), witness::drawnNames(names, *seed, 2));
+        QCOMPARE(kinds.mid(kinds.indexOf("commit"), 4), QStringList({ "commit", "witness", "reveal", "start" }));
+        QVERIFY(!f.window.isOpen());
+        QVERIFY(!f.lastNotes.contains(witnessnotes::Abandoned));
+
+        // Cancelled at the witnesses' text: the window closes and the ceremony shows as abandoned.
+        f.pages.session.setPreset(3, "1");
+        f.fill(3, 4);
+        f.controller.open(3);
+        QVERIFY(!f.window.isOpen());
+        QCOMPARE(kinds.last(), "close");
+        QCOMPARE(f.lastNotes.value(witnessnotes::Abandoned).toInt(), 0);
+        QCOMPARE(f.page(3).results.count(), 0);
+    }
+
     void sectorOfAStep_data()
     {
         QTest::addColumn<qint64>("step");

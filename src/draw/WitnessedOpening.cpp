@@ -1,0 +1,101 @@
+#include "draw/WitnessedOpening.h"
+
+#include "commands/AppContext.h"
+#include "model/ChangeNotes.h"
+#include "model/ListFingerprint.h"
+#include "model/NumberConversion.h"
+#include "model/Session.h"
+#include "model/WitnessSeed.h"
+#include "platform/AppText.h"
+#include "platform/IInputBox.h"
+#include "platform/IMessageBox.h"
+#include "platform/ISeedSource.h"
+#include "platform/IToggle.h"
+
+namespace pelorin {
+
+WitnessedOpening::WitnessedOpening(AppContext& context)
+    : m_context(context)
+{
+}
+
+bool WitnessedOpening::isOptionOn() const
+{
+    const IToggle* option = m_context.controls.draw.witnessed;
+    return option && option->isChecked() && m_context.services.seeds && m_context.services.inputBox;
+}
+
+bool WitnessedOpening::hold(Category i)
+{
+    Session& session = *m_context.session;
+    DrawProgress& progress = session.progress();
+    IMessageBox& messages = *m_context.services.messageBox;
+    const QStringList& candidates = session.names(i, ListKind::Candidates);
+    const ShuffleSeed secret = m_context.services.seeds->newSeed();
+    const QString commitment = witness::commitmentOf(secret);
+    const QString fingerprint = listFingerprint(candidates);
+    {
+        Session::Command command(session, QStringLiteral("commit"), i);
+        session.note(witnessnotes::Commitment, commitment);
+        session.note(shufflenotes::Count, int(candidates.size()));
+        session.note(shufflenotes::Fingerprint, fingerprint);
+        progress.commit(secret, commitment, fingerprint, int(candidates.size()));
+    }
+    messages.information(
+        QStringLiteral("见证摇号：程序已生成本次摇号的秘密值，先公布它的承诺值（SHA-256）：\n\n%1\n\n"
+                       "%2，候选 %3 个，名单指纹：\n%4\n\n请见证人记下或拍下承诺值，然后输入见证数字。")
+            .arg(witness::grouped(commitment), categoryName(i))
+            .arg(candidates.size())
+            .arg(witness::grouped(fingerprint)),
+        text::windowCaption());
+    std::optional<QString> text;
+    for (;;) {
+        text = m_context.services.inputBox->ask(
+            QStringLiteral("请见证人输入见证数字（例如当场掷骰子的点数），合计至少 %1 位数字。\n"
+                           "结果由这些数字和程序已承诺的秘密值共同决定，任何一方都不能单独控制。")
+                .arg(witness::MinimumDigits),
+            QStringLiteral("见证数字"), QString());
+        if (!text)
+            return false;
+        if (witness::digitCount(*text) < witness::MinimumDigits) {
+            messages.information(QStringLiteral("见证数字至少要有 %1 位，现在只有 %2 位。")
+                                     .arg(witness::MinimumDigits)
+                                     .arg(witness::digitCount(*text)),
+                                 text::windowCaption());
+            continue;
+        }
+        if (messages.question(QStringLiteral("见证数字：\n\n%1\n\n确认无误？").arg(*text), text::windowCaption()))
+            break;
+    }
+    {
+        Session::Command command(session, QStringLiteral("witness"), i);
+        session.note(witnessnotes::Text, *text);
+        progress.noteWitnesses(*text);
+    }
+    const std::optional<ShuffleSeed> seed = witness::seedOf(secret, *text, fingerprint);
+    {
+        Session::Command command(session, QStringLiteral("reveal"), i);
+        session.note(witnessnotes::Secret, secret.hex());
+        session.note(witnessnotes::Seed, seed->hex());
+        progress.reveal(*seed);
+    }
+    messages.information(QStringLiteral("秘密值：\n%1\n\n摇号种子：\n%2\n\n本次每一个摇出的名称都由这个种子决定。")
+                             .arg(witness::grouped(secret.hex()), witness::grouped(seed->hex())),
+                         text::windowCaption());
+    return true;
+}
+
+void WitnessedOpening::noteEnd()
+{
+    Session& session = *m_context.session;
+    const DrawProgress& progress = session.progress();
+    if (progress.ceremony().stage == DrawProgress::Ceremony::Stage::None)
+        return;
+    const std::optional<std::int16_t> preset = toNumber(progress.presetText());
+    const std::optional<std::int16_t> drawn = toNumber(progress.drawnText());
+    if (progress.ceremony().stage == DrawProgress::Ceremony::Stage::Revealed && preset && drawn && *drawn >= *preset)
+        return;
+    session.note(witnessnotes::Abandoned, int(progress.drawnThisOpening().size()));
+}
+
+} // namespace pelorin
