@@ -64,13 +64,14 @@ bool WitnessedOpening::hold(Category i)
                                  text::windowCaption());
             continue;
         }
+        // Shown large on the projector while the room checks it.
+        progress.noteWitnesses(*text);
         if (messages.question(QStringLiteral("见证数字：\n\n%1\n\n确认无误？").arg(*text), text::windowCaption()))
             break;
     }
     {
         Session::Command command(session, QStringLiteral("witness"), i);
         session.note(witnessnotes::Text, *text);
-        progress.noteWitnesses(*text);
     }
     const std::optional<ShuffleSeed> seed = witness::seedOf(secret, *text, fingerprint);
     {

@@ -4,6 +4,7 @@
 #include "draw/WheelRenderer.h"
 #include "font/APIFont.h"
 #include "model/Session.h"
+#include "model/WitnessSeed.h"
 #include "model/WheelGeometry.h"
 #include "platform/qt/QtDrawingSurface.h"
 #include "platform/qt/QtPainterSurface.h"
@@ -154,8 +155,17 @@ QRegion ProjectorWindow::sync()
         m_pointer = pointer;
     }
     // The name box's line: the sector last shown, kept until the next start shows one.
-    const QString name
+    QString name
         = draw.shownSector() > 0 ? nameBoxText(draw.shownSector(), draw.shownOf(), draw.shownName()) : QString();
+    // Before the first sector of a witnessed opening, the step of its ceremony the room is to note.
+    using Stage = DrawProgress::Ceremony::Stage;
+    const DrawProgress::Ceremony& ceremony = draw.ceremony();
+    if (draw.shownSector() == 0 && ceremony.stage == Stage::Committed)
+        name = QStringLiteral("承诺值：") + witness::grouped(ceremony.commitment);
+    else if (draw.shownSector() == 0 && ceremony.stage == Stage::Witnessed)
+        name = QStringLiteral("见证数字：") + ceremony.witnessText;
+    else if (draw.shownSector() == 0 && ceremony.stage == Stage::Revealed)
+        name = QStringLiteral("秘密值：") + witness::grouped(ceremony.secret.hex());
     if (name != m_name) {
         m_name = name;
         dirty += m_layout.name.toAlignedRect();
