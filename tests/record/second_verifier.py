@@ -509,6 +509,8 @@ def verify(path):
         started = utc(head["sessionStarted"], "sessionStarted")
         local_same(head["sessionStartedLocal"], started, "sessionStartedLocal")
         written = utc(head["written"], "written")
+        if written < started:
+            raise Bad("written早于sessionStarted")
     except Bad as e:
         raise Bad_at(1, str(e))
     s = Session(version)
@@ -524,8 +526,6 @@ def verify(path):
                 keys(obj, ("end", "events", "prev"), "结束行")
                 if obj["end"] is not True or obj["events"] != seq or not is_int(obj["events"]):
                     raise Bad("结束行的events不是事件的行数")
-                if written < last:
-                    raise Bad("written早于最后一个事件的时间")
                 ended = True
             else:
                 if obj.get("seq") != seq + 1 or not is_int(obj.get("seq")):
@@ -535,6 +535,8 @@ def verify(path):
                 local_same(obj.get("localTime"), t, "localTime")
                 if t < last:
                     raise Bad("时间倒流了")
+                if t > written:
+                    raise Bad("时间晚于开头的written")
                 last = t
                 s.event(obj, n)
         except Bad as e:
