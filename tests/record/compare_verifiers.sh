@@ -37,6 +37,10 @@ def drawn_pel(t):
     return out
 def drawn_sec(t):
     return [tuple(l.split("\t")[1:4]) for l in t.splitlines() if l.startswith("摇中\t")]
+def moves_pel(t):
+    return [tuple(m.groups()) for m in re.finditer(r"^      \S+ \S+ (\S+) (.*)$", t, re.M) if m.group(1) != "摇出"]
+def moves_sec(t):
+    return [(l.split("\t")[0], l.split("\t")[2]) for l in t.splitlines() if l.startswith(("撤回\t", "清除\t"))]
 def code(t):
     m = re.search(r"校验码：([0-9a-f]{64})", t)
     return m and m.group(1)
@@ -46,6 +50,7 @@ elif rp == 1 and line(pel) != line(sec): why.append("line %s vs %s" % (line(pel)
 elif rp == 0:
     if drawn_pel(pel) != drawn_sec(sec): why.append("drawn names differ")
     if code(pel) != code(sec): why.append("check code differs")
+    if moves_pel(pel) != moves_sec(sec): why.append("names handed back or cleared differ")
 print("; ".join(why) or "agree")
 PY
 )

@@ -337,15 +337,50 @@ def main():
     o = copy.deepcopy(g)
     f("6-raw-tab-in-string", o, spell={imp: lambda t: t.replace(first, first + "\t", 1)})
     o = copy.deepcopy(g)
-    o[edit]["fields"][0]["value"] = "3\u0001"
-    f("6-control-escape-upper-hex", o, spell={edit: lambda t: t.replace("\\u0001", "\\u0001".upper())})
+    o[edit]["fields"][0]["value"] = "3\u001f"
+    f("6-control-escape-upper-hex", o, spell={edit: lambda t: t.replace("\\u001f", "\\u001F")})
+    o = copy.deepcopy(g)
+    o[edit]["fields"][0]["value"] = "3\n"
+    f("6-line-feed-as-u000a", o, spell={edit: lambda t: t.replace("3\\n", "3\\u000a")})
     f("6-crlf", g, spell={edit: lambda t: t + "\r"})
     f("6-true-as-1", g, spell={len(g) - 1: lambda t: t.replace('"end":true', '"end":1')})
+
+    # the frame: every verifier refuses these (2 where the file is no record at all)
+    f("0-seq-gap", g, spell={edit: lambda t: t.replace('"seq":%d' % g[edit]["seq"], '"seq":%d' % (g[edit]["seq"] + 1))})
+    o = copy.deepcopy(g)
+    o[edit]["categoryName"] = "组长"
+    f("0-category-name-wrong", o)
+    f("0-no-end-line", g[:-1])
+    o = copy.deepcopy(g)
+    o[edit]["fields"][0]["category"] = 7
+    f("0-field-category-7", o)
+    o = copy.deepcopy(g)
+    o[0]["formatVersion"] = 3
+    f("0-header-version-3", o)
+    o = copy.deepcopy(g)
+    o[0]["format"] = "other"
+    f("0-header-other-format", o)
+    o = copy.deepcopy(g)
+    o[0]["sessionStartedLocal"] = o[0]["sessionStarted"][:-1] + "+00:00"
+    f("0-local-offset-plus-zero", o)
+    o = copy.deepcopy(g)
+    o[stop1]["time"] = o[stop1]["localTime"] = o[stop1]["time"][:8] + "32" + o[stop1]["time"][10:]
+    f("0-day-32", o)
 
     # consistent records every verifier must accept
     good["invisible-name"] = (tail(kind="manualEntry", changes=[
         {"category": c, "list": "candidates", "names": [first[:2] + "\u200b" + first[2:], "甲\n乙", ""],
          "op": "append"}]), {})
+    seed = hashlib.sha256(b"a seed").hexdigest()
+    good["start-then-close"] = (tail(kind="start", changes=[{"category": c, "list": "candidates", "op": "shuffle"}],
+                                     details={"candidates": len(cand), "fingerprint": sv.fingerprint(cand, 2),
+                                              "shuffleSeed": seed, "slowStopOption": False, "speed": 360}), {})
+    good["start-then-close"][0].insert(-1, dict(base, kind="close", category=-1, categoryName="",
+                                                seq=base["seq"] + 1))
+    res = state(g, len(g) - 1).lists[c]["results"]
+    good["clear-hand-back"] = (tail(kind="clear", changes=[
+        {"category": c, "list": "candidates", "names": res, "op": "append"},
+        {"category": c, "list": "results", "names": res, "op": "clear"}]), {})
     good["edit-fields-only"] = (tail(fields=[{"category": c, "field": "presetCount", "value": "5"}]), {})
 
     for name, (objs, kw) in sorted(forged.items()):
