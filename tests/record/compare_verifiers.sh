@@ -55,10 +55,12 @@ print("; ".join(why) or "agree")
 PY
 )
     name=$(basename "$f" .jsonl)
-    case $name in ok-*) want=0 ;; *) want=1 ;; esac
+    case $name in ok-*) want=0 ;; nr-*) want=2 ;; *) want=1 ;; esac
     note=""
-    [ "$want" = 1 ] && [ "$rp" = 0 ] && note="$note pelorin accepts a forgery;"
-    [ "$want" = 1 ] && [ "$rs" = 0 ] && note="$note second verifier accepts a forgery;"
+    [ "$want" != 0 ] && [ "$rp" = 0 ] && note="$note pelorin accepts a forgery;"
+    [ "$want" != 0 ] && [ "$rs" = 0 ] && note="$note second verifier accepts a forgery;"
+    [ "$want" = 2 ] && [ "$rp" != 2 ] && note="$note pelorin does not call it no record;"
+    [ "$want" = 2 ] && [ "$rs" != 2 ] && note="$note second verifier does not call it no record;"
     [ "$want" = 0 ] && [ "$rp" != 0 ] && note="$note pelorin refuses a consistent record;"
     [ "$want" = 0 ] && [ "$rs" != 0 ] && note="$note second verifier refuses a consistent record;"
     if [ "$verdict" != agree ] || [ -n "$note" ]; then

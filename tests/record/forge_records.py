@@ -5,7 +5,7 @@ Usage: forge_records.py GENUINE.jsonl OUTDIR [SECOND_GENUINE.jsonl]
 
 Writes OUTDIR/<class>-<case>.jsonl for every forgery (every verifier must refuse them) and
 OUTDIR/ok-<case>.jsonl for records made consistent by hand (slow stops, a hand-back ...) that every verifier
-must accept. The genuine record must be a demo record: an import, a history import, 去已摇, then starts and
+must accept, and OUTDIR/nr-<case>.jsonl for files that are no record at all. The genuine record must be a demo record: an import, a history import, 去已摇, then starts and
 stops of one category without 随机缓停. The second genuine record, when given, is spliced after the first.
 """
 import copy
@@ -203,7 +203,7 @@ def main():
     after = state(g, len(g) - 1)
     cand = after.lists[c]["candidates"]
     base = {"category": c, "categoryName": sv.CATEGORY_NAMES[c], "changes": [], "details": {}, "fields": [],
-            "kind": "edit",
+            "kind": "edit", "prev": "",
             "localTime": g[-2]["localTime"], "seq": g[-2]["seq"] + 1, "time": g[-2]["time"]}
 
     def tail(**ev):
@@ -381,8 +381,37 @@ def main():
     good["clear-hand-back"] = (tail(kind="clear", changes=[
         {"category": c, "list": "candidates", "names": res, "op": "append"},
         {"category": c, "list": "results", "names": res, "op": "clear"}]), {})
+    good["hand-back-all"] = (tail(kind="handBack", changes=[
+        {"category": c, "list": "candidates", "names": res, "op": "append"},
+        {"category": c, "list": "results", "names": res, "op": "clear"}]), {})
+    good["clear-results"] = (tail(kind="clear", changes=[
+        {"category": c, "list": "results", "names": res, "op": "clear"}]), {})
+    # a category of 32,767 names, drawn with 随机缓停
+    big = ["企业%05d" % i for i in range(32767)]
+    o = tail(kind="import", category=6, categoryName=sv.CATEGORY_NAMES[6], changes=[
+        {"category": 6, "list": "candidates", "names": big, "op": "replace"}],
+        details={"file": "big.xlsx", "sha256": hashlib.sha256(b"big").hexdigest()})
+    o.insert(-1, dict(base, kind="start", category=6, categoryName=sv.CATEGORY_NAMES[6], seq=base["seq"] + 1,
+                      changes=[{"category": 6, "list": "candidates", "op": "shuffle"}],
+                      details={"candidates": len(big), "fingerprint": sv.fingerprint(big, 2), "shuffleSeed": seed,
+                               "slowStopOption": True, "speed": 10}))
+    o.insert(-1, dict(base, kind="stop", category=6, categoryName=sv.CATEGORY_NAMES[6], seq=base["seq"] + 2,
+                      details={"angle": 350, "slowStop": True}))
+    _restop_plain(o, len(o) - 2)
+    good["large-slow"] = (o, {})
+    good["reshuffle"] = (tail(kind="shuffle", changes=[{"category": c, "list": "candidates", "op": "shuffle"}],
+                              details={"candidates": len(cand), "fingerprint": sv.fingerprint(cand, 2),
+                                       "shuffleSeed": seed}), {})
+    good["delete-and-enter"] = (tail(kind="delete", changes=[
+        {"category": c, "index": 3, "list": "candidates", "names": [cand[3]], "op": "remove"}]), {})
+    good["delete-and-enter"][0].insert(-1, dict(base, kind="manualEntry", seq=base["seq"] + 1, changes=[
+        {"category": c, "list": "history", "names": [cand[3]], "op": "append"}]))
     good["edit-fields-only"] = (tail(fields=[{"category": c, "field": "presetCount", "value": "5"}]), {})
 
+    for name, data in (("empty", b""), ("binary", bytes(range(256)) * 4), ("line-over-16MiB", b"{" + b" " * (1 << 24) + b"}\n"),
+                       ("header-not-json", b"pelorin\n")):
+        with open(os.path.join(outdir, "nr-" + name + ".jsonl"), "wb") as out:
+            out.write(data)
     for name, (objs, kw) in sorted(forged.items()):
         write(os.path.join(outdir, name + ".jsonl"), objs, **kw)
     for name, (objs, kw) in sorted(good.items()):
