@@ -200,6 +200,7 @@ def main():
 
     # 3 changes without a command (as a new last event, so that no later line depends on it)
     never = "从未摇过的公司"
+    seed = hashlib.sha256(b"a seed").hexdigest()
     after = state(g, len(g) - 1)
     cand = after.lists[c]["candidates"]
     base = {"category": c, "categoryName": sv.CATEGORY_NAMES[c], "changes": [], "details": {}, "fields": [],
@@ -345,6 +346,56 @@ def main():
     f("6-crlf", g, spell={edit: lambda t: t + "\r"})
     f("6-true-as-1", g, spell={len(g) - 1: lambda t: t.replace('"end":true', '"end":1')})
 
+    # more: wheels, duplicates, numbers and escapes
+    o = copy.deepcopy(g)
+    o.insert(stop1, dict(base, kind="manualEntry", seq=g[stop1]["seq"], time=g[stop1]["time"],
+                         localTime=g[stop1]["localTime"],
+                         changes=[{"category": c, "list": "candidates", "names": [never], "op": "append"}]))
+    for e in o[stop1 + 1:-1]:
+        e["seq"] += 1
+    f("1-stop-after-candidates-changed", o)
+    dup = dict(base, kind="manualEntry", category=6, categoryName=sv.CATEGORY_NAMES[6], changes=[
+        {"category": 6, "list": "candidates", "names": ["同名"] * 5, "op": "append"}])
+    o = tail(**dup)
+    o.insert(-1, dict(base, kind="start", category=6, categoryName=sv.CATEGORY_NAMES[6], seq=base["seq"] + 1,
+                      changes=[{"category": 6, "list": "candidates", "op": "shuffle"}],
+                      details={"candidates": 5, "fingerprint": sv.fingerprint(["同名"] * 5, 2), "shuffleSeed": seed,
+                               "slowStopOption": False, "speed": 7}))
+    o.insert(-1, dict(base, kind="stop", category=6, categoryName=sv.CATEGORY_NAMES[6], seq=base["seq"] + 2,
+                      details={"angle": 280, "position": 1400, "slowStop": False}))
+    _restop_plain(o, len(o) - 2)
+    good["duplicate-names"] = (o, {})
+    o = copy.deepcopy(o)
+    o[-2]["changes"][1]["index"] = o[-2]["details"]["sector"] - 1
+    f("4-stop-removes-a-later-duplicate", o)
+    o = copy.deepcopy(good["duplicate-names"][0])
+    o[-2]["details"]["angle"], o[-2]["details"]["position"] = 7, 35
+    _restop_plain(o, len(o) - 2)
+    f("1-angle-in-no-sector-taken-as-it-is", o)
+    o = copy.deepcopy(good["duplicate-names"][0])
+    o[-2]["details"]["angle"], o[-2]["details"]["position"] = 7, 364 * 5
+    _restop_plain(o, len(o) - 2)
+    good["angle-in-no-sector"] = (o, {})  # 7 is under 360/5: the box still shows the lap before's 364
+    hist = state(g, len(g) - 1).lists[c]["history"]
+    o = tail(kind="manualEntry", changes=[{"category": c, "list": "candidates", "names": [hist[0]], "op": "append"}])
+    o.insert(-1, dict(base, kind="exclude", seq=base["seq"] + 1))
+    f("3-exclude-keeps-a-history-name", o)
+    f("1-position-2^70", g, spell={stop1: lambda t: t.replace(
+        '"position":%d' % g[stop1]["details"]["position"], '"position":%d' % (1 << 70))})
+    f("6-minus-zero", g, spell={edit: lambda t: t.replace('"category":-1', '"category":-0')}) \
+        if g[edit]["category"] == -1 else None
+    f("6-duplicate-key", g, spell={edit: lambda t: t.replace('"kind":"edit"', '"kind":"edit","kind":"edit"')})
+    o = tail(kind="manualEntry", changes=[{"category": c, "list": "candidates", "names": ["\U0001f600"],
+                                           "op": "append"}])
+    good["astral-name"] = (o, {})
+    f("6-astral-as-surrogate-pair", o, spell={len(o) - 2: lambda t: t.replace("\U0001f600", "\\ud83d\\ude00")})
+    o = copy.deepcopy(g)
+    for e in o:
+        if "localTime" in e:
+            t = sv.utc(e["time"], "") + __import__("datetime").timedelta(hours=8)
+            e["localTime"] = t.strftime("%Y-%m-%dT%H:%M:%S.") + "%03d+08:00" % (t.microsecond // 1000)
+    good["local-time-east"] = (o, {})
+
     # the frame: every verifier refuses these (2 where the file is no record at all)
     f("0-seq-gap", g, spell={edit: lambda t: t.replace('"seq":%d' % g[edit]["seq"], '"seq":%d' % (g[edit]["seq"] + 1))})
     o = copy.deepcopy(g)
@@ -369,9 +420,8 @@ def main():
 
     # consistent records every verifier must accept
     good["invisible-name"] = (tail(kind="manualEntry", changes=[
-        {"category": c, "list": "candidates", "names": [first[:2] + "\u200b" + first[2:], "甲\n乙", ""],
+        {"category": c, "list": "candidates", "names": [first[:2] + "\u200b" + first[2:], "甲\n乙", "", "丙\u2028丁\u007f"],
          "op": "append"}]), {})
-    seed = hashlib.sha256(b"a seed").hexdigest()
     good["start-then-close"] = (tail(kind="start", changes=[{"category": c, "list": "candidates", "op": "shuffle"}],
                                      details={"candidates": len(cand), "fingerprint": sv.fingerprint(cand, 2),
                                               "shuffleSeed": seed, "slowStopOption": False, "speed": 360}), {})
