@@ -396,6 +396,25 @@ def main():
             e["localTime"] = t.strftime("%Y-%m-%dT%H:%M:%S.") + "%03d+08:00" % (t.microsecond // 1000)
     good["local-time-east"] = (o, {})
 
+    # version 1, as far as the README describes its stops
+    o = copy.deepcopy(g)
+    o[0]["formatVersion"] = 1
+    for i, e in enumerate(o):
+        if e.get("kind") == "start" and e["details"]:
+            e["details"]["fingerprint"] = sv.fingerprint(state(o, i).lists[e["category"]]["candidates"], 1)
+        elif e.get("kind") == "stop" and e["details"]:
+            d, m = e["details"], len(state(o, i).wheels[e["category"]].names)
+            e["details"] = {"angle": d["angle"], "name": d["name"], "sector": d["sector"], "shownSteps": d["position"],
+                            "slowStop": False, "speed": state(o, i).wheels[e["category"]].speed,
+                            "steps": d["angle"] * m, "wheelCount": m}
+    good["version-1"] = (o, {})
+    o1 = copy.deepcopy(o)
+    o1[start1]["details"]["fingerprint"] = sv.fingerprint(state(o, start1).lists[c]["candidates"], 2)
+    f("v1-fingerprint-of-version-2", o1)
+    o1 = copy.deepcopy(o)
+    o1[stop1]["details"]["shownSteps"] += 360
+    f("v1-shown-steps-another-sector", o1)
+
     # the frame: every verifier refuses these (2 where the file is no record at all)
     f("0-seq-gap", g, spell={edit: lambda t: t.replace('"seq":%d' % g[edit]["seq"], '"seq":%d' % (g[edit]["seq"] + 1))})
     o = copy.deepcopy(g)

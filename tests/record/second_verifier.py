@@ -118,7 +118,12 @@ def _esc(s):
     return "".join(out)
 
 
+class Fraction(str):
+    """A number with a fraction, as a version 1 record writes some angles; kept in its own spelling."""
+
+
 def compact(v):
+    if isinstance(v, Fraction): return str(v)
     if v is True: return "true"
     if v is False: return "false"
     if isinstance(v, int): return str(v)
@@ -146,7 +151,7 @@ def _no_const(s):
     raise Bad("不允许的数：" + s)
 
 
-def parse_line(raw: bytes):
+def parse_line(raw: bytes, version=2):
     """Parses one line (without its line feed) and insists on its one spelling."""
     if b"\r" in raw:
         raise Bad("行里有回车符")
@@ -157,7 +162,7 @@ def parse_line(raw: bytes):
     if text.startswith("\ufeff"):
         raise Bad("有字节顺序标记")
     try:
-        v = json.loads(text, object_pairs_hook=_pairs, parse_float=_no_float, parse_constant=_no_const)
+        v = json.loads(text, object_pairs_hook=_pairs, parse_float=Fraction if version == 1 else _no_float, parse_constant=_no_const)
     except ValueError as e:
         raise Bad("不是JSON：%s" % e)
     try:
@@ -252,6 +257,7 @@ class Session:
         self.open_starts = {}    # category -> seq of a start not yet stopped
         self.starts_unstopped = []
         self.invisible = set()
+        self.v1_slow = False
 
     # -- list changes
     def apply(self, ev, ch):
@@ -412,6 +418,8 @@ class Session:
         w = self.wheels[c]
         if w is None:
             raise Bad("停止之前没有这一类的开始摇号（或转盘已被改动）")
+        if self.version == 1:
+            return self.stop_v1(ev, w)
         slow = d.get("slowStop")
         keys(d, ("angle", "name", "position", "sector", "slowStop") + (("turn",) if slow is True else ()), "details")
         if not isinstance(slow, bool):
@@ -440,10 +448,32 @@ class Session:
             pos = star * n
         if d["position"] != pos:
             raise Bad("position不是由指针算出的位置（应为%d）" % pos)
-        r = pos % (360 * n)
-        sector = r // 360 or n
+        sector = (pos % (360 * n)) // 360 or n
         if d["sector"] != sector:
             raise Bad("sector不是position下的扇区（应为%d）" % sector)
+        self.take(ev, w, sector)
+
+    def stop_v1(self, ev, w):
+        """A version 1 stop, as far as the README describes it: the name box's sector comes from shownSteps,
+        and a slow stop's turn is only checked for its range."""
+        d, n = ev["details"], len(w.names)
+        for k in ("name", "steps", "shownSteps"):
+            if k not in d:
+                raise Bad("版本1的停止缺少" + k)
+        want_int(d["steps"], 0, 1 << 62, "steps")
+        want_int(d["shownSteps"], 0, d["steps"], "shownSteps")
+        if d.get("wheelCount", n) != n:
+            raise Bad("wheelCount不是转盘上的名称数")
+        if "slowStopTurn" in d:
+            want_int(d["slowStopTurn"], 360 * n, 3 * 360 * n - 1, "slowStopTurn")
+            self.v1_slow = True
+        sector = (d["shownSteps"] % (360 * n)) // 360 or n
+        if d.get("sector", sector) != sector:
+            raise Bad("sector不是shownSteps下的扇区（应为%d）" % sector)
+        self.take(ev, w, sector)
+
+    def take(self, ev, w, sector):
+        c, d = ev["category"], ev["details"]
         if d["name"] != w.names[sector - 1]:
             raise Bad("name不是第%d扇区上的名称" % sector)
         app, rem = ev["changes"]
@@ -519,7 +549,7 @@ def verify(path):
         try:
             if ended:
                 raise Bad("结束行之后还有行")
-            obj = parse_line(raw)
+            obj = parse_line(raw, version)
             if not isinstance(obj, dict) or obj.get("prev") != prev:
                 raise Bad("prev不是上一行的哈希，链条断了")
             if "end" in obj:
@@ -563,6 +593,10 @@ def main():
         print("第%d行不成立：%s" % (e.line, e))
         return 1
     print("版本：%d" % s.version)
+    if s.version == 1:
+        print("版本1的记录：名单指纹是每个名称加换行符的SHA-256，名称含换行符时指纹不能唯一确定名单。")
+        if s.v1_slow:
+            print("版本1的随机缓停：转动步数来自没有记下的随机源，只核对了它的范围和停在哪里。")
     for c, what, name, sector in s.shown:
         print("%s\t%s\t%s\t%s" % (what, CATEGORY_NAMES[c], shown(name), "" if sector is None else sector))
     for c, seq, n in s.starts_unstopped:
