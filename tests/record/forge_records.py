@@ -437,6 +437,12 @@ def main():
     o[stop1]["time"] = o[stop1]["localTime"] = o[stop1]["time"][:8] + "32" + o[stop1]["time"][10:]
     f("0-day-32", o)
 
+    f("0-trailing-garbage", g, spell={edit: lambda t: t + "x"})
+    f("0-line-is-an-array", g, spell={edit: lambda t: "[" + t + "]"})
+    f("0-empty-line", g, spell={edit: lambda t: t + "\n"})
+    f("0-bom-on-header", g, spell={0: lambda t: "\ufeff" + t})
+    f("0-no-final-line-feed", g)  # its last line feed is cut below
+
     # consistent records every verifier must accept
     good["invisible-name"] = (tail(kind="manualEntry", changes=[
         {"category": c, "list": "candidates", "names": [first[:2] + "\u200b" + first[2:], "甲\n乙", "", "丙\u2028丁\u007f"],
@@ -483,6 +489,8 @@ def main():
             out.write(data)
     for name, (objs, kw) in sorted(forged.items()):
         write(os.path.join(outdir, name + ".jsonl"), objs, **kw)
+    with open(os.path.join(outdir, "0-no-final-line-feed.jsonl"), "r+b") as out:
+        out.truncate(os.path.getsize(out.name) - 1)
     for name, (objs, kw) in sorted(good.items()):
         write(os.path.join(outdir, "ok-" + name + ".jsonl"), objs, **kw)
     print("%d forgeries, %d consistent records in %s" % (len(forged), len(good), outdir))
