@@ -382,8 +382,6 @@ def main():
     f("3-exclude-keeps-a-history-name", o)
     f("1-position-2^70", g, spell={stop1: lambda t: t.replace(
         '"position":%d' % g[stop1]["details"]["position"], '"position":%d' % (1 << 70))})
-    f("6-minus-zero", g, spell={edit: lambda t: t.replace('"category":-1', '"category":-0')}) \
-        if g[edit]["category"] == -1 else None
     f("6-duplicate-key", g, spell={edit: lambda t: t.replace('"kind":"edit"', '"kind":"edit","kind":"edit"')})
     o = tail(kind="manualEntry", changes=[{"category": c, "list": "candidates", "names": ["\U0001f600"],
                                            "op": "append"}])
