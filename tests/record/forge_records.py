@@ -413,6 +413,22 @@ def main():
     o1[stop1]["details"]["shownSteps"] += 360
     f("v1-shown-steps-another-sector", o1)
 
+    # a stop on a wheel that its window no longer shows
+    def between(**ev):
+        o = copy.deepcopy(g)
+        o.insert(stop1, dict(base, seq=g[stop1]["seq"], time=g[stop1]["time"], localTime=g[stop1]["localTime"], **ev))
+        for e in o[stop1 + 1:-1]:
+            e["seq"] += 1
+        return o
+    f("4-stop-after-close", between(kind="close", category=-1, categoryName=""))
+    f("4-stop-after-a-fields-only-start", between(kind="start"))
+    o = copy.deepcopy(sl)
+    o[start1]["details"]["speed"] = 5
+    _restop_plain(o, stop1)
+    o[stop1]["details"]["angle"] = 5 * (o[stop1]["details"]["angle"] // 5)
+    _restop_plain(o, stop1)
+    f("2-slow-stop-option-below-speed-10", o)
+
     # the frame: every verifier refuses these (2 where the file is no record at all)
     f("0-seq-gap", g, spell={edit: lambda t: t.replace('"seq":%d' % g[edit]["seq"], '"seq":%d' % (g[edit]["seq"] + 1))})
     o = copy.deepcopy(g)
