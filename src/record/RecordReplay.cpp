@@ -8,8 +8,8 @@
 #include "model/Session.h"
 #include "model/Sha256.h"
 #include "model/Shuffle.h"
-#include "model/SlowStop.h"
 #include "model/ShuffleSeed.h"
+#include "model/SlowStop.h"
 #include "record/RecordFormat.h"
 
 #include <QJsonArray>

@@ -95,8 +95,9 @@ VerifyReport verifyRecord(QIODevice& device, WorkbookCheck check)
             break;
         }
         if (read == Read::TooLong)
-            return fail(replay, Outcome::NotARecord, number,
-                        QStringLiteral("这一行超过 %1 MB，不是摇号记录的一行。").arg(MaxLineBytes / 1024 / 1024));
+            return fail(
+                replay, Outcome::NotARecord, number,
+                QStringLiteral("这一行（不计换行符）超过 16 MiB（%1 字节），不是摇号记录的一行。").arg(MaxLineBytes));
         // Only the first line decides whether the file is a record at all; from then on, a line that is not
         // what it should be is a record that does not hold, at that line.
         QJsonParseError error;
