@@ -127,6 +127,10 @@ def at(objs, i, **changes):
 
 
 def main():
+    # --quick: the large list holds 1,000 names instead of 32,767, for a run under CTest
+    quick = "--quick" in sys.argv
+    if quick:
+        sys.argv.remove("--quick")
     src, outdir = sys.argv[1], sys.argv[2]
     os.makedirs(outdir, exist_ok=True)
     g = load(src)
@@ -300,7 +304,10 @@ def main():
             e["seq"] = len(o)
             o.append(e)
         o.append(g[-1])
-        f("5-two-sessions-spliced", o)
+        # One header, times that never run back, every list built by its commands: the file alone is one
+        # consistent (longer) session. What gives it away are the room codes: the second session's stops
+        # have codes its room never saw. The driver checks exactly that for the "c-" files.
+        good["c-two-sessions-spliced"] = (o, {})
         o = copy.deepcopy(o)
         o[0]["written"] = h[0]["written"]
         f("5-two-sessions-spliced-written-later", o)
@@ -397,6 +404,7 @@ def main():
     # version 1, as far as the README describes its stops
     o = copy.deepcopy(g)
     o[0]["formatVersion"] = 1
+    o[0]["written"] = o[-2]["time"]  # version 1 was written at the end
     for i, e in enumerate(o):
         if e.get("kind") == "start" and e["details"]:
             e["details"]["fingerprint"] = sv.fingerprint(state(o, i).lists[e["category"]]["candidates"], 1)
@@ -424,9 +432,11 @@ def main():
     f("4-stop-after-a-fields-only-start", between(kind="start"))
     o = copy.deepcopy(sl)
     o[start1]["details"]["speed"] = 5
+    sv.MIN_SLOW_SPEED = 1  # the forgery's own stop is made as if speed 5 were allowed
     _restop_plain(o, stop1)
     o[stop1]["details"]["angle"] = 5 * (o[stop1]["details"]["angle"] // 5)
     _restop_plain(o, stop1)
+    sv.MIN_SLOW_SPEED = 10
     f("2-slow-stop-option-below-speed-10", o)
 
     # the frame: every verifier refuses these (2 where the file is no record at all)
@@ -456,6 +466,9 @@ def main():
     f("0-empty-line", g, spell={edit: lambda t: t + "\n"})
     f("0-bom-on-header", g, spell={0: lambda t: "\ufeff" + t})
     f("0-no-final-line-feed", g)  # its last line feed is cut below
+    f("0-bom-on-event", g, spell={edit: lambda t: "\ufeff" + t})
+    f("0-event-not-json", g, spell={edit: lambda t: t[:-1]})
+    f("0-end-events-true", g, spell={len(g) - 1: lambda t: t.replace('"events":%d' % g[-1]["events"], '"events":true')})
 
     # consistent records every verifier must accept
     good["invisible-name"] = (tail(kind="manualEntry", changes=[
@@ -476,7 +489,7 @@ def main():
     good["clear-results"] = (tail(kind="clear", changes=[
         {"category": c, "list": "results", "names": res, "op": "clear"}]), {})
     # a category of 32,767 names, drawn with 随机缓停
-    big = ["企业%05d" % i for i in range(32767)]
+    big = ["企业%05d" % i for i in range(1000 if quick else 32767)]
     o = tail(kind="import", category=6, categoryName=sv.CATEGORY_NAMES[6], changes=[
         {"category": 6, "list": "candidates", "names": big, "op": "replace"}],
         details={"file": "big.xlsx", "sha256": hashlib.sha256(b"big").hexdigest()})
@@ -505,8 +518,14 @@ def main():
         write(os.path.join(outdir, name + ".jsonl"), objs, **kw)
     with open(os.path.join(outdir, "0-no-final-line-feed.jsonl"), "r+b") as out:
         out.truncate(os.path.getsize(out.name) - 1)
+    with open(os.path.join(outdir, "0-no-final-line-feed.jsonl"), "rb") as src_file:
+        header = src_file.readline()
+    with open(os.path.join(outdir, "0-header-alone-no-line-feed.jsonl"), "wb") as out:
+        out.write(header[:-1])  # a record's first line, cut before its line feed: a record, not a whole one
+    with open(os.path.join(outdir, "nr-first-line-empty.jsonl"), "wb") as out:
+        out.write(b"\n" + header)
     for name, (objs, kw) in sorted(good.items()):
-        write(os.path.join(outdir, "ok-" + name + ".jsonl"), objs, **kw)
+        write(os.path.join(outdir, ("" if name.startswith("c-") else "ok-") + name + ".jsonl"), objs, **kw)
     print("%d forgeries, %d consistent records in %s" % (len(forged), len(good), outdir))
 
 

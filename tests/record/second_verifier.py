@@ -7,6 +7,7 @@ not hold, 2 for a file that is no record.
 """
 import datetime
 import hashlib
+import itertools
 import json
 import re
 import struct
@@ -243,6 +244,9 @@ def shown(name):
 
 # ---------------------------------------------------------------- the session
 
+MIN_SLOW_SPEED = 10  # 随机缓停 needs at least this speed
+
+
 class Wheel:
     def __init__(self, names, speed, slow, stream):
         self.names, self.speed, self.slow, self.stream = names, speed, slow, stream
@@ -300,7 +304,9 @@ class Session:
         if len(lst) > MAX_LIST:
             raise Bad("名单超过32767个名称")
         if ch["list"] == "results":
-            what = {"append": None, "remove": "撤回", "clear": "清除", "replace": "替换"}[op]
+            # back into the candidates (the event appended them there first): 撤回; gone for good: 清除
+            back = ev["changes"][0].get("op") == "append" and ev["changes"][0].get("list") == "candidates"
+            what = {"append": None, "remove": "撤回", "clear": "撤回" if back else "清除", "replace": "替换"}[op]
             if what:
                 for x in names:
                     self.shown.append((c, what, x, None))
@@ -326,11 +332,17 @@ class Session:
         if c == -1 and kind not in ("close", "edit"):
             raise Bad(kind + "必须有类别")
         sig = [(x.get("op"), x.get("list")) if isinstance(x, dict) else None for x in chs]
+        if kind == "close":
+            self.wheels = [None] * 7       # the draw window closed: no wheel is left
+        if kind == "start" and c >= 0:
+            self.wheels[c] = None          # every start removes the wheel, even one that lays out none
         if not chs:
             if d != {}:
                 raise Bad("没有名单改动的操作不能有details")
             if kind == "exclude" and self.excluded(c)[1]:
                 raise Bad("去已摇没有记下历史名单会去掉的候选")
+            if kind == "stop":
+                raise Bad("停止必须摇出一个名称")
             return
         X = lambda: chs[0].get("names") == chs[1].get("names")
         handed = [("append", "candidates"), ("clear", "results")]
@@ -411,6 +423,8 @@ class Session:
             want_int(d["speed"], 1, 360, "speed")
             if not isinstance(d["slowStopOption"], bool):
                 raise Bad("slowStopOption不是true或false")
+            if self.version == 2 and d["slowStopOption"] and d["speed"] < MIN_SLOW_SPEED:
+                raise Bad("随机缓停时speed不能低于10")
             self.wheels[c] = Wheel(list(cand), d["speed"], d["slowStopOption"], stream)
 
     def stop(self, ev, lineno):
@@ -454,21 +468,46 @@ class Session:
         self.take(ev, w, sector)
 
     def stop_v1(self, ev, w):
-        """A version 1 stop, as far as the README describes it: the name box's sector comes from shownSteps,
-        and a slow stop's turn is only checked for its range."""
-        d, n = ev["details"], len(w.names)
-        for k in ("name", "steps", "shownSteps"):
-            if k not in d:
-                raise Bad("版本1的停止缺少" + k)
-        want_int(d["steps"], 0, 1 << 62, "steps")
-        want_int(d["shownSteps"], 0, d["steps"], "shownSteps")
-        if d.get("wheelCount", n) != n:
-            raise Bad("wheelCount不是转盘上的名称数")
-        if "slowStopTurn" in d:
-            want_int(d["slowStopTurn"], 360 * n, 3 * 360 * n - 1, "slowStopTurn")
+        """A version 1 stop, as the README describes it: the name box's sector comes from shownSteps, and a
+        slow stop's turn is only checked for its range and where it leads."""
+        d, n, v = ev["details"], len(w.names), w.speed
+        slow = d.get("slowStop")
+        if not isinstance(slow, bool):
+            raise Bad("slowStop不是true或false")
+        keys(d, ("angle", "name", "sector", "shownSteps", "slowStop", "speed", "steps", "wheelCount")
+             + (("slowStopPressAngle", "slowStopTurn") if slow else ()), "版本1的停止details")
+        if slow != w.slow:
+            raise Bad("slowStop与开始时的随机缓停选项不符")
+        if not is_int(d["wheelCount"]) or d["wheelCount"] != n or not is_int(d["speed"]) or d["speed"] != v:
+            raise Bad("wheelCount或speed与开始时不符")
+        steps = want_int(d["steps"], -(1 << 62), 1 << 62, "steps")
+        shown_steps = want_int(d["shownSteps"], -(1 << 62), 1 << 62, "shownSteps")
+        M = (359 + v) // v
+        press = d["slowStopPressAngle"] if slow else d["angle"]
+        if not is_int(press) or press % v or not 1 <= press // v <= M:
+            raise Bad("按下停止时的角度不是指针能停的角度：%r" % (press,))
+        L = 360 * n
+        if slow:
+            turn = want_int(d["slowStopTurn"], L, 3 * L - 1, "slowStopTurn")
+            if steps != press * n + turn or shown_steps != steps:
+                raise Bad("steps不是按下时的角度加转动步数，或shownSteps不等于steps")
+            r = steps % L or L
+            if isinstance(d["angle"], bool) or float(d["angle"]) != r / n:
+                raise Bad("angle不是指针停下的角度")
             self.v1_slow = True
-        sector = (d["shownSteps"] % (360 * n)) // 360 or n
-        if d.get("sector", sector) != sector:
+        else:
+            if steps != press * n:
+                raise Bad("steps不是angle乘以n")
+            m = press // v
+            in_sector = lambda x: 1 <= x * n // 360 <= n
+            order = [m] + list(range(m - 1, 0, -1)) + list(range(M, m, -1))
+            star = next((k * v for k in order if in_sector(k * v)), None)
+            if star is None or shown_steps != star * n:
+                raise Bad("shownSteps不是名称框最后显示的扇区的位置")
+        if shown_steps < 0:
+            raise Bad("shownSteps是负数")
+        sector = (shown_steps % L) // 360 or n
+        if d["sector"] != sector or not is_int(d["sector"]):
             raise Bad("sector不是shownSteps下的扇区（应为%d）" % sector)
         self.take(ev, w, sector)
 
@@ -506,12 +545,8 @@ def lines(path):
             n += 1
             if len(raw) > MAX_LINE + 1 or (len(raw) == MAX_LINE + 1 and not raw.endswith(b"\n")):
                 raise NoRecord("第%d行超过16 MiB" % n)
-            if not raw.endswith(b"\n"):
-                raise Bad_at(n, "行没有以换行符结束")
-            raw = raw[:-1]
-            if not raw:
-                raise Bad_at(n, "空行")
-            yield n, raw
+            ended = raw.endswith(b"\n")
+            yield n, (raw[:-1] if ended else raw), ended
 
 
 class Bad_at(Exception):
@@ -520,16 +555,34 @@ class Bad_at(Exception):
         self.line = line
 
 
+def frame(it):
+    """The lines of the file, each ended by a line feed and not empty."""
+    for n, raw, ended in it:
+        if not ended:
+            raise Bad_at(n, "行没有以换行符结束")
+        if not raw:
+            raise Bad_at(n, "空行")
+        yield n, raw
+
+
 def verify(path):
     it = lines(path)
+    n, raw, ended = next(it)
+    # Only the first line decides whether the file is a record at all: a JSON object in UTF-8 (a byte-order
+    # mark before it set aside) with this format and version.
+    try:
+        loose = json.loads((raw[3:] if raw.startswith(b"\xef\xbb\xbf") else raw).decode("utf-8"))
+    except ValueError as e:
+        raise NoRecord("第1行不是JSON对象：%s" % e)
+    if not isinstance(loose, dict) or loose.get("format") != "pelorin-draw-record" \
+            or loose.get("formatVersion") not in (1, 2) or isinstance(loose.get("formatVersion"), bool):
+        raise NoRecord("第1行不是本程序的摇号记录（格式或版本不对）")
+    it = frame(itertools.chain([(n, raw, ended)], it))
     n, raw = next(it)
     try:
         head = parse_line(raw)
     except Bad as e:
-        raise NoRecord("第1行不是摇号记录的开头：%s" % e)
-    if not isinstance(head, dict) or head.get("format") != "pelorin-draw-record" \
-            or head.get("formatVersion") not in (1, 2) or isinstance(head.get("formatVersion"), bool):
-        raise NoRecord("第1行不是本程序的摇号记录（格式或版本不对）")
+        raise Bad_at(1, "开头一行的写法不对：%s" % e)
     version = head["formatVersion"]
     try:
         keys(head, ("format", "formatVersion", "program", "programVersion", "sessionStarted",
@@ -565,10 +618,16 @@ def verify(path):
                 local_same(obj.get("localTime"), t, "localTime")
                 if t < last:
                     raise Bad("时间倒流了")
-                if t > written:
-                    raise Bad("时间晚于开头的written")
+                if version == 1 and t > written:
+                    raise Bad("时间晚于开头的written（版本1在最后写成）")
+                if version == 2 and t < written:
+                    raise Bad("时间早于开头的written（版本2随摇号写下）")
                 last = t
+                before = len(s.shown)
                 s.event(obj, n)
+                # the room code of a stop line: the first 8 hex digits of its SHA-256, as "1a2b 3c4d"
+                h = hashlib.sha256(raw).hexdigest()
+                s.shown[before:] = [x + (h[:4] + " " + h[4:8],) if x[1] == "摇中" else x for x in s.shown[before:]]
         except Bad as e:
             raise Bad_at(n, str(e))
         except (KeyError, TypeError, AttributeError, IndexError, ValueError) as e:
@@ -597,8 +656,8 @@ def main():
         print("版本1的记录：名单指纹是每个名称加换行符的SHA-256，名称含换行符时指纹不能唯一确定名单。")
         if s.v1_slow:
             print("版本1的随机缓停：转动步数来自没有记下的随机源，只核对了它的范围和停在哪里。")
-    for c, what, name, sector in s.shown:
-        print("%s\t%s\t%s\t%s" % (what, CATEGORY_NAMES[c], shown(name), "" if sector is None else sector))
+    for c, what, name, sector, *room in s.shown:
+        print("\t".join([what, CATEGORY_NAMES[c], shown(name), "" if sector is None else str(sector)] + room))
     for c, seq, n in s.starts_unstopped:
         print("没有停止的开始\t%s\t第%d行" % (CATEGORY_NAMES[c], n))
     for x in sorted(s.invisible):
