@@ -41,8 +41,8 @@ void writeDraws(const RecordSummary& summary, QTextStream& out)
         int n = 0;
         for (const DrawnName& drawn : category.draws)
             out << "    " << ++n << ". " << withInvisibleShown(drawn.name) << "（扇区 " << drawn.sector << "/"
-                << drawn.wheelCount << "，" << shownTime(drawn.stopTime) << (drawn.slowStop ? "，随机缓停" : "") << "）"
-                << Qt::endl;
+                << drawn.wheelCount << "，" << shownTime(drawn.stopTime) << (drawn.slowStop ? "，随机缓停" : "")
+                << "，记录校验码 " << drawn.roomCode << "）" << Qt::endl;
         if (category.withdrawn > 0) {
             out << "    其后有 " << category.withdrawn << " 个摇出结果被撤回或清除。" << Qt::endl;
             // Every name in and out of the results, in order, so a redo shows.

@@ -9,6 +9,7 @@
 #include "model/Sha256.h"
 #include "model/Shuffle.h"
 #include "model/ShuffleSeed.h"
+#include "model/SlowStop.h"
 #include "record/RecordFormat.h"
 
 #include <QJsonArray>
@@ -253,6 +254,11 @@ bool RecordReplay::checkShape(const Event& event, QString& reason) const
             reason = QStringLiteral("没有改动任何名单的操作却记有操作内容。");
             return false;
         }
+        // The program records no stop that drew nothing: a press of 停止 with no wheel turning is ignored.
+        if (event.kind == QLatin1String("stop")) {
+            reason = QStringLiteral("停止没有摇出名称：每一次记下的停止都必须把一个名称移到摇出结果。");
+            return false;
+        }
         return true;
     }
     if (!allowedChanges(event.kind).contains(event.shape)) {
@@ -310,6 +316,13 @@ bool RecordReplay::checkShape(const Event& event, QString& reason) const
 bool RecordReplay::run(Event& event, QString& reason)
 {
     const Category c = event.category;
+    // Closing the draw window takes its wheel away, and so does every start, even one that laid out nothing:
+    // a later stop needs a wheel of its own start.
+    if (event.kind == QLatin1String("close"))
+        for (Category each = 0; each < CategoryCount; ++each)
+            dropWheel(each);
+    if (event.kind == QLatin1String("start"))
+        dropWheel(c);
     if (event.kind == QLatin1String("stop") && !event.changes.empty()) {
         if (!checkStop(event, reason))
             return false;
@@ -323,9 +336,17 @@ bool RecordReplay::run(Event& event, QString& reason)
         draws.resultChanges.push_back({ ResultChange::Kind::Drawn, drawn, event.localTime });
         return true;
     }
-    if (event.kind == QLatin1String("exclude") && !event.changes.empty()) {
+    if (event.kind == QLatin1String("exclude")) {
         const QStringList candidates = candidateNames(c);
         const QStringList kept = excludeHistory(candidates, list(c, ListKind::History));
+        // 去已摇 records no change only when the history removes nothing.
+        if (event.changes.empty()) {
+            if (kept.size() == candidates.size())
+                return true;
+            reason = QStringLiteral("去已摇没有改动候选名单，但历史名单中有 %1 个名称在候选名单中，应被去掉。")
+                         .arg(candidates.size() - kept.size());
+            return false;
+        }
         QStringList removed;
         for (const QJsonValue& v : event.details.value(listnotes::Removed).toArray())
             removed.append(v.toString());
@@ -347,6 +368,13 @@ bool RecordReplay::run(Event& event, QString& reason)
         if (!applyChange(change, event, reason))
             return false;
     return true;
+}
+
+void RecordReplay::noteStopLine(Category category, const QString& code)
+{
+    std::vector<DrawnName>& draws = m_summary.categories.at(static_cast<std::size_t>(category)).draws;
+    if (!draws.empty())
+        draws.back().roomCode = code;
 }
 
 void RecordReplay::dropWheel(Category category)
@@ -568,6 +596,13 @@ bool RecordReplay::shuffle(Event& event, QString& reason)
     const std::optional<qint64> speed = wholeNumber(d.value(drawnotes::Speed));
     if (!speed || *speed < 1 || *speed > 360 || *count < 1) {
         reason = QStringLiteral("开始摇号的转速应为1到360之间的整数，且至少有一个候选名称。");
+        return false;
+    }
+    // The program refuses to start with 随机缓停 below the speed the run-out needs (since version 2).
+    if (m_version >= 2 && d.value(drawnotes::SlowStopOption).toBool() && *speed < SlowStop::MinimumSpeed) {
+        reason = QStringLiteral("勾选随机缓停时转速至少为 %1，这次开始摇号的转速是 %2。")
+                     .arg(SlowStop::MinimumSpeed)
+                     .arg(*speed);
         return false;
     }
     Wheel wheel;

@@ -32,6 +32,8 @@ public:
 
     // Applies one event line; false, with the reason in Chinese, when it does not hold.
     bool apply(const QJsonObject& event, QString& reason);
+    // The room code of the stop line just applied, kept beside the name it drew.
+    void noteStopLine(Category category, const QString& code);
     // After the last event: the lists as they end, the starts left without a stop.
     void finish();
 

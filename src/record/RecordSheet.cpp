@@ -58,7 +58,8 @@ RecordSheet buildSheet(const RecordSummary& summary, const QString& recordFileNa
             row.name = d.name.isEmpty() ? QStringLiteral("（空名称）") : d.name;
             row.stopTime = shownTime(d.stopTime);
             row.sector = QStringLiteral("%1 / %2").arg(d.sector).arg(d.wheelCount);
-            row.detail = QStringLiteral("候选名单指纹 ") + d.fingerprint
+            // The code the draw window and the projector showed after this stop: what the witnesses noted.
+            row.detail = QStringLiteral("记录校验码 ") + d.roomCode + QStringLiteral("  候选名单指纹 ") + d.fingerprint
                 + (d.slowStop ? QStringLiteral("  随机缓停") : QString());
             section.rows.push_back(row);
         }

@@ -20,6 +20,7 @@ struct DrawnName
     QString fingerprint; // of the candidate list before the start's shuffle
     QString seed; // of the start's shuffle
     bool slowStop = false; // taken where the pointer came to rest after a run-out
+    QString roomCode; // of the stop's line, as the draw window and the projector showed it: "1a2b 3c4d"
 };
 
 // A name that entered or left the results, in the order it happened.

@@ -2,6 +2,7 @@
 
 #include "record/RecordFormat.h"
 #include "record/RecordReplay.h"
+#include "record/RecordWriter.h"
 
 #include <QIODevice>
 #include <QJsonDocument>
@@ -65,6 +66,12 @@ VerifyReport fail(RecordReplay& replay, VerifyReport::Outcome outcome, int line,
     return report;
 }
 
+QByteArray withoutByteOrderMark(const QByteArray& line)
+{
+    // Qt's reader passes over a byte-order mark; the record never has one, and says so at that line.
+    return line.startsWith("\xEF\xBB\xBF") ? line.mid(3) : line;
+}
+
 } // namespace
 
 VerifyReport verifyRecord(QIODevice& device, WorkbookCheck check)
@@ -88,23 +95,18 @@ VerifyReport verifyRecord(QIODevice& device, WorkbookCheck check)
             break;
         }
         if (read == Read::TooLong)
-            return fail(replay, Outcome::NotARecord, number,
-                        QStringLiteral("这一行超过 %1 MB，不是摇号记录的一行。").arg(MaxLineBytes / 1024 / 1024));
-        if (read == Read::Unterminated)
-            return fail(replay, number == 1 ? Outcome::NotARecord : Outcome::Broken, number,
-                        QStringLiteral("文件在这一行的中间结束（缺少换行符）：文件被截短或改动过。"));
-        if (ended)
-            return fail(replay, Outcome::Broken, number, QStringLiteral("结束行之后还有内容。"));
-
+            return fail(
+                replay, Outcome::NotARecord, number,
+                QStringLiteral("这一行（不计换行符）超过 16 MiB（%1 字节），不是摇号记录的一行。").arg(MaxLineBytes));
+        // Only the first line decides whether the file is a record at all; from then on, a line that is not
+        // what it should be is a record that does not hold, at that line.
         QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-        if (error.error != QJsonParseError::NoError || !document.isObject())
-            return fail(replay, Outcome::NotARecord, number,
-                        QStringLiteral("这一行不是JSON对象（%1）。").arg(error.errorString()));
+        const QJsonDocument document = QJsonDocument::fromJson(withoutByteOrderMark(line), &error);
+        const bool isObject = error.error == QJsonParseError::NoError && document.isObject();
         const QJsonObject object = document.object();
-        summary.lines = number;
-
         if (number == 1) {
+            if (!isObject)
+                return fail(replay, Outcome::NotARecord, 1, QStringLiteral("第一行不是JSON对象，这不是摇号记录。"));
             if (object.value(QStringLiteral("format")).toString() != QLatin1String(FormatName))
                 return fail(replay, Outcome::NotARecord, 1, QStringLiteral("第一行不是摇号记录的开头。"));
             const QJsonValue version = object.value(QStringLiteral("formatVersion"));
@@ -112,6 +114,23 @@ VerifyReport verifyRecord(QIODevice& device, WorkbookCheck check)
                 return fail(
                     replay, Outcome::NotARecord, 1,
                     QStringLiteral("记录的格式版本（%1）不是本程序能核验的版本。").arg(version.toVariant().toString()));
+        }
+        if (read == Read::Unterminated)
+            return fail(replay, Outcome::Broken, number,
+                        QStringLiteral("文件在这一行的中间结束（缺少换行符）：文件被截短或改动过。"));
+        if (ended)
+            return fail(replay, Outcome::Broken, number, QStringLiteral("结束行之后还有内容。"));
+        if (line.startsWith("\xEF\xBB\xBF"))
+            return fail(replay, Outcome::Broken, number, QStringLiteral("这一行以字节顺序标记（BOM）开头。"));
+        if (!isObject)
+            return fail(replay, Outcome::Broken, number,
+                        error.error == QJsonParseError::NoError
+                            ? QStringLiteral("这一行是JSON，但不是JSON对象。")
+                            : QStringLiteral("这一行不是有效的JSON（在第 %1 个字节附近出错）。").arg(error.offset + 1));
+        summary.lines = number;
+
+        if (number == 1) {
+            const QJsonValue version = object.value(QStringLiteral("formatVersion"));
             if (!hasExactly(object,
                             { "format", "formatVersion", "program", "programVersion", "sessionStarted",
                               "sessionStartedLocal", "written" })
@@ -142,11 +161,16 @@ VerifyReport verifyRecord(QIODevice& device, WorkbookCheck check)
             return fail(replay, Outcome::Broken, number, QStringLiteral("这一行的写法被改动过。"));
 
         if (object.contains(QStringLiteral("end"))) {
-            if (!hasExactly(object, { "end", "events", "prev" }) || object.value(QStringLiteral("end")) != true
-                || object.value(QStringLiteral("events")).toDouble(-1) != double(events))
+            const QJsonValue count = object.value(QStringLiteral("events"));
+            if (!hasExactly(object, { "end", "events", "prev" }) || object.value(QStringLiteral("end")) != true)
+                return fail(replay, Outcome::Broken, number,
+                            QStringLiteral("结束行应当正好是 end（值为 true）、events 和 prev 三项。"));
+            if (!count.isDouble())
+                return fail(replay, Outcome::Broken, number, QStringLiteral("结束行的操作数（events）不是整数。"));
+            if (count.toDouble() != double(events))
                 return fail(replay, Outcome::Broken, number,
                             QStringLiteral("结束行记下的操作数（%1）与记录中的操作行数（%2）不符。")
-                                .arg(object.value(QStringLiteral("events")).toVariant().toString())
+                                .arg(count.toVariant().toString())
                                 .arg(events));
             ended = true;
             summary.checkCode = lineHash(line);
@@ -159,12 +183,18 @@ VerifyReport verifyRecord(QIODevice& device, WorkbookCheck check)
                           "fields" }))
             return fail(replay, Outcome::Broken, number, QStringLiteral("这一行不是一条完整的操作记录。"));
         ++events;
-        if (object.value(QStringLiteral("seq")).toDouble(-1) != double(events))
+        const QJsonValue seq = object.value(QStringLiteral("seq"));
+        if (!seq.isDouble() || seq.toDouble() != double(events))
             return fail(replay, Outcome::Broken, number,
                         QStringLiteral("操作序号应为 %1：前面有操作被删去或调换。").arg(events));
         QString reason;
+        const int stops = summary.stops;
         if (!replay.apply(object, reason))
             return fail(replay, Outcome::Broken, number, reason);
+        // The code the room saw when this name was drawn: the draw window and the projector show the latest
+        // line's.
+        if (summary.stops != stops)
+            replay.noteStopLine(object.value(QStringLiteral("category")).toInt(), roomCode(line));
         previous = line;
     }
     replay.finish();

@@ -9,6 +9,7 @@
 #include "output/VerifyCommand.h"
 #include "record/RecordFormat.h"
 #include "record/RecordVerifier.h"
+#include "record/RecordWriter.h"
 #include "ui/BottomBar.h"
 
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTextStream>
 
 using namespace pelorin;
@@ -190,7 +192,9 @@ private slots:
         QCOMPARE(record::runVerify(folder + name + ".jsonl", out), 0);
         QFile expected(folder + name + ".verified.txt");
         QVERIFY(expected.open(QIODevice::ReadOnly));
-        const QStringList lines = printed.split('\n');
+        // Each drawn name now also shows the room code of its stop line.
+        const QStringList lines
+            = QString(printed).remove(QRegularExpression("，记录校验码 [0-9a-f]{4} [0-9a-f]{4}")).split('\n');
         qsizetype at = 0;
         for (const QString& line : QString::fromUtf8(expected.readAll()).trimmed().split('\n')) {
             at = lines.indexOf(line, at);
@@ -638,6 +642,47 @@ private slots:
                 qPrintable(text));
     }
 
+    // Each of these passed both verifiers once: a stop after the wheel it names was gone or never there, a
+    // 去已摇 that kept a history name, 随机缓停 below speed 10, a count spelt as true.
+    void noStopWithoutItsOwnWheelAndNoSilentExclusion()
+    {
+        RecordSession s;
+        s.enterCandidates(3, "甲\n乙\n丙\n丁\n戊\n己");
+        s.importHistory(3, { "乙" });
+        s.draw(3, 1);
+        const QList<QByteArray> lines = linesOf(s.record().bytes);
+        const int start = firstLineOf(lines, "start");
+        const int stop = firstLineOf(lines, "stop");
+        const record::VerifyReport genuine = verify(joined(lines));
+        QVERIFY(genuine.outcome == Outcome::Holds);
+        // The name drawn carries the code the room saw after its stop.
+        QCOMPARE(genuine.summary.categories[3].draws.at(0).roomCode, record::roomCode(lines[stop]));
+
+        // An ignored stop that drew nothing, then the real one; the window closed; a start that laid out nothing.
+        const QByteArray before = lines[stop - 1];
+        const struct
+        {
+            QByteArray line;
+            int failsAt;
+        } inserted[] = { { eventLine(before, "stop", 3, {}), stop + 1 },
+                         { eventLine(before, "close", 3, {}), stop + 2 },
+                         { eventLine(before, "start", 3, {}), stop + 2 },
+                         { eventLine(before, "exclude", 3, {}), stop + 1 } };
+        for (const auto& [line, failsAt] : inserted) {
+            const record::VerifyReport report = withLineInserted(lines, stop, line);
+            QVERIFY2(report.outcome == Outcome::Broken, line.constData());
+            QCOMPARE(report.line, failsAt);
+        }
+        record::VerifyReport report = forgedRecord(lines, start, [](QJsonObject& object) {
+            setDetail("slowStopOption", true)(object);
+            setDetail("speed", 5)(object);
+        });
+        QVERIFY(report.outcome == Outcome::Broken);
+        QCOMPARE(report.line, start + 1);
+        report = forgedRecord(lines, int(lines.size()) - 1, [](QJsonObject& end) { end.insert("events", true); });
+        QVERIFY2(report.reason.contains("不是整数"), qPrintable(report.reason));
+    }
+
     void aRedrawHandsBackWithinItsStart()
     {
         RecordSession s;
@@ -812,8 +857,11 @@ private slots:
         const QList<QByteArray> lines = linesOf(s.record().bytes);
         writeFile("later line", lines[0] + "\nnot json at all\n");
         const record::VerifyReport later = verifyFile("later line");
-        QVERIFY(later.outcome == Outcome::NotARecord);
+        // Only the first line decides whether the file is a record; a later line that is no JSON is a
+        // record that does not hold there.
+        QVERIFY(later.outcome == Outcome::Broken);
         QCOMPARE(later.line, 2);
+        QVERIFY(!later.reason.contains("error") && later.reason.contains("JSON"));
 
         // Sparse files: a gigabyte of zeros, and a record whose second line runs to a hundred megabytes.
         // Neither is read further than the longest line a record may have.
