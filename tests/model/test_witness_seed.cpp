@@ -58,7 +58,8 @@ private slots:
         QProcess python;
         python.start("/usr/bin/python3",
                      { PELORIN_SOURCE_DIR "/tests/model/witness_recompute.py", secret.hex(), QString::number(draws) });
-        QVERIFY(python.waitForStarted());
+        if (!python.waitForStarted())
+            QSKIP("python3 does not start here (the Windows build of the tests)");
         python.write((QStringList { text } + names).join('\n').toUtf8() + '\n');
         python.closeWriteChannel();
         QVERIFY(python.waitForFinished(120000));
