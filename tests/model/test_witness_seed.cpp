@@ -55,11 +55,13 @@ private slots:
         const QStringList drawn = witness::drawnNames(names, *seed, draws);
         QCOMPARE(drawn.size(), draws);
 
+#ifdef Q_OS_WIN
+        QSKIP("the recomputation runs the system's python3, which the Windows build of the tests has not");
+#endif
         QProcess python;
         python.start("/usr/bin/python3",
                      { PELORIN_SOURCE_DIR "/tests/model/witness_recompute.py", secret.hex(), QString::number(draws) });
-        if (!python.waitForStarted())
-            QSKIP("python3 does not start here (the Windows build of the tests)");
+        QVERIFY(python.waitForStarted());
         python.write((QStringList { text } + names).join('\n').toUtf8() + '\n');
         python.closeWriteChannel();
         QVERIFY(python.waitForFinished(120000));
