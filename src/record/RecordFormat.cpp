@@ -135,4 +135,14 @@ qint64 shownAngle(qint64 angle, int speed, int count)
 
 } // namespace wheelsteps
 
+bool hasExactly(const QJsonObject& object, std::initializer_list<const char*> keys)
+{
+    if (object.size() != static_cast<qsizetype>(keys.size()))
+        return false;
+    for (const char* key : keys)
+        if (!object.contains(QLatin1String(key)))
+            return false;
+    return true;
+}
+
 } // namespace pelorin::record

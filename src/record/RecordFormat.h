@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <initializer_list>
 #include <optional>
 
 // The draw record: a text file of JSON Lines, one object per line, each line ending in a line feed.
@@ -43,6 +44,8 @@ QString opName(ListChange::Type type);
 QString lineHash(const QByteArray& line);
 // The compact form every line must take.
 QByteArray canonicalLine(const QJsonObject& object);
+// Whether object has these keys and no others.
+bool hasExactly(const QJsonObject& object, std::initializer_list<const char*> keys);
 
 // Times as written: UTC with milliseconds ("2026-12-08T07:30:00.125Z"), and local time with its offset.
 QString utcText(const QDateTime& time);

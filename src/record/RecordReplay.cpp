@@ -34,16 +34,6 @@ std::optional<qint64> wholeNumber(const QJsonValue& value)
     return static_cast<qint64>(d);
 }
 
-bool hasExactly(const QJsonObject& object, std::initializer_list<const char*> keys)
-{
-    if (object.size() != static_cast<qsizetype>(keys.size()))
-        return false;
-    for (const char* key : keys)
-        if (!object.contains(QLatin1String(key)))
-            return false;
-    return true;
-}
-
 QString quoted(const QString& name)
 {
     return QStringLiteral("“%1”").arg(withInvisibleShown(name));

@@ -45,16 +45,6 @@ Read readLine(QIODevice& device, QByteArray& line)
     return line.size() > MaxLineBytes ? Read::TooLong : Read::Line;
 }
 
-bool hasExactly(const QJsonObject& object, std::initializer_list<const char*> keys)
-{
-    if (object.size() != static_cast<qsizetype>(keys.size()))
-        return false;
-    for (const char* key : keys)
-        if (!object.contains(QLatin1String(key)))
-            return false;
-    return true;
-}
-
 VerifyReport fail(RecordReplay& replay, VerifyReport::Outcome outcome, int line, const QString& reason)
 {
     VerifyReport report;

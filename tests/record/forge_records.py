@@ -57,6 +57,17 @@ def kinds(objs, kind):
     return [i for i, o in enumerate(objs) if o.get("kind") == kind]
 
 
+def _draw_on_sector(s, o, d, wheel_names):
+    """Stop o draws the name on d's sector: its details become d, its changes move that name."""
+    c = o["category"]
+    d["name"] = wheel_names[d["sector"] - 1]
+    cand = s.lists[c]["candidates"]
+    o["details"] = d
+    o["changes"] = [{"category": c, "list": "results", "names": [d["name"]], "op": "append"},
+                    {"category": c, "index": cand.index(d["name"]), "list": "candidates", "names": [d["name"]],
+                     "op": "remove"}]
+
+
 def restop(objs, i, angle=None, turn=None, slow=None, position=None, sector=None):
     """Rewrites stop i so that it agrees with itself: position, sector, name and changes follow from the
     given values (or the recorded ones); whatever is passed explicitly is taken as it is."""
@@ -76,12 +87,7 @@ def restop(objs, i, angle=None, turn=None, slow=None, position=None, sector=None
         pos = a * n
     d["position"] = pos if position is None else position
     d["sector"] = sector if sector is not None else (pos % (360 * n)) // 360 or n
-    d["name"] = w.names[d["sector"] - 1]
-    cand = s.lists[c]["candidates"]
-    o["details"] = d
-    o["changes"] = [{"category": c, "list": "results", "names": [d["name"]], "op": "append"},
-                    {"category": c, "index": cand.index(d["name"]), "list": "candidates", "names": [d["name"]],
-                     "op": "remove"}]
+    _draw_on_sector(s, o, d, w.names)
 
 
 def _restop_plain(objs, j):
@@ -98,12 +104,7 @@ def _restop_plain(objs, j):
         pos = d["position"]
     d["position"] = pos
     d["sector"] = (pos % (360 * n)) // 360 or n
-    d["name"] = w.names[d["sector"] - 1]
-    cand = s.lists[c]["candidates"]
-    o["details"] = d
-    o["changes"] = [{"category": c, "list": "results", "names": [d["name"]], "op": "append"},
-                    {"category": c, "index": cand.index(d["name"]), "list": "candidates", "names": [d["name"]],
-                     "op": "remove"}]
+    _draw_on_sector(s, o, d, w.names)
 
 
 def slow_all(objs):
