@@ -138,8 +138,10 @@ void DrawWindowController::startStop()
     Session::Command command(session, rolling ? QStringLiteral("stop") : QStringLiteral("start"),
                              session.currentCategory());
     if (!rolling) {
-        if (slowStopAllowsStart() && start(m_slowStopOn))
-            session.note(drawnotes::SlowStopOption, m_slowStopOn);
+        // The option as it stands now holds for this draw's stop.
+        const bool slowStopOn = slowStopOptionOn();
+        if (slowStopAllowsStart(slowStopOn) && start(slowStopOn))
+            session.note(drawnotes::SlowStopOption, slowStopOn);
         return;
     }
     // With 随机缓停 on for this draw the pointer runs out first; the stop follows where it rests.
@@ -264,10 +266,9 @@ bool DrawWindowController::slowStopOptionOn() const
     return option && option->isChecked();
 }
 
-bool DrawWindowController::slowStopAllowsStart()
+bool DrawWindowController::slowStopAllowsStart(bool slowStopOn)
 {
-    m_slowStopOn = slowStopOptionOn();
-    if (!m_slowStopOn)
+    if (!slowStopOn)
         return true;
     // An empty list or an unreadable speed is the start's own notice.
     if (m_context.session->count(m_context.session->currentCategory(), ListKind::Candidates) == 0)

@@ -41,7 +41,7 @@ private:
     // False, with a notice, when 随机缓停 is on and the speed box asks for less than the slowest run-out
     // speed; other faults of the speed box are left to the start. Otherwise the option as it stands now
     // holds for this draw's stop: ticking the box while the wheel turns changes the next draw, not this one.
-    bool slowStopAllowsStart();
+    bool slowStopAllowsStart(bool slowStopOn);
     bool passesChecks(Category i);
     // The stop taking effect: the name under the pointer is drawn; ranOut after a slow stop's run-out.
     void takeStop(bool ranOut);
@@ -49,7 +49,6 @@ private:
     AppContext& m_context;
     DrawWindowView m_view;
     WitnessedOpening m_witnessed { m_context };
-    bool m_slowStopOn = false; // for the draw started last
 };
 
 } // namespace pelorin

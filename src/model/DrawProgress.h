@@ -87,7 +87,6 @@ public:
     std::int64_t shownSteps() const { return m_shownSteps; }
     const QString& shownName() const { return m_shownName; }
 
-    bool slowStopOnForThisDraw() const { return m_slowStopOn; }
     // The short code of the draw record's latest line, as the room is shown it ("1a2b 3c4d"); empty before the first.
     const QString& recordCode() const { return m_recordCode; }
     const SlowStop& slowStop() const { return m_slowStop; }
