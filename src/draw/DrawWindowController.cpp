@@ -4,6 +4,7 @@
 #include "draw/DrawText.h"
 #include "lists/ListCommands.h"
 #include "model/ChangeNotes.h"
+#include "model/ListFingerprint.h"
 #include "model/NumberConversion.h"
 #include "model/Session.h"
 #include "platform/AppText.h"
@@ -195,6 +196,9 @@ bool DrawWindowController::start(bool slowStopOn)
     }
 
     if (IRandom* stream = session.progress().witnessedStream()) {
+        const QStringList& before = session.names(category, ListKind::Candidates);
+        session.note(shufflenotes::Count, int(before.size()));
+        session.note(shufflenotes::Fingerprint, listFingerprint(before));
         session.shuffle(category, *stream);
         session.note(witnessnotes::Witnessed, true);
     } else {

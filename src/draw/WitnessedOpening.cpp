@@ -12,6 +12,8 @@
 #include "platform/ISeedSource.h"
 #include "platform/IToggle.h"
 
+#include <algorithm>
+
 namespace pelorin {
 
 WitnessedOpening::WitnessedOpening(AppContext& context)
@@ -34,12 +36,16 @@ bool WitnessedOpening::hold(Category i)
     const ShuffleSeed secret = m_context.services.seeds->newSeed();
     const QString commitment = witness::commitmentOf(secret);
     const QString fingerprint = listFingerprint(candidates);
+    // The picks this ceremony is for: what the preset count leaves to draw, and no more than the wheel holds.
+    const int left = int(toNumber(progress.presetText()).value_or(1)) - int(toNumber(progress.drawnText()).value_or(0));
+    const int draws = std::clamp(left, 1, int(candidates.size()));
     {
         Session::Command command(session, QStringLiteral("commit"), i);
         session.note(witnessnotes::Commitment, commitment);
         session.note(shufflenotes::Count, int(candidates.size()));
         session.note(shufflenotes::Fingerprint, fingerprint);
-        progress.commit(secret, commitment, fingerprint, int(candidates.size()));
+        session.note(witnessnotes::Draws, draws);
+        progress.commit(secret, commitment, fingerprint, int(candidates.size()), draws);
     }
     messages.information(
         QStringLiteral("见证摇号：程序已生成本次摇号的秘密值，先公布它的承诺值（SHA-256）：\n\n%1\n\n"
@@ -92,11 +98,8 @@ void WitnessedOpening::noteEnd()
     const DrawProgress& progress = session.progress();
     if (progress.ceremony().stage == DrawProgress::Ceremony::Stage::None)
         return;
-    const std::optional<std::int16_t> preset = toNumber(progress.presetText());
-    const std::optional<std::int16_t> drawn = toNumber(progress.drawnText());
-    if (progress.ceremony().stage == DrawProgress::Ceremony::Stage::Revealed && preset && drawn && *drawn >= *preset)
-        return;
-    session.note(witnessnotes::Abandoned, int(progress.drawnThisOpening().size()));
+    session.note(progress.ceremonyComplete() ? witnessnotes::Completed : witnessnotes::Abandoned,
+                 int(progress.drawnThisOpening().size()));
 }
 
 } // namespace pelorin

@@ -35,8 +35,13 @@ inline const QString Text = QStringLiteral("witnessText"); // what the witnesses
 inline const QString Secret = QStringLiteral("secret"); // revealed after the witnesses spoke
 inline const QString Seed = QStringLiteral("witnessSeed"); // the opening's seed
 inline const QString Witnessed = QStringLiteral("witnessed"); // a start or stop took its pick from that seed
-inline const QString Pick = QStringLiteral("pick"); // the sector the stream chose for a stop
-inline const QString Abandoned = QStringLiteral("abandoned"); // the window closed before every pick was drawn
+inline const QString Draws = QStringLiteral("draws"); // the picks the ceremony is for
+// The window closed after every pick was drawn, or before: how many were drawn in the ceremony.
+inline const QString Completed = QStringLiteral("completed");
+inline const QString Abandoned = QStringLiteral("abandoned");
+// A substitute (替补): the name withdrawn from the results, and why; the substitute is noted as a drawn name.
+inline const QString Withdrawn = QStringLiteral("withdrawn");
+inline const QString Reason = QStringLiteral("reason");
 } // namespace witnessnotes
 
 // Keys of the facts the list commands add.

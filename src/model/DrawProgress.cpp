@@ -49,15 +49,42 @@ void DrawProgress::close()
     m_rolling = false;
     m_slowStop.cancel();
     m_stream.reset();
+    if (ceremonyComplete()) {
+        m_afterCeremony = std::move(m_witnessed);
+        m_afterCategory = category();
+        m_afterCandidates = m_session.names(m_afterCategory, ListKind::Candidates);
+    }
     m_drawn.clear();
     m_ceremony = {};
     m_witnessed.reset();
     emit changed(Opening | Motion | Drawn | CeremonyStep);
 }
 
-void DrawProgress::commit(const ShuffleSeed& secret, const QString& commitment, const QString& fingerprint, int count)
+bool DrawProgress::ceremonyComplete() const
+{
+    return m_ceremony.stage == Ceremony::Stage::Revealed && m_drawn.size() >= m_ceremony.draws;
+}
+
+IRandom* DrawProgress::substituteStream(Category category) const
+{
+    if (!m_afterCeremony || category != m_afterCategory
+        || m_session.names(category, ListKind::Candidates) != m_afterCandidates)
+        return nullptr;
+    return m_afterCeremony.get();
+}
+
+void DrawProgress::noteSubstituted()
+{
+    if (m_afterCeremony)
+        m_afterCandidates = m_session.names(m_afterCategory, ListKind::Candidates);
+}
+
+void DrawProgress::commit(const ShuffleSeed& secret, const QString& commitment, const QString& fingerprint, int count,
+                          int draws)
 {
     m_ceremony = {};
+    m_afterCeremony.reset();
+    m_ceremony.draws = draws;
     m_ceremony.stage = Ceremony::Stage::Committed;
     m_ceremony.secret = secret;
     m_ceremony.commitment = commitment;

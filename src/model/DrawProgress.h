@@ -49,6 +49,7 @@ public:
         QString commitment; // SHA-256 of the secret
         QString fingerprint; // of the candidates at the commitment
         int count = 0; // candidates at the commitment
+        int draws = 0; // the picks it is for: the preset count less those drawn before, at most count
         QString witnessText;
         ShuffleSeed seed;
     };
@@ -94,7 +95,14 @@ public:
     const Ceremony& ceremony() const { return m_ceremony; }
     // The opening's stream once the witnessed draw's seed is revealed: every pick of the opening comes from it.
     IRandom* witnessedStream() const { return m_witnessed.get(); }
-    void commit(const ShuffleSeed& secret, const QString& commitment, const QString& fingerprint, int count);
+    void commit(const ShuffleSeed& secret, const QString& commitment, const QString& fingerprint, int count, int draws);
+    // Whether every pick of the revealed ceremony of this opening has been drawn.
+    bool ceremonyComplete() const;
+    // After a completed ceremony of category, the same stream for substitutes (替补), as long as the
+    // category's candidates stand as the ceremony left them; null otherwise.
+    IRandom* substituteStream(Category category) const;
+    // The candidates as a substitute left them: the next substitute takes the stream's next pick among them.
+    void noteSubstituted();
     void noteWitnesses(const QString& text);
     void reveal(const ShuffleSeed& seed);
 
@@ -149,6 +157,10 @@ private:
     QString m_recordCode;
     Ceremony m_ceremony;
     std::unique_ptr<IRandom> m_witnessed;
+    // Kept from the last completed ceremony, with its category and the candidates it left.
+    std::unique_ptr<IRandom> m_afterCeremony;
+    Category m_afterCategory = -1;
+    QStringList m_afterCandidates;
 };
 
 } // namespace pelorin

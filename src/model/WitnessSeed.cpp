@@ -75,7 +75,10 @@ QStringList drawnNames(QStringList candidates, const ShuffleSeed& seed, int draw
     for (int k = 0; k < draws && !candidates.isEmpty(); ++k) {
         ShuffleList(candidates, stream);
         const int sector = stream.between(1, int(candidates.size()));
-        drawn.append(candidates.takeAt(sector - 1));
+        // The first equal candidate leaves, as the list is read from the top, as in every stop.
+        const QString name = candidates.at(sector - 1);
+        candidates.removeAt(candidates.indexOf(name));
+        drawn.append(name);
     }
     return drawn;
 }

@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QJsonDocument>
 #include <QTimeZone>
+#include <cmath>
 
 namespace pelorin::record {
 
@@ -78,6 +79,16 @@ QDateTime localFromText(const QString& text)
     if (!time.isValid())
         return {};
     return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs) == text ? time : QDateTime();
+}
+
+std::optional<qint64> wholeNumber(const QJsonValue& value)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    const double d = value.toDouble();
+    if (!std::isfinite(d) || std::floor(d) != d || std::fabs(d) > 9007199254740992.0)
+        return std::nullopt;
+    return static_cast<qint64>(d);
 }
 
 bool isHex64(const QString& text)

@@ -3,6 +3,7 @@
 #include "model/SessionChange.h"
 
 #include <QByteArray>
+#include <QJsonValue>
 #include <QString>
 #include <initializer_list>
 #include <optional>
@@ -56,6 +57,8 @@ QDateTime utcFromText(const QString& text);
 QDateTime localFromText(const QString& text);
 // 64 lower-case hexadecimal digits: the one spelling of a hash, a seed or a fingerprint.
 bool isHex64(const QString& text);
+// A whole number within the range JSON numbers hold exactly; nullopt for anything else.
+std::optional<qint64> wholeNumber(const QJsonValue& value);
 
 // The wheel's arithmetic, in whole numbers. Positions count in steps of 1/count degree.
 namespace wheelsteps {

@@ -23,17 +23,6 @@ namespace {
 
 const QString ManualSource = QStringLiteral("手工录入");
 
-// A whole number within the range JSON numbers hold exactly.
-std::optional<qint64> wholeNumber(const QJsonValue& value)
-{
-    if (!value.isDouble())
-        return std::nullopt;
-    const double d = value.toDouble();
-    if (!std::isfinite(d) || std::floor(d) != d || std::fabs(d) > 9007199254740992.0)
-        return std::nullopt;
-    return static_cast<qint64>(d);
-}
-
 QString quoted(const QString& name)
 {
     return QStringLiteral("“%1”").arg(withInvisibleShown(name));
@@ -69,23 +58,15 @@ QStringList allowedChanges(const QString& kind)
         { QStringLiteral("stop"), { QStringLiteral("append:results,remove:candidates") } },
         { QStringLiteral("close"), {} },
         { QStringLiteral("edit"), {} },
+        { QStringLiteral("commit"), {} },
+        { QStringLiteral("witness"), {} },
+        { QStringLiteral("reveal"), {} },
+        { QStringLiteral("substitute"), { QStringLiteral("remove:results,append:results,remove:candidates") } },
     };
     return allowed.value(kind, { QStringLiteral("?") });
 }
 
 } // namespace
-
-struct RecordReplay::Event
-{
-    QString kind;
-    Category category = -1;
-    QString localTime;
-    QJsonObject details;
-    std::vector<Change> changes;
-    QString shape; // "op:list,op:list"
-    bool appendedCandidates = false;
-    bool clearedCandidates = false;
-};
 
 // Whether the event hands results back: names appended to the candidates, then taken from the results.
 bool RecordReplay::handsBack(const Event& event)
@@ -239,8 +220,12 @@ bool RecordReplay::readChanges(const QJsonValue& value, Event& event, QString& r
 bool RecordReplay::checkShape(const Event& event, QString& reason) const
 {
     const QJsonObject& d = event.details;
+    const QString& k = event.kind;
     if (event.changes.empty()) {
-        if (!d.isEmpty()) {
+        // The witnessed draw's steps change no list; what they note is checked with the step.
+        const bool noted = k == QLatin1String("commit") || k == QLatin1String("witness") || k == QLatin1String("reveal")
+            || k == QLatin1String("close");
+        if (!d.isEmpty() && !noted) {
             reason = QStringLiteral("没有改动任何名单的操作却记有操作内容。");
             return false;
         }
@@ -256,7 +241,6 @@ bool RecordReplay::checkShape(const Event& event, QString& reason) const
             = QStringLiteral("“%1”操作不能这样改动名单（%2）：名单只能由相应的命令改动。").arg(event.kind, event.shape);
         return false;
     }
-    const QString& k = event.kind;
     bool keys = true;
     if (k == QLatin1String("import") || k == QLatin1String("importHistory"))
         keys = hasExactly(d, { "file", "sha256" }) && d.value(listnotes::File).isString()
@@ -267,9 +251,21 @@ bool RecordReplay::checkShape(const Event& event, QString& reason) const
         keys = hasExactly(d, { "candidates", "fingerprint", "shuffleSeed" });
     else if (k == QLatin1String("start") && !event.shape.endsWith(QLatin1String("shuffle:candidates")))
         keys = d.isEmpty();
+    else if (k == QLatin1String("start") && d.contains(witnessnotes::Witnessed))
+        keys = hasExactly(d, { "candidates", "fingerprint", "slowStopOption", "speed", "witnessed" })
+            && d.value(drawnotes::SlowStopOption).isBool() && d.value(witnessnotes::Witnessed) == QJsonValue(true)
+            && isHex64(d.value(shufflenotes::Fingerprint).toString());
     else if (k == QLatin1String("start"))
         keys = hasExactly(d, { "candidates", "fingerprint", "shuffleSeed", "slowStopOption", "speed" })
             && d.value(drawnotes::SlowStopOption).isBool();
+    else if (k == QLatin1String("stop") && m_version >= 2 && d.contains(witnessnotes::Witnessed))
+        // A witnessed stop always runs out to the sector its stream picks.
+        keys = hasExactly(d, { "angle", "name", "position", "sector", "slowStop", "turn", "witnessed" })
+            && d.value(drawnotes::SlowStop) == QJsonValue(true) && d.value(witnessnotes::Witnessed) == QJsonValue(true);
+    else if (k == QLatin1String("substitute"))
+        keys = m_version >= 2 && hasExactly(d, { "name", "reason", "sector", "withdrawn" })
+            && d.value(drawnotes::Name).isString() && d.value(witnessnotes::Reason).isString()
+            && d.value(witnessnotes::Withdrawn).isString();
     else if (k == QLatin1String("stop") && m_version >= 2)
         keys = d.value(drawnotes::SlowStop).isBool()
             && (d.value(drawnotes::SlowStop).toBool()
@@ -306,6 +302,14 @@ bool RecordReplay::checkShape(const Event& event, QString& reason) const
 bool RecordReplay::run(Event& event, QString& reason)
 {
     const Category c = event.category;
+    event.witnessed = event.details.value(witnessnotes::Witnessed) == QJsonValue(true);
+    if (!followCeremony(event, reason))
+        return false;
+    if (event.kind == QLatin1String("commit") || event.kind == QLatin1String("witness")
+        || event.kind == QLatin1String("reveal"))
+        return true;
+    if (event.kind == QLatin1String("substitute"))
+        return substitute(event, reason);
     // Closing the draw window takes its wheel away, and so does every start, even one that laid out nothing:
     // a later stop needs a wheel of its own start.
     if (event.kind == QLatin1String("close"))
@@ -324,6 +328,8 @@ bool RecordReplay::run(Event& event, QString& reason)
         candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(event.changes[1].index));
         CategoryDraws& draws = m_summary.categories.at(static_cast<std::size_t>(c));
         draws.resultChanges.push_back({ ResultChange::Kind::Drawn, drawn, event.localTime });
+        if (event.witnessed)
+            m_summary.witnessed[m_ceremony->at].drawn.append(drawn);
         return true;
     }
     if (event.kind == QLatin1String("exclude")) {
@@ -503,6 +509,8 @@ bool RecordReplay::applyToCandidates(const Change& change, Event& event, QString
     const Category c = event.category;
     std::vector<int>& candidates = candidatesOf(c);
     dropWheel(c);
+    if (!event.witnessed)
+        m_substituteStreams.at(static_cast<std::size_t>(c)).reset();
     if (change.op == QLatin1String("shuffle"))
         return shuffle(event, reason);
     const QString where = listWords(c, ListKind::Candidates);
@@ -548,7 +556,10 @@ bool RecordReplay::shuffle(Event& event, QString& reason)
 {
     const QJsonObject& d = event.details;
     std::vector<int>& candidates = candidatesOf(event.category);
-    const std::optional<ShuffleSeed> seed = ShuffleSeed::fromHex(d.value(shufflenotes::Seed).toString());
+    // A witnessed start continues its ceremony's stream (checked to be revealed); any other has a seed of its own.
+    const std::optional<ShuffleSeed> seed = event.witnessed
+        ? std::optional<ShuffleSeed>(ShuffleSeed {})
+        : ShuffleSeed::fromHex(d.value(shufflenotes::Seed).toString());
     const std::optional<qint64> count = wholeNumber(d.value(shufflenotes::Count));
     if (!seed) {
         reason = QStringLiteral("洗牌种子无效。");
@@ -565,7 +576,10 @@ bool RecordReplay::shuffle(Event& event, QString& reason)
     std::future<QString> hashing;
     if (candidates.size() >= LargeList)
         hashing = std::async(std::launch::async, fingerprintNow);
-    SeededStream stream(*seed);
+    std::optional<SeededStream> own;
+    if (!event.witnessed)
+        own.emplace(*seed);
+    IRandom& stream = event.witnessed ? static_cast<IRandom&>(*m_ceremony->stream) : *own;
     const std::vector<int> order = shuffledOrder(static_cast<int>(candidates.size()), stream);
     const QString fingerprint = hashing.valid() ? hashing.get() : fingerprintNow();
     if (d.value(shufflenotes::Fingerprint).toString() != fingerprint) {
@@ -600,11 +614,14 @@ bool RecordReplay::shuffle(Event& event, QString& reason)
     wheel.speed = static_cast<int>(*speed);
     wheel.slowStopOption = d.value(drawnotes::SlowStopOption).toBool();
     wheel.fingerprint = fingerprint;
-    wheel.seed = seed->hex();
+    wheel.seed = event.witnessed ? m_summary.witnessed[m_ceremony->at].seed : seed->hex();
     wheel.startTime = event.localTime;
+    wheel.witnessed = event.witnessed;
     // The next pick of the same stream, right after the shuffle's: where a slow stop of this wheel runs out.
+    // A witnessed stop's pick is taken at the stop.
     const int lap = 360 * wheel.count;
-    wheel.turn = stream.between(lap, 3 * lap - 1);
+    if (!event.witnessed)
+        wheel.turn = stream.between(lap, 3 * lap - 1);
     m_wheels.at(static_cast<std::size_t>(event.category)) = wheel;
     ++m_summary.starts;
     if (wheel.slowStopOption)
@@ -624,7 +641,12 @@ bool RecordReplay::checkStop(const Event& event, QString& reason)
     const int n = wheel->count;
     const qint64 lap = qint64(360) * n;
     const bool slow = d.value(drawnotes::SlowStop).toBool();
-    if (slow != wheel->slowStopOption) {
+    if (event.witnessed != wheel->witnessed) {
+        reason = event.witnessed ? QStringLiteral("这次停止记为见证摇号，它的开始却不是。")
+                                 : QStringLiteral("见证摇号的开始之后，停止却没有记为见证摇号。");
+        return false;
+    }
+    if (!wheel->witnessed && slow != wheel->slowStopOption) {
         reason = slow ? QStringLiteral("开始摇号时没有勾选随机缓停，停止却是随机缓停。")
                       : QStringLiteral("开始摇号时勾选了随机缓停，停止却不是随机缓停。");
         return false;
@@ -668,7 +690,24 @@ bool RecordReplay::checkStop(const Event& event, QString& reason)
                      .arg(wheel->speed);
         return false;
     }
-    if (slow) {
+    if (wheel->witnessed) {
+        if (!m_ceremony || !m_ceremony->stream) {
+            reason = QStringLiteral("见证摇号已经中断，这次停止没有可用的种子。");
+            return false;
+        }
+        // The stream's next pick is the sector; the run-out comes to rest in its middle, one to two laps on.
+        const int pick = m_ceremony->stream->between(1, n);
+        const qint64 middle = qint64(pick == n ? 0 : pick) * 360 + 180;
+        const qint64 turn = lap + ((middle - *angle * n) % lap + lap) % lap;
+        if (wholeNumber(d.value(QStringLiteral("turn"))) != turn
+            || wholeNumber(d.value(QStringLiteral("position"))) != *angle * n + turn) {
+            reason = QStringLiteral("见证摇号的种子下一次抽到的是扇区 %1：转动步数应为 %2，停止位置应为 %3。")
+                         .arg(pick)
+                         .arg(turn)
+                         .arg(*angle * n + turn);
+            return false;
+        }
+    } else if (slow) {
         const qint64 turn = m_version >= 2 ? wholeNumber(d.value(QStringLiteral("turn"))).value_or(-1)
                                            : wholeNumber(d.value(drawnotes::SlowStopTurn)).value_or(-1);
         if (turn < lap || turn > 3 * lap - 1 || (m_version >= 2 && turn != wheel->turn)) {
@@ -717,6 +756,7 @@ bool RecordReplay::checkStop(const Event& event, QString& reason)
     drawn.fingerprint = wheel->fingerprint;
     drawn.seed = wheel->seed;
     drawn.slowStop = slow;
+    drawn.witnessed = wheel->witnessed;
     m_summary.categories.at(static_cast<std::size_t>(event.category)).draws.push_back(drawn);
     ++m_summary.stops;
     return true;
@@ -739,6 +779,8 @@ void RecordReplay::noteSources(const Event& event)
 
 void RecordReplay::finish()
 {
+    if (m_ceremony)
+        endCeremony(WitnessedDraw::End::CutShort);
     for (Category c = 0; c < CategoryCount; ++c) {
         dropWheel(c);
         m_summary.categories.at(static_cast<std::size_t>(c)).results = list(c, ListKind::Results);

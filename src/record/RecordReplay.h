@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/SeededStream.h"
 #include "model/SessionChange.h"
 #include "record/RecordSummary.h"
 
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -51,6 +53,20 @@ private:
         QString seed;
         QString startTime;
         qint64 turn = 0; // the pick after the shuffle's: a slow stop's further turn
+        bool witnessed = false; // shuffled from a witnessed draw's stream, which also picks its stop
+    };
+    // A witnessed draw in progress, from its commitment to the closing of the draw window.
+    struct Ceremony
+    {
+        enum class Stage
+        {
+            Committed,
+            Witnessed,
+            Revealed,
+        };
+        std::size_t at = 0; // in the summary
+        Stage stage = Stage::Committed;
+        std::unique_ptr<SeededStream> stream; // once revealed
     };
     struct Change
     {
@@ -59,7 +75,18 @@ private:
         QStringList names;
         qint64 index = -1;
     };
-    struct Event;
+    struct Event
+    {
+        QString kind;
+        Category category = -1;
+        QString localTime;
+        QJsonObject details;
+        std::vector<Change> changes;
+        QString shape; // "op:list,op:list"
+        bool appendedCandidates = false;
+        bool clearedCandidates = false;
+        bool witnessed = false; // a start, stop or substitute of a witnessed draw
+    };
 
     static bool handsBack(const Event& event);
     bool readChanges(const QJsonValue& value, Event& event, QString& reason);
@@ -74,6 +101,12 @@ private:
     QString fingerprintOf(const std::vector<int>& ids) const;
     bool shuffle(Event& event, QString& reason);
     bool checkStop(const Event& event, QString& reason);
+    // The steps of a witnessed draw, and where other commands end one; false when a step does not hold.
+    bool followCeremony(Event& event, QString& reason);
+    bool commit(const Event& event, QString& reason);
+    bool closeCeremony(const Event& event, QString& reason);
+    void endCeremony(WitnessedDraw::End end);
+    bool substitute(Event& event, QString& reason);
     void dropWheel(Category category);
     void noteSources(const Event& event);
     QStringList& listRef(Category category, ListKind kind);
@@ -98,6 +131,9 @@ private:
     std::vector<std::size_t> m_pieceSize;
     std::array<std::vector<int>, CategoryCount> m_candidates;
     std::array<std::optional<Wheel>, CategoryCount> m_wheels; // laid out by a start, until a stop or a change
+    std::optional<Ceremony> m_ceremony;
+    // A completed ceremony's stream goes on for substitutes, until the category's candidates change otherwise.
+    std::array<std::unique_ptr<SeededStream>, CategoryCount> m_substituteStreams;
     RecordSummary m_summary;
     bool m_slowStops = false;
     bool m_lineFeedNames = false;

@@ -20,6 +20,7 @@ struct DrawnName
     QString fingerprint; // of the candidate list before the start's shuffle
     QString seed; // of the start's shuffle
     bool slowStop = false; // taken where the pointer came to rest after a run-out
+    bool witnessed = false; // its sector the next pick of a witnessed draw's stream
     QString roomCode; // of the stop's line, as the draw window and the projector showed it: "1a2b 3c4d"
 };
 
@@ -31,6 +32,8 @@ struct ResultChange
         Drawn,
         HandedBack, // 撤回: back among the candidates
         Cleared, // 清除: gone from the results, not handed back
+        Withdrawn, // 替补撤下: withdrawn for a substitute
+        Substitute, // 替补摇出: drawn as a substitute
     };
     Kind kind = Kind::Drawn;
     QString name;
@@ -48,6 +51,41 @@ struct CategoryDraws
     QStringList results; // the result list at the end of the record
 };
 
+// A witnessed draw (见证摇号): the program's commitment, the witnesses' text, the secret revealed, and what
+// was drawn from the seed they make.
+struct WitnessedDraw
+{
+    enum class End
+    {
+        Completed, // every pick drawn
+        Abandoned, // the draw window closed before
+        CutShort, // no closing at all: the program was cut short, or other commands followed
+    };
+    Category category = 0;
+    QString commitTime; // local time with offset, as recorded
+    QString commitment;
+    QString fingerprint;
+    int candidates = 0;
+    int draws = 0; // the picks it was for
+    QString witnessText; // empty until given
+    QString secret; // empty until revealed
+    QString seed;
+    QStringList drawn; // in order
+    End end = End::CutShort;
+};
+
+// A name withdrawn from the results and its substitute, the next pick of its ceremony's stream.
+struct Substitute
+{
+    Category category = 0;
+    QString withdrawn;
+    QString reason;
+    QString name;
+    int sector = 0;
+    int wheelCount = 0;
+    QString time;
+};
+
 // A verified record, as the record sheet shows it.
 struct RecordSummary
 {
@@ -61,6 +99,8 @@ struct RecordSummary
     int starts = 0;
     int stops = 0;
     int unfinishedStarts = 0; // starts whose wheel went without a stop: the window closed, the program cut short
+    std::vector<WitnessedDraw> witnessed;
+    std::vector<Substitute> substitutes;
     int formatVersion = 0;
     QStringList invisibleNames; // names holding invisible or control characters, each once
     int workbooksChecked = 0; // imports whose workbook was found and read again

@@ -31,13 +31,19 @@ QJsonArray changesOf(const SessionChange& command)
 {
     QJsonArray array;
     bool shuffled = false;
-    for (const ListChange& change : command.lists) {
+    // A witnessed start's shuffle continues the opening's stream; the journal keeps the order it gave, the
+    // record only that it was shuffled, which the check recomputes from the revealed seed.
+    const bool witnessedStart
+        = command.kind == QLatin1String("start") && command.details.contains(witnessnotes::Witnessed);
+    for (ListChange change : command.lists) {
+        if (witnessedStart && change.type == ListChange::Type::Replace && change.list == ListKind::Candidates)
+            change.type = ListChange::Type::Shuffle;
         array.append(changeObject(change));
         shuffled = shuffled || change.type == ListChange::Type::Shuffle;
     }
     // A shuffle of fewer than two names changes nothing and leaves no change of its own; its seed still
     // belongs to the wheel the start laid out.
-    if (!shuffled && command.details.contains(shufflenotes::Seed)) {
+    if (!shuffled && (command.details.contains(shufflenotes::Seed) || witnessedStart)) {
         ListChange none;
         none.type = ListChange::Type::Shuffle;
         none.category = command.category;
@@ -78,6 +84,8 @@ QJsonObject detailsOf(const SessionChange& command)
     };
     if (slow)
         stop.insert(QStringLiteral("turn"), d.value(drawnotes::SlowStopTurn).toInteger());
+    if (d.contains(witnessnotes::Witnessed))
+        stop.insert(witnessnotes::Witnessed, true);
     return stop;
 }
 

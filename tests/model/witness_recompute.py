@@ -45,5 +45,7 @@ for _ in range(min(draws, len(names))):
     for m in range(len(names), 1, -1):  # the r-th place not yet taken goes next
         wheel.append(names[free.pop(pick(m))])
     wheel += [names[i] for i in free]
-    print(">" + wheel.pop(pick(len(wheel))))  # ">" so that an empty name shows
+    name = wheel[pick(len(wheel))]
+    wheel.remove(name)  # the first equal name leaves, as in every stop
+    print(">" + name)  # ">" so that an empty name shows
     names = wheel
