@@ -17,6 +17,7 @@ public:
     void open(Category i); // the draw button, or Enter in the preset field
     void close(); // 关闭摇窗
     void startStop(); // 开始摇号 / 停止; ignored while the pointer runs out after a slow stop
+    void substitute(Category i, int selected) { m_witnessed.substitute(i, selected); } // 替补
 
     // True while the pointer runs out after a stop pressed with 随机缓停 on.
     bool isRunningOut() const;

@@ -102,4 +102,48 @@ void WitnessedOpening::noteEnd()
                  int(progress.drawnThisOpening().size()));
 }
 
+void WitnessedOpening::substitute(Category i, int selected)
+{
+    Session& session = *m_context.session;
+    IMessageBox& messages = *m_context.services.messageBox;
+    IRandom* stream = session.progress().substituteStream(i);
+    if (!stream) {
+        messages.information(QStringLiteral("替补只能在本类别的见证摇号完成之后进行，且其间候选名单没有改动。"),
+                             text::windowCaption());
+        return;
+    }
+    if (selected < 0 || selected >= session.count(i, ListKind::Results)) {
+        messages.information(QStringLiteral("请先在摇出结果中选中要撤下的名称。"), text::windowCaption());
+        return;
+    }
+    if (session.count(i, ListKind::Candidates) == 0) {
+        messages.information(QStringLiteral("候选名单已经空了，没有可以替补的名称。"), text::windowCaption());
+        return;
+    }
+    const QString withdrawn = session.names(i, ListKind::Results).at(selected);
+    const std::optional<QString> reason = m_context.services.inputBox->ask(
+        QStringLiteral("撤下“%1”，由见证摇号的同一种子抽出替补。\n请输入撤下的理由（如回避、缺席）：").arg(withdrawn),
+        QStringLiteral("替补"), QString());
+    if (!reason)
+        return;
+    if (reason->trimmed().isEmpty()) {
+        messages.information(QStringLiteral("替补必须写明撤下的理由。"), text::windowCaption());
+        return;
+    }
+    QString name;
+    {
+        Session::Command command(session, QStringLiteral("substitute"), i);
+        const int sector = stream->between(1, session.count(i, ListKind::Candidates));
+        name = session.names(i, ListKind::Candidates).at(sector - 1);
+        session.note(witnessnotes::Withdrawn, withdrawn);
+        session.note(witnessnotes::Reason, *reason);
+        session.note(drawnotes::Name, name);
+        session.note(drawnotes::Sector, sector);
+        session.substitute(i, selected, sector);
+        session.progress().noteSubstituted();
+    }
+    messages.information(QStringLiteral("“%1”已撤下（%2），替补摇出：“%3”。").arg(withdrawn, reason->trimmed(), name),
+                         text::windowCaption());
+}
+
 } // namespace pelorin

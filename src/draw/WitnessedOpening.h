@@ -18,8 +18,11 @@ public:
     // Runs the three steps for category i; false, with the ceremony noted as abandoned, when the witnesses'
     // text was not given.
     bool hold(Category i);
-    // Notes a ceremony that ends before every pick was drawn, with how many were.
+    // Notes how the ceremony ended, completed or abandoned, with how many names were drawn.
     void noteEnd();
+    // 替补: withdraws the selected result of category i, with a reason the operator types, and draws its
+    // substitute as the next pick of the completed ceremony's stream.
+    void substitute(Category i, int selected);
 
 private:
     AppContext& m_context;

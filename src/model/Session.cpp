@@ -204,6 +204,21 @@ bool Session::handBack(Category category, int index)
     return true;
 }
 
+bool Session::substitute(Category category, int index, int sector)
+{
+    if (index < 0 || index >= count(category, ListKind::Results) || sector < 1
+        || sector > count(category, ListKind::Candidates))
+        return false;
+    Command command(*this, StrayKind, category);
+    const QString withdrawn = names(category, ListKind::Results).at(index);
+    const QString name = names(category, ListKind::Candidates).at(sector - 1);
+    change(category, ListKind::Results, ListChange::Type::Remove, { withdrawn }, index);
+    change(category, ListKind::Results, ListChange::Type::Append, { name });
+    const int first = static_cast<int>(names(category, ListKind::Candidates).indexOf(name));
+    change(category, ListKind::Candidates, ListChange::Type::Remove, { name }, first);
+    return true;
+}
+
 bool Session::handBackAll(Category category)
 {
     const QStringList results = names(category, ListKind::Results);

@@ -90,6 +90,10 @@ public:
     // Clears the results, handing them back first when asked; false, with nothing changed, when they
     // were to be handed back and the candidates have no room.
     bool clearResults(Category category, bool handBackFirst);
+    // Withdraws the result at index and draws the candidate at sector (1..count) in its stead: the
+    // withdrawn name leaves the results, the drawn one is appended to them and leaves the candidates (the
+    // first equal one). False, with nothing changed, for an index or a sector outside its list.
+    bool substitute(Category category, int index, int sector);
     // Strikes out of the candidates every name of the history, each removing the first equal candidate.
     void excludeHistory(Category category);
     // Shuffles the candidates with the picks of seed, noting the seed, the count and the fingerprint.

@@ -68,12 +68,13 @@ QString grouped(const QString& hex)
     return text;
 }
 
-QStringList drawnNames(QStringList candidates, const ShuffleSeed& seed, int draws)
+QStringList drawnNames(QStringList candidates, const ShuffleSeed& seed, int draws, int substitutes)
 {
     SeededStream stream(seed);
     QStringList drawn;
-    for (int k = 0; k < draws && !candidates.isEmpty(); ++k) {
-        ShuffleList(candidates, stream);
+    for (int k = 0; k < draws + substitutes && !candidates.isEmpty(); ++k) {
+        if (k < draws)
+            ShuffleList(candidates, stream);
         const int sector = stream.between(1, int(candidates.size()));
         // The first equal candidate leaves, as the list is read from the top, as in every stop.
         const QString name = candidates.at(sector - 1);

@@ -34,8 +34,9 @@ QString grouped(const QString& hex);
 // What a witnessed opening draws from the candidates as they stood at the commitment: for each of draws
 // starts, the wheel is the candidates shuffled with the stream's picks, the stop rests on the sector of the
 // stream's next pick (1 to the wheel's count), and that name leaves the candidates (the first equal one)
-// for the results. The names in the order drawn.
-QStringList drawnNames(QStringList candidates, const ShuffleSeed& seed, int draws);
+// for the results; then each substitute is the stream's next pick among the names left. The names in the
+// order drawn, the substitutes last.
+QStringList drawnNames(QStringList candidates, const ShuffleSeed& seed, int draws, int substitutes = 0);
 
 } // namespace witness
 

@@ -3,6 +3,7 @@
 #include "model/SlowStop.h"
 #include "model/WitnessSeed.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 
@@ -52,24 +53,35 @@ private slots:
         const QString text = "6 2 5 1 3 3";
         const std::optional<ShuffleSeed> seed = witness::seedOf(secret, text, listFingerprint(names));
         QVERIFY(seed);
-        const QStringList drawn = witness::drawnNames(names, *seed, draws);
-        QCOMPARE(drawn.size(), draws);
+        const int substitutes = names.size() > draws ? 1 : 0;
+        const QStringList drawn = witness::drawnNames(names, *seed, draws, substitutes);
+        QCOMPARE(drawn.size(), draws + substitutes);
 
 #ifdef Q_OS_WIN
         QSKIP("the recomputation runs the system's python3, which the Windows build of the tests has not");
 #endif
+        // The script exactly as the README prints it.
+        QFile readme(PELORIN_SOURCE_DIR "/README.md");
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString readmeText = QString::fromUtf8(readme.readAll());
+        const qsizetype from = readmeText.indexOf("```python\n# 见证摇号, recomputed");
+        QVERIFY(from > 0);
+        const QString script = readmeText.mid(from + 10, readmeText.indexOf("```", from + 10) - from - 10);
         QProcess python;
         python.start("/usr/bin/python3",
-                     { PELORIN_SOURCE_DIR "/tests/model/witness_recompute.py", secret.hex(), QString::number(draws) });
+                     { "-c", script, secret.hex(), QString::number(draws), QString::number(substitutes) });
         QVERIFY(python.waitForStarted());
         python.write((QStringList { text } + names).join('\n').toUtf8() + '\n');
         python.closeWriteChannel();
         QVERIFY(python.waitForFinished(120000));
         QCOMPARE(python.exitCode(), 0);
+        QStringList lines = QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.takeFirst(), "承诺值 " + witness::commitmentOf(secret));
         QStringList recomputed;
-        for (const QString& line : QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
-            recomputed << line.mid(1);
+        for (const QString& line : lines)
+            recomputed << line.section(' ', 1);
         QCOMPARE(recomputed, drawn);
+        QCOMPARE(lines.last().section(' ', 0, 0), substitutes ? "替补" : "摇出");
     }
 
     // Over many seeds every name is drawn first, second ... equally often.
