@@ -37,6 +37,7 @@ struct DrawWindowControls
     ITextControl* speedBox = nullptr; // Combo1
     INameList* currentDraw = nullptr; // List2
     ITextControl* recordCode = nullptr; // the draw record's latest line, as the room is shown it
+    ITextControl* ceremony = nullptr; // the steps of a 见证摇号 so far; empty when there is none
     IDrawingSurface* surface = nullptr;
     ITimer* timer = nullptr; // Timer1
     IToggle* slowStop = nullptr; // 随机缓停; none means off

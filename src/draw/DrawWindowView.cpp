@@ -4,10 +4,41 @@
 #include "draw/DrawText.h"
 #include "draw/WheelRenderer.h"
 #include "model/Session.h"
+#include "model/WitnessSeed.h"
 #include "platform/INameList.h"
 #include "platform/ITextControl.h"
 
 namespace pelorin {
+
+namespace {
+
+// Each hash in four lines of four groups, so it fits beside the wheel and reads aloud group by group.
+QString inRows(const QString& hex)
+{
+    QStringList groups = witness::grouped(hex).split(QLatin1Char(' '));
+    QStringList rows;
+    while (!groups.isEmpty()) {
+        rows.append(groups.mid(0, 4).join(QLatin1Char(' ')));
+        groups = groups.mid(4);
+    }
+    return rows.join(QLatin1Char('\n'));
+}
+
+QString ceremonyText(const DrawProgress::Ceremony& ceremony)
+{
+    using Stage = DrawProgress::Ceremony::Stage;
+    if (ceremony.stage == Stage::None)
+        return {};
+    QString text
+        = QStringLiteral("见证摇号（要摇 %1 个）\n承诺值：\n").arg(ceremony.draws) + inRows(ceremony.commitment);
+    if (ceremony.stage != Stage::Committed)
+        text += QStringLiteral("\n见证数字：") + ceremony.witnessText;
+    if (ceremony.stage == Stage::Revealed)
+        text += QStringLiteral("\n秘密值：\n") + inRows(ceremony.secret.hex());
+    return text;
+}
+
+} // namespace
 
 DrawWindowView::DrawWindowView(AppContext& context)
     : m_context(context)
@@ -36,6 +67,8 @@ void DrawWindowView::follow(int aspects)
     if ((aspects & DrawProgress::RecordCode) && controls.recordCode)
         controls.recordCode->setText(draw.recordCode().isEmpty() ? QString()
                                                                  : QStringLiteral("记录校验码：") + draw.recordCode());
+    if ((aspects & DrawProgress::CeremonyStep) && controls.ceremony)
+        controls.ceremony->setText(ceremonyText(draw.ceremony()));
     if ((aspects & DrawProgress::Wheel) && controls.surface)
         WheelRenderer::DrawWheel(*controls.surface, geometry, draw.wheelCount(), m_context.state.WheelFont);
     if (aspects & DrawProgress::Motion) {

@@ -9,6 +9,7 @@
 #include "model/WitnessSeed.h"
 #include "platform/AppText.h"
 #include "platform/IClock.h"
+#include "platform/IDrawWindow.h"
 #include "platform/IFileDialog.h"
 #include "platform/IInputBox.h"
 #include "platform/IMessageBox.h"
@@ -49,6 +50,8 @@ bool WitnessedOpening::hold(Category i)
     // The picks this ceremony is for: what the preset count leaves to draw, and no more than the wheel holds.
     const int left = int(toNumber(progress.presetText()).value_or(1)) - int(toNumber(progress.drawnText()).value_or(0));
     const int draws = std::clamp(left, 1, int(candidates.size()));
+    // The ceremony's steps stand beside the wheel from the commitment on, for the room to note.
+    m_context.controls.draw.window->widen();
     {
         Session::Command command(session, QStringLiteral("commit"), i);
         session.note(witnessnotes::Commitment, commitment);
@@ -61,10 +64,10 @@ bool WitnessedOpening::hold(Category i)
     const QString shown = QStringLiteral("见证摇号：程序已生成本次摇号的秘密值，先公布它的承诺值（SHA-256）：\n\n%1\n\n"
                                          "%2，候选 %3 个，要摇 %4 个，名单指纹：\n%5\n\n"
                                          "请见证人记下或拍下承诺值（可打印摇号前公告签字），然后按“继续”输入见证数字。")
-                              .arg(witness::grouped(commitment), categoryName(i))
+                              .arg(witness::grouped(commitment, true), categoryName(i))
                               .arg(candidates.size())
                               .arg(draws)
-                              .arg(witness::grouped(fingerprint));
+                              .arg(witness::grouped(fingerprint, true));
     while (messages.show(shown, text::windowCaption(), IMessageBox::Icon::Information,
                          IMessageBox::Buttons::NoticeOrContinue)
            == IMessageBox::Answer::Yes)
@@ -88,7 +91,10 @@ bool WitnessedOpening::hold(Category i)
         }
         // Shown large on the projector while the room checks it.
         progress.noteWitnesses(*text);
-        if (messages.question(QStringLiteral("见证数字：\n\n%1\n\n确认无误？").arg(*text), text::windowCaption()))
+        // Large, so that everyone in the room can read it back.
+        if (messages.question(QStringLiteral("<p>见证数字：</p><p style=\"font-size:28pt\">%1</p><p>确认无误？</p>")
+                                  .arg(text->toHtmlEscaped()),
+                              text::windowCaption()))
             break;
     }
     {
@@ -103,7 +109,7 @@ bool WitnessedOpening::hold(Category i)
         progress.reveal(*seed);
     }
     messages.information(QStringLiteral("秘密值：\n%1\n\n摇号种子：\n%2\n\n本次每一个摇出的名称都由这个种子决定。")
-                             .arg(witness::grouped(secret.hex()), witness::grouped(seed->hex())),
+                             .arg(witness::grouped(secret.hex(), true), witness::grouped(seed->hex(), true)),
                          text::windowCaption());
     return true;
 }

@@ -57,12 +57,12 @@ int digitCount(const QString& witnessText)
     return digits;
 }
 
-QString grouped(const QString& hex)
+QString grouped(const QString& hex, bool twoLines)
 {
     QString text;
     for (qsizetype i = 0; i < hex.size(); i += 4) {
         if (i > 0)
-            text += QLatin1Char(' ');
+            text += twoLines && i == hex.size() / 2 ? QLatin1Char('\n') : QLatin1Char(' ');
         text += hex.mid(i, 4);
     }
     return text;

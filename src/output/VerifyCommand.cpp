@@ -48,8 +48,8 @@ void writeWitnessed(const RecordSummary& summary, QTextStream& out)
 {
     if (summary.witnessed.empty())
         return;
-    out << "见证摇号：" << summary.witnessed.size() << " 次，每一次的秘密值都与事先公布的承诺值相符，"
-        << "每一个摇出的名称都由秘密值、见证数字和名单算出的种子重新算出。" << Qt::endl;
+    out << "见证摇号：" << summary.witnessed.size() << " 次；公布的秘密值都与事先公布的承诺值相符，"
+        << "每一个摇出的名称和替补都由秘密值、见证数字和名单算出的种子重新算出。" << Qt::endl;
     int n = 0;
     for (const WitnessedDraw& w : summary.witnessed) {
         const char* end = w.end == WitnessedDraw::End::Completed ? "完成"

@@ -61,8 +61,9 @@ RecordSheet::Section witnessedSection(const WitnessedDraw& w, int number)
     };
     if (!w.secret.isEmpty())
         section.note
-            = QStringLiteral("复算：按 README“见证摇号 in the record”的 Python 脚本，"
-                             "python3 recompute.py %1 %2 < 名单.txt（第一行为见证数字，其后为承诺时的候选名单）。")
+            = QStringLiteral(
+                  "复算：按 README“见证摇号 in the record”的 Python 脚本，"
+                  "python3 recompute.py %1 %2 [替补个数] < 名单.txt（第一行为见证数字，其后为承诺时的候选名单）。")
                   .arg(w.secret)
                   .arg(w.draws);
     return section;
@@ -128,7 +129,9 @@ RecordSheet buildSheet(const RecordSummary& summary, const QString& recordFileNa
             row.sector = QStringLiteral("%1 / %2").arg(d.sector).arg(d.wheelCount);
             // The code the draw window and the projector showed after this stop: what the witnesses noted.
             row.detail = QStringLiteral("记录校验码 ") + d.roomCode + QStringLiteral("  候选名单指纹 ") + d.fingerprint
-                + (d.slowStop ? QStringLiteral("  随机缓停") : QString());
+                + (d.witnessed      ? QStringLiteral("  见证摇号")
+                       : d.slowStop ? QStringLiteral("  随机缓停")
+                                    : QString());
             section.rows.push_back(row);
         }
         if (category.withdrawn > 0) {

@@ -166,6 +166,21 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     currentDraw->setFocusPolicy(Qt::NoFocus);
     ui::setTextColour(currentDraw, red);
     ui::place(currentDraw, 7200, 480, 3015, 6360);
+    ceremony = label(QStringLiteral("Ceremony"), QString(), normal, 7200, 3180);
+    ui::place(ceremony, 7200, 3180, 3015, 3660);
+    ceremony->setAccessibleName(QStringLiteral("见证摇号"));
+    ceremony->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ceremony->setWordWrap(true);
+    ceremony->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ceremony->hide();
+}
+
+void DrawWindowPanel::showCeremony(const QString& text)
+{
+    ceremony->setText(text);
+    ceremony->setAccessibleDescription(text);
+    ceremony->setVisible(!text.isEmpty());
+    ui::place(currentDraw, 7200, 480, 3015, text.isEmpty() ? 6360 : 2640);
 }
 
 DrawWindowPanel::~DrawWindowPanel() = default;

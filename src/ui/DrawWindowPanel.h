@@ -32,6 +32,10 @@ public:
     QLineEdit* nameBox; // Text1
     QListWidget* currentDraw; // List2
     QLabel* recordCode; // the draw record's latest line, as the room is shown it
+    QLabel* ceremony; // a 见证摇号's commitment, witnesses' text and secret, under the list while there is one
+
+    // Shows the ceremony's text under a shortened list, or hides it and gives the list its full height.
+    void showCeremony(const QString& text);
     QCheckBox* slowStop; // 随机缓停
     QCheckBox* witnessed; // 见证摇号
     QPushButton* projector; // 大屏显示

@@ -198,6 +198,8 @@ void MainWindow::bindControls()
     d.drawnBox = keep<WidgetText>(WidgetText::of(m_drawWindow->drawnBox));
     d.nameBox = keep<WidgetText>(WidgetText::of(m_drawWindow->nameBox));
     d.recordCode = keep<WidgetText>(WidgetText::of(m_drawWindow->recordCode));
+    d.ceremony = keep<WidgetText>([this] { return m_drawWindow->ceremony->text(); },
+                                  [this](const QString& text) { m_drawWindow->showCeremony(text); });
     d.startStop = keep<WidgetText>(WidgetText::of(m_drawWindow->startStop));
     d.speedBox = keep<WidgetText>(WidgetText::of(m_drawWindow->speedBox));
     d.currentDraw = keep<ListWidgetNameList>(m_drawWindow->currentDraw);

@@ -311,16 +311,23 @@ private slots:
         DrawWindowPanel* draw = window->drawWindow();
         QVERIFY(draw->isVisible());
         QCOMPARE(draw->width(), 691); // widened by the start
-        const QList<QWidget*> children = draw->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        for (int a = 0; a < children.size(); ++a) {
-            QVERIFY2(draw->rect().contains(children[a]->geometry()), qPrintable(children[a]->objectName()));
-            if (children[a]->objectName() == QLatin1String("WheelView"))
-                continue;
-            for (int b = a + 1; b < children.size(); ++b)
-                if (children[b]->objectName() != QLatin1String("WheelView"))
-                    QVERIFY2(!children[a]->geometry().intersects(children[b]->geometry()),
-                             qPrintable(children[a]->objectName() + QLatin1String(" / ") + children[b]->objectName()));
+        // As the draw window stands, and with a 见证摇号's steps shown under the shortened list.
+        for (const QString& ceremony : { QString(), QStringLiteral("见证摇号\n承诺值：\n0723 263d 7b35 40a6") }) {
+            draw->showCeremony(ceremony);
+            QList<QWidget*> children = draw->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            children.removeIf([draw](QWidget* child) { return !child->isVisibleTo(draw); });
+            for (int a = 0; a < children.size(); ++a) {
+                QVERIFY2(draw->rect().contains(children[a]->geometry()), qPrintable(children[a]->objectName()));
+                if (children[a]->objectName() == QLatin1String("WheelView"))
+                    continue;
+                for (int b = a + 1; b < children.size(); ++b)
+                    if (children[b]->objectName() != QLatin1String("WheelView"))
+                        QVERIFY2(!children[a]->geometry().intersects(children[b]->geometry()),
+                                 qPrintable(children[a]->objectName() + QLatin1String(" / ")
+                                            + children[b]->objectName()));
+            }
         }
+        draw->showCeremony(QString());
         // The name box keeps its designed size.
         QCOMPARE(draw->nameBox->size(), QSize(464, 37));
     }

@@ -202,9 +202,10 @@ private:
     {
         if (!m_painter)
             return;
+        // A record sheet names its record by the check code; a sheet without one (摇号前公告) by its title.
         const QString code = m_sheet.closing.value(2).left(16);
-        const QString text
-            = QStringLiteral("随机抽查摇号记录  校验码 %1…  第 %2 页 共 %3 页").arg(code).arg(m_page).arg(m_totalPages);
+        const QString named = code.isEmpty() ? m_sheet.title : QStringLiteral("随机抽查摇号记录  校验码 %1…").arg(code);
+        const QString text = QStringLiteral("%1  第 %2 页 共 %3 页").arg(named).arg(m_page).arg(m_totalPages);
         m_painter->setPen(QColor(90, 90, 90));
         m_painter->setFont(chineseFont(8));
         m_painter->drawText(QRectF(0, m_bottom + m_footerHeight * 0.3, m_width, m_footerHeight * 0.7),
