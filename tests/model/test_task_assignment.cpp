@@ -58,6 +58,25 @@ bool holds(const TaskInput& in, const TaskAssignment& out)
     return enterprises == given && inspectors == drawn;
 }
 
+// 100 enterprises, each of which only two of ten 组长 may check.
+TaskInput twoGroupsEach()
+{
+    SeededStream other(seedOf(5));
+    TaskInput in;
+    for (int g = 0; g < 10; ++g) {
+        in.leaders << QString("组长%1").arg(g);
+        in.members << QString("成员%1").arg(g);
+    }
+    for (int e = 0; e < 100; ++e) {
+        in.enterprises << QString("企业%1").arg(e);
+        const int second = (e + other.between(1, 9)) % 10;
+        for (int g = 0; g < 10; ++g)
+            if (g != e % 10 && g != second)
+                in.avoidances.append({ in.leaders[g], in.enterprises[e] });
+    }
+    return in;
+}
+
 QJsonObject asJson(const TaskInput& in)
 {
     QJsonArray avoid;
@@ -114,6 +133,7 @@ private slots:
         crowded.enterprises = { "一", "二", "三", "四" };
         crowded.avoidances = { { "乙", "一" }, { "乙", "二" }, { "乙", "三" } };
         QTest::newRow("three enterprises for two places") << crowded;
+        QTest::newRow("chains of moves") << twoGroupsEach();
     }
     void recomputationAgrees()
     {
@@ -172,19 +192,7 @@ private slots:
     // the first formation must find that, moving enterprises along chains.
     void findsTheMatchingOfAFormation()
     {
-        SeededStream other(seedOf(5));
-        TaskInput in;
-        for (int g = 0; g < 10; ++g) {
-            in.leaders << QString("组长%1").arg(g);
-            in.members << QString("成员%1").arg(g);
-        }
-        for (int e = 0; e < 100; ++e) {
-            in.enterprises << QString("企业%1").arg(e);
-            const int second = (e + other.between(1, 9)) % 10;
-            for (int g = 0; g < 10; ++g)
-                if (g != e % 10 && g != second)
-                    in.avoidances.append({ in.leaders[g], in.enterprises[e] });
-        }
+        const TaskInput in = twoGroupsEach();
         const TaskAssignment out = assigned(in);
         QVERIFY(out.ok());
         QVERIFY(holds(in, out));
