@@ -175,6 +175,8 @@ private slots:
                 in.leaders << QString("组长%1").arg(cases.between(0, 2));
             for (int i = cases.between(1, 4); i > 0; --i)
                 in.members << QString("成员%1").arg(cases.between(0, 2));
+            in.deputies = in.members.mid(0, cases.between(0, 2));
+            in.settings = { 1, cases.between(0, 1) == 1, TaskSettings::ShareOut(cases.between(0, 1)), 2 };
             for (int i = cases.between(1, 6); i > 0; --i)
                 in.enterprises << QString("企业%1").arg(cases.between(0, 4));
             for (int i = cases.between(0, 8); i > 0; --i)
@@ -185,21 +187,12 @@ private slots:
             QVERIFY(out.ok() ? holds(in, out) : out.groups.isEmpty() && out.spare.isEmpty());
             found += out.ok();
         }
-        QVERIFY(found > 100 && found < 250); // both outcomes well represented
+        QVERIFY(found > 60 && found < 240); // both outcomes well represented
     }
 
-    // Each of 100 enterprises may go to two of ten groups, one of them chosen so that all ten are filled:
-    // the first formation must find that, moving enterprises along chains.
-    void findsTheMatchingOfAFormation()
-    {
-        const TaskInput in = twoGroupsEach();
-        const TaskAssignment out = assigned(in);
-        QVERIFY(out.ok());
-        QVERIFY(holds(in, out));
-        QCOMPARE(out.formations, 1);
-    }
-
-    void onlyAssignmentIsFound()
+    // The only assignment there is: each 组长 and 成员 avoids the enterprises but one (formations are tried
+    // until one fits); and one formation whose matching needs enterprises moved along chains.
+    void findsTheAssignmentThereIs()
     {
         TaskInput in;
         in.leaders = { "甲", "乙", "丙" };
@@ -209,15 +202,16 @@ private slots:
             for (int i = 0; i < 3; ++i)
                 if (i != e)
                     in.avoidances += { { in.leaders[i], in.enterprises[e] }, { in.members[i], in.enterprises[e] } };
-        for (int run = 0; run < 20; ++run) {
-            const TaskAssignment out = assigned(in, run);
-            QVERIFY(out.ok());
-            for (const TaskGroup& group : out.groups) {
+        for (int run = 0; run < 20; ++run)
+            for (const TaskGroup& group : assigned(in, run).groups) {
                 const int i = int(in.leaders.indexOf(group.leader));
-                QCOMPARE(group.members, QStringList { in.members[i] });
-                QCOMPARE(group.enterprises, QStringList { in.enterprises[i] });
+                QVERIFY(group.members == QStringList { in.members[i] });
+                QVERIFY(group.enterprises == QStringList { in.enterprises[i] });
             }
-        }
+        QCOMPARE(assigned(in).groups.size(), 3);
+        const TaskAssignment chains = assigned(twoGroupsEach());
+        QVERIFY(holds(twoGroupsEach(), chains));
+        QCOMPARE(chains.formations, 1);
     }
 
     void setAsideAndSpare()
@@ -234,10 +228,10 @@ private slots:
         QCOMPARE(out.groups.size(), 1); // one group: 甲 avoids everything, one 成员 is too few for a second
         QCOMPARE(out.groups[0].leader, "乙");
         QCOMPARE(out.groups[0].enterprises, in.enterprises);
-        QCOMPARE(out.spare.size(), 3);
-        QCOMPARE(out.spare[0], (SpareInspector { InspectorRole::Leader, "甲", true }));
-        QCOMPARE(out.spare[1], (SpareInspector { InspectorRole::Deputy, "丙", false }));
-        QCOMPARE(out.spare[2].role, InspectorRole::Member);
+        QCOMPARE(out.spare.size(), 3); // and one 成员
+        QCOMPARE(
+            out.spare.mid(0, 2),
+            (QList<SpareInspector> { { InspectorRole::Leader, "甲", true }, { InspectorRole::Deputy, "丙", false } }));
         QCOMPARE(out.unmatched, (QList<Avoidance> { { "丁", "无此企业" }, { "无此人", "一" } }));
         QCOMPARE(out.formations, 1);
     }
@@ -254,15 +248,9 @@ private slots:
         in.enterprises.clear();
         QTest::newRow("no enterprise") << in << "没有要分配的企业。";
         in = base;
-        in.settings.membersPerGroup = 0;
-        QTest::newRow("no 成员 per group") << in << "每组成员至少1名。";
-        in = base;
         for (const QString& e : in.enterprises)
             in.avoidances += { { "甲", e }, { "乙", e } };
         QTest::newRow("every 组长 avoids everything") << in << "没有可派的组长（2名须回避全部企业）。";
-        in = base;
-        in.settings.withDeputy = true;
-        QTest::newRow("no 副组长") << in << "没有可派的副组长。";
         in = base;
         in.settings.membersPerGroup = 3;
         QTest::newRow("too few 成员") << in << "可派的成员不足3名。";
