@@ -1,5 +1,6 @@
 #include "model/TaskAssignment.h"
 
+#include "model/Sha256.h"
 #include "model/Shuffle.h"
 
 #include <QHash>
@@ -376,6 +377,18 @@ TaskAssignment Assigner::run()
 TaskAssignment assignTasks(const TaskInput& input, IRandom& random)
 {
     return Assigner(input, random).run();
+}
+
+ShuffleSeed taskSeedAfterWitness(const ShuffleSeed& witnessedSeed)
+{
+    static constexpr char Label[] = "pelorin-task-assignment-v1"; // with its closing 0x00
+    Sha256 hash;
+    hash.add(reinterpret_cast<const unsigned char*>(Label), sizeof Label);
+    hash.add(witnessedSeed.bytes.data(), witnessedSeed.bytes.size());
+    const std::array<unsigned char, 32> digest = hash.result();
+    ShuffleSeed seed;
+    std::copy(digest.begin(), digest.end(), seed.bytes.begin());
+    return seed;
 }
 
 } // namespace pelorin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ShuffleSeed.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -83,5 +85,9 @@ constexpr int MaxTaskFormations = 100;
 // "检查任务分配: the algorithm" describes: nobody is sent to an enterprise they avoid, and without
 // avoidances every enterprise is equally likely to go with every inspector.
 TaskAssignment assignTasks(const TaskInput& input, IRandom& random);
+
+// The seed of an assignment after a 见证摇号: SHA-256 of "pelorin-task-assignment-v1", a 0x00 byte and the
+// witnessed draw's 32-byte seed. Its stream is not the one the opening already took its picks from.
+ShuffleSeed taskSeedAfterWitness(const ShuffleSeed& witnessedSeed);
 
 } // namespace pelorin

@@ -164,6 +164,16 @@ private slots:
         QCOMPARE(QJsonDocument::fromJson(python.readAllStandardOutput()).object(), expected);
     }
 
+    // The value Python's hashlib gives for the README's construction.
+    void seedAfterWitness()
+    {
+        ShuffleSeed witnessed;
+        for (std::size_t i = 0; i < witnessed.bytes.size(); ++i)
+            witnessed.bytes[i] = static_cast<std::uint8_t>(i);
+        QCOMPARE(taskSeedAfterWitness(witnessed).hex(),
+                 "f7c9757cdea86d77e4643106a72b9a664d3cfc7ecb263af7b37606e44dc62a17");
+    }
+
     // Small random cases, names repeated: whatever is assigned keeps everybody from what they avoid.
     void neverSendsAnyoneToWhatTheyAvoid()
     {
