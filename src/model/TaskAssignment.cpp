@@ -6,15 +6,13 @@
 #include <QHash>
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cstdint>
+#include <numeric>
 #include <vector>
 
 namespace pelorin {
 
 namespace {
 
-using Words = std::vector<std::uint64_t>;
 // Per role (组长, 副组长, 成员), the inspectors who can be sent, in drawn order.
 using Usable = std::array<std::vector<int>, 3>;
 
@@ -44,25 +42,25 @@ QString setAsideNote(int count)
 
 std::vector<int> shuffled(const std::vector<int>& items, IRandom& random)
 {
-    const std::vector<int> order = shuffledOrder(static_cast<int>(items.size()), random);
+    const std::vector<int> order = shuffledOrder(int(items.size()), random);
     if (order.empty())
         return items;
     std::vector<int> result;
     result.reserve(items.size());
     for (const int k : order)
-        result.push_back(items[static_cast<std::size_t>(k)]);
+        result.push_back(items[k]);
     return result;
 }
 
-// Inspectors and enterprises by index, the avoidances as one row of bits (one per enterprise) per inspector.
+// Inspectors and enterprises by index; for each inspector the enterprises they avoid. Kept as lists, not as a
+// bit for every inspector and enterprise: the largest lists would take hundreds of megabytes.
 class Assigner
 {
 public:
     Assigner(const TaskInput& input, IRandom& random)
         : m_in(input)
         , m_random(random)
-        , m_n(static_cast<int>(input.enterprises.size()))
-        , m_words(static_cast<std::size_t>((m_n + 63) / 64))
+        , m_n(int(input.enterprises.size()))
     {
         for (const auto& [role, list] : { std::pair { InspectorRole::Leader, &input.leaders },
                                           std::pair { InspectorRole::Deputy, &input.deputies },
@@ -71,15 +69,21 @@ public:
                 m_roles.push_back(role);
                 m_names.push_back(name);
             }
-        m_avoid.assign(m_roles.size() * m_words, 0);
+        m_avoids.resize(m_roles.size());
     }
 
     TaskAssignment run();
 
 private:
-    bool avoids(const Words& rows, std::size_t row, int enterprise) const
+    // The groups of the formation that avoid an enterprise, ascending (a group may come more than once).
+    std::pair<const int*, const int*> blocking(int enterprise) const
     {
-        return (rows[row * m_words + static_cast<std::size_t>(enterprise) / 64] >> (enterprise % 64)) & 1;
+        return { m_blocked.data() + m_blockedFrom[enterprise], m_blocked.data() + m_blockedFrom[enterprise + 1] };
+    }
+    bool avoids(int group, int enterprise) const
+    {
+        const auto [from, to] = blocking(enterprise);
+        return std::binary_search(from, to, group);
     }
     void readAvoidances(TaskAssignment& result);
     QString checkEnterprises(const Usable& usable) const;
@@ -90,16 +94,16 @@ private:
     const TaskInput& m_in;
     IRandom& m_random;
     const int m_n;
-    const std::size_t m_words;
     std::vector<InspectorRole> m_roles;
     std::vector<QString> m_names;
-    Words m_avoid;
+    std::vector<std::vector<int>> m_avoids; // ascending, no repeats
 
     // The formation being tried.
     int m_groups = 0;
     std::vector<int> m_quota;
     std::vector<std::vector<int>> m_inspectors; // per group: 组长, 副组长, 成员
-    Words m_groupAvoid;
+    std::vector<int> m_blockedFrom; // where each enterprise's blocking groups start in m_blocked
+    std::vector<int> m_blocked;
     std::vector<int> m_order; // the enterprise at each place
     std::vector<std::vector<int>> m_placed; // per group, the places it holds, ascending
     // The last search: the groups it queued, each reached through a place from a group (-1: the first).
@@ -113,7 +117,7 @@ void Assigner::readAvoidances(TaskAssignment& result)
     QHash<QString, std::vector<int>> inspectors;
     QHash<QString, std::vector<int>> enterprises;
     for (std::size_t i = 0; i < m_names.size(); ++i)
-        inspectors[m_names[i]].push_back(static_cast<int>(i));
+        inspectors[m_names[i]].push_back(int(i));
     for (int e = 0; e < m_n; ++e)
         enterprises[m_in.enterprises[e]].push_back(e);
     for (const Avoidance& pair : m_in.avoidances) {
@@ -124,9 +128,11 @@ void Assigner::readAvoidances(TaskAssignment& result)
             continue;
         }
         for (const int i : *who)
-            for (const int e : *what)
-                m_avoid[static_cast<std::size_t>(i) * m_words + static_cast<std::size_t>(e) / 64] |= std::uint64_t(1)
-                    << (e % 64);
+            m_avoids[i].insert(m_avoids[i].end(), what->begin(), what->end());
+    }
+    for (std::vector<int>& list : m_avoids) {
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
     }
 }
 
@@ -134,16 +140,14 @@ QString Assigner::checkEnterprises(const Usable& usable) const
 {
     std::array<std::vector<int>, 3> avoiders;
     for (int r = 0; r < 3; ++r) {
-        avoiders[r].assign(static_cast<std::size_t>(m_n), 0);
+        avoiders[r].assign(m_n, 0);
         for (const int i : usable[r])
-            for (std::size_t w = 0; w < m_words; ++w)
-                for (std::uint64_t bits = m_avoid[static_cast<std::size_t>(i) * m_words + w]; bits != 0;
-                     bits &= bits - 1)
-                    ++avoiders[r][w * 64 + static_cast<std::size_t>(std::countr_zero(bits))];
+            for (const int e : m_avoids[i])
+                ++avoiders[r][e];
     }
     const int m = m_in.settings.membersPerGroup;
     for (int e = 0; e < m_n; ++e) {
-        const auto free = [&](int r) { return static_cast<int>(usable[r].size()) - avoiders[r][e]; };
+        const auto free = [&](int r) { return int(usable[r].size()) - avoiders[r][e]; };
         if (free(0) == 0)
             return quotedEnterprise(m_in.enterprises[e]) + QStringLiteral("所有组长都须回避。");
         if (m_in.settings.withDeputy && free(1) == 0)
@@ -157,41 +161,46 @@ QString Assigner::checkEnterprises(const Usable& usable) const
 
 bool Assigner::form(const Usable& usable)
 {
-    const auto g0 = static_cast<std::size_t>(m_groups);
-    const auto m = static_cast<std::size_t>(m_in.settings.membersPerGroup);
-    m_inspectors.assign(g0, {});
+    const qint64 m = m_in.settings.membersPerGroup;
+    m_inspectors.assign(m_groups, {});
     const std::vector<int> leaders = shuffled(usable[0], m_random);
-    for (std::size_t g = 0; g < g0; ++g)
+    for (int g = 0; g < m_groups; ++g)
         m_inspectors[g].push_back(leaders[g]);
     if (m_in.settings.withDeputy) {
         const std::vector<int> deputies = shuffled(usable[1], m_random);
-        for (std::size_t g = 0; g < g0; ++g)
+        for (int g = 0; g < m_groups; ++g)
             m_inspectors[g].push_back(deputies[g]);
     }
     const std::vector<int> members = shuffled(usable[2], m_random);
-    for (std::size_t g = 0; g < g0; ++g)
-        m_inspectors[g].insert(m_inspectors[g].end(), members.begin() + static_cast<std::ptrdiff_t>(g * m),
-                               members.begin() + static_cast<std::ptrdiff_t>((g + 1) * m));
+    for (int g = 0; g < m_groups; ++g)
+        m_inspectors[g].insert(m_inspectors[g].end(), members.begin() + g * m, members.begin() + (g + 1) * m);
 
-    m_groupAvoid.assign(g0 * m_words, 0);
-    for (std::size_t g = 0; g < g0; ++g)
+    m_blockedFrom.assign(m_n + 1, 0);
+    for (const std::vector<int>& crew : m_inspectors)
+        for (const int i : crew)
+            for (const int e : m_avoids[i])
+                ++m_blockedFrom[e + 1];
+    std::partial_sum(m_blockedFrom.begin(), m_blockedFrom.end(), m_blockedFrom.begin());
+    m_blocked.resize(m_blockedFrom.back());
+    std::vector<int> filled(m_blockedFrom.begin(), m_blockedFrom.end() - 1);
+    for (int g = 0; g < m_groups; ++g)
         for (const int i : m_inspectors[g])
-            for (std::size_t w = 0; w < m_words; ++w)
-                m_groupAvoid[g * m_words + w] |= m_avoid[static_cast<std::size_t>(i) * m_words + w];
+            for (const int e : m_avoids[i])
+                m_blocked[filled[e]++] = g;
 
-    std::vector<int> positions(static_cast<std::size_t>(m_n));
+    std::vector<int> positions(m_n);
     for (int e = 0; e < m_n; ++e)
-        positions[static_cast<std::size_t>(e)] = e;
+        positions[e] = e;
     m_order = shuffled(positions, m_random);
 
     std::vector<int> takenOut;
-    m_placed.assign(g0, {});
+    m_placed.assign(m_groups, {});
     for (int g = 0, place = 0; g < m_groups; ++g)
-        for (int end = place + m_quota[static_cast<std::size_t>(g)]; place < end; ++place) {
-            if (avoids(m_groupAvoid, static_cast<std::size_t>(g), m_order[static_cast<std::size_t>(place)]))
+        for (int end = place + m_quota[g]; place < end; ++place) {
+            if (avoids(g, m_order[place]))
                 takenOut.push_back(place);
             else
-                m_placed[static_cast<std::size_t>(g)].push_back(place);
+                m_placed[g].push_back(place);
         }
     for (const int place : takenOut)
         if (!putBack(place))
@@ -202,37 +211,40 @@ bool Assigner::form(const Usable& usable)
 // One search of the README's step 5.4: breadth first, so a shortest chain of moves.
 bool Assigner::putBack(int place)
 {
-    const auto g0 = static_cast<std::size_t>(m_groups);
-    std::vector<char> queued(g0, 0);
+    std::vector<char> queued(m_groups, 0);
     m_queue.clear();
-    m_via.assign(g0, { -1, -1 });
+    m_via.assign(m_groups, { -1, -1 });
     const auto queueFor = [&](int at, int from) {
-        const int enterprise = m_order[static_cast<std::size_t>(at)];
-        for (std::size_t h = 0; h < g0; ++h)
-            if (!queued[h] && !avoids(m_groupAvoid, h, enterprise)) {
+        auto [blocked, end] = blocking(m_order[at]);
+        for (int h = 0; h < m_groups; ++h) {
+            while (blocked != end && *blocked < h)
+                ++blocked;
+            if (!queued[h] && (blocked == end || *blocked != h)) {
                 queued[h] = 1;
                 m_via[h] = { at, from };
-                m_queue.push_back(static_cast<int>(h));
+                m_queue.push_back(h);
             }
+        }
     };
     queueFor(place, -1);
     for (std::size_t next = 0; next < m_queue.size(); ++next) {
         const int g = m_queue[next];
-        const auto& held = m_placed[static_cast<std::size_t>(g)];
-        if (static_cast<int>(held.size()) < m_quota[static_cast<std::size_t>(g)]) {
+        const auto& held = m_placed[g];
+        if (int(held.size()) < m_quota[g]) {
             for (int h = g; h != -1;) {
-                const auto [at, from] = m_via[static_cast<std::size_t>(h)];
-                auto& into = m_placed[static_cast<std::size_t>(h)];
+                const auto [at, from] = m_via[h];
+                auto& into = m_placed[h];
                 into.insert(std::upper_bound(into.begin(), into.end(), at), at);
                 if (from != -1) {
-                    auto& out = m_placed[static_cast<std::size_t>(from)];
+                    auto& out = m_placed[from];
                     out.erase(std::lower_bound(out.begin(), out.end(), at));
                 }
                 h = from;
             }
             return true;
         }
-        for (std::size_t k = 0; k < held.size(); ++k)
+        // Once every group is queued, there is nothing left to reach.
+        for (std::size_t k = 0; k < held.size() && int(m_queue.size()) < m_groups; ++k)
             queueFor(held[k], g);
     }
     m_failedPlace = place;
@@ -241,7 +253,7 @@ bool Assigner::putBack(int place)
 
 QString Assigner::failure() const
 {
-    const QString name = m_in.enterprises[m_order[static_cast<std::size_t>(m_failedPlace)]];
+    const QString name = m_in.enterprises[m_order[m_failedPlace]];
     const QString tried = QStringLiteral("（已试%1种分组）。").arg(MaxTaskFormations);
     if (m_queue.empty())
         return quotedEnterprise(name) + QStringLiteral("每个检查组都有须回避的人员") + tried;
@@ -251,8 +263,8 @@ QString Assigner::failure() const
     int places = 0;
     for (const int g : groups) {
         if (leaders.size() < 5)
-            leaders.append(m_names[static_cast<std::size_t>(m_inspectors[static_cast<std::size_t>(g)][0])]);
-        places += m_quota[static_cast<std::size_t>(g)];
+            leaders.append(m_names[m_inspectors[g][0]]);
+        places += m_quota[g];
     }
     const QString more = groups.size() > 5 ? QStringLiteral("等") : QString();
     return quotedEnterprise(name)
@@ -285,21 +297,18 @@ TaskAssignment Assigner::run()
     int setAside[3] = {};
     std::vector<char> avoidsAll(m_roles.size(), 0);
     for (std::size_t i = 0; i < m_roles.size(); ++i) {
-        int count = 0;
-        for (std::size_t w = 0; w < m_words; ++w)
-            count += std::popcount(m_avoid[i * m_words + w]);
-        const int r = static_cast<int>(m_roles[i]);
-        avoidsAll[i] = count == m_n;
+        const int r = int(m_roles[i]);
+        avoidsAll[i] = int(m_avoids[i].size()) == m_n;
         if (r == 1 && !settings.withDeputy)
             continue;
         if (avoidsAll[i])
             ++setAside[r];
         else
-            usable[r].push_back(static_cast<int>(i));
+            usable[r].push_back(int(i));
     }
 
     const qint64 m = settings.membersPerGroup;
-    const auto count = [&](int r) { return static_cast<qint64>(usable[r].size()); };
+    const auto count = [&](int r) { return qint64(usable[r].size()); };
     if (perGroup) {
         const qint64 k = settings.enterprisesPerGroup;
         const qint64 groups = (m_n + k - 1) / k;
@@ -317,9 +326,9 @@ TaskAssignment Assigner::run()
                               .arg(groups * m)
                               .arg(count(2))
                               .arg(setAsideNote(setAside[2])));
-        m_groups = static_cast<int>(groups);
-        m_quota.assign(static_cast<std::size_t>(m_groups), static_cast<int>(k));
-        m_quota.back() = m_n - static_cast<int>((groups - 1) * k);
+        m_groups = int(groups);
+        m_quota.assign(m_groups, int(k));
+        m_quota.back() = m_n - int((groups - 1) * k);
     } else {
         qint64 groups = std::min({ count(0), count(2) / m, qint64(m_n) });
         if (settings.withDeputy)
@@ -330,10 +339,10 @@ TaskAssignment Assigner::run()
             return fail(QStringLiteral("没有可派的副组长%1。").arg(setAsideNote(setAside[1])));
         if (groups == 0)
             return fail(QStringLiteral("可派的成员不足%1名%2。").arg(m).arg(setAsideNote(setAside[2])));
-        m_groups = static_cast<int>(groups);
-        m_quota.assign(static_cast<std::size_t>(m_groups), m_n / m_groups);
+        m_groups = int(groups);
+        m_quota.assign(m_groups, m_n / m_groups);
         for (int g = 0; g < m_n % m_groups; ++g)
-            ++m_quota[static_cast<std::size_t>(g)];
+            ++m_quota[g];
     }
     if (const QString problem = checkEnterprises(usable); !problem.isEmpty())
         return fail(problem);
@@ -348,19 +357,19 @@ TaskAssignment Assigner::run()
 
     std::vector<char> sent(m_roles.size(), 0);
     for (int g = 0; g < m_groups; ++g) {
-        const std::vector<int>& who = m_inspectors[static_cast<std::size_t>(g)];
+        const std::vector<int>& who = m_inspectors[g];
         TaskGroup group;
         std::size_t next = 0;
-        group.leader = m_names[static_cast<std::size_t>(who[next++])];
+        group.leader = m_names[who[next++]];
         if (settings.withDeputy)
-            group.deputy = m_names[static_cast<std::size_t>(who[next++])];
+            group.deputy = m_names[who[next++]];
         for (; next < who.size(); ++next)
-            group.members.append(m_names[static_cast<std::size_t>(who[next])]);
+            group.members.append(m_names[who[next]]);
         for (const int i : who)
-            sent[static_cast<std::size_t>(i)] = 1;
+            sent[i] = 1;
         std::vector<int> enterprises;
-        for (const int place : m_placed[static_cast<std::size_t>(g)])
-            enterprises.push_back(m_order[static_cast<std::size_t>(place)]);
+        for (const int place : m_placed[g])
+            enterprises.push_back(m_order[place]);
         std::sort(enterprises.begin(), enterprises.end());
         for (const int e : enterprises)
             group.enterprises.append(m_in.enterprises[e]);
