@@ -66,7 +66,8 @@ struct SpareInspector
     friend bool operator==(const SpareInspector&, const SpareInspector&) = default;
 };
 
-// Either error (Chinese, naming the enterprise that cannot be covered and why) and nothing else, or the rest.
+// Either error (Chinese: who is short, or which enterprise cannot be covered and why) and nothing else, or the
+// rest.
 struct TaskAssignment
 {
     QString error;
@@ -83,11 +84,12 @@ constexpr int MaxTaskFormations = 100;
 
 // Forms the groups and shares out the enterprises, every pick from random, exactly as the README's
 // "检查任务分配: the algorithm" describes: nobody is sent to an enterprise they avoid, and without
-// avoidances every enterprise is equally likely to go with every inspector.
+// avoidances every enterprise is equally likely to go with each inspector of a role.
 TaskAssignment assignTasks(const TaskInput& input, IRandom& random);
 
 // The seed of an assignment after a 见证摇号: SHA-256 of "pelorin-task-assignment-v1", a 0x00 byte and the
-// witnessed draw's 32-byte seed. Its stream is not the one the opening already took its picks from.
+// ceremony's 32-byte seed: not that seed's own stream, which gave the ceremony's picks and goes on for its
+// substitutes.
 ShuffleSeed taskSeedAfterWitness(const ShuffleSeed& witnessedSeed);
 
 } // namespace pelorin
