@@ -1,6 +1,7 @@
-// The import as the user runs it, from "given the path" to "the names in memory", on workbooks written by other
-// programs (32,767 names in column B beside whole numbers, decimals and short texts), next to the floor and the
-// readers a user could pick instead, all timed inside their own runtime after a warm-up. One run prints the table.
+// The import as the user runs it, from "given the path" to "the names in memory" and the file's fingerprint, on
+// workbooks written by other programs (32,767 names in column B beside whole numbers, decimals and short texts), next
+// to the floor and the readers a user could pick instead, all timed inside their own runtime after a warm-up. One run
+// prints the table.
 //   bench_import                       makes the workbooks once (bench/make_import_workbooks.py), prints the table
 //   bench_import --import-once FILE    reads the names once and prints its peak memory in KB: the table's figure
 //   bench_import --time FILE...        Pelorin's time and the floor for each file alone
@@ -33,8 +34,9 @@ constexpr int kNames = 32767;
 constexpr int kRuns = 21;
 constexpr int kPeerRuns = 3;
 
-// What the import command does with a chosen file (WorkbookImport::readNames): open it through the component,
-// take the first worksheet and read B2, B3, ... up to the first empty cell.
+// What the import command does with a chosen file (WorkbookImport::readNames, then noteSource): open it through the
+// component, take the first worksheet, read B2, B3, ... up to the first empty cell, and fingerprint the file for the
+// command's record.
 QStringList importNames(const QString& path)
 {
     workbook::Spreadsheet spreadsheet;
@@ -45,7 +47,10 @@ QStringList importNames(const QString& path)
     const ISheet* sheet = document->firstSheet();
     if (!sheet)
         return {};
-    return WorkbookImport::namesOf(*sheet).value_or(QStringList());
+    QStringList names = WorkbookImport::namesOf(*sheet).value_or(QStringList());
+    if (!WorkbookImport::fingerprintOf(path))
+        return {};
+    return names;
 }
 
 // The least any reader must do: read the file, inflate the worksheet and shared-strings parts (for .xls: nothing)
