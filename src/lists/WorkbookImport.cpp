@@ -6,6 +6,7 @@
 #include "model/ChangeNotes.h"
 #include "model/ListFingerprint.h"
 #include "model/Session.h"
+#include "model/Sha256.h"
 #include "platform/AppText.h"
 #include "platform/IClock.h"
 #include "platform/IFileDialog.h"
@@ -14,10 +15,10 @@
 #include "settings/RegistrySettings.h"
 #include "workbook/WorkbookData.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <algorithm>
 #include <charconv>
+#include <vector>
 
 namespace pelorin {
 
@@ -182,13 +183,31 @@ std::optional<QStringList> WorkbookImport::namesOf(const ISheet& sheet, QString*
     return names;
 }
 
+std::optional<QString> WorkbookImport::fingerprintOf(const QString& path)
+{
+    // With the processor's SHA extensions where it has them: a portable SHA-256 of the file took longer than
+    // reading the names out of it.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    Sha256 hash;
+    std::vector<unsigned char> buffer(64 * 1024);
+    for (;;) {
+        const qint64 read = file.read(reinterpret_cast<char*>(buffer.data()), qint64(buffer.size()));
+        if (read < 0)
+            return std::nullopt;
+        if (read == 0)
+            break;
+        hash.add(buffer.data(), std::size_t(read));
+    }
+    return hash.hex();
+}
+
 void WorkbookImport::noteSource(const Chosen& chosen)
 {
     // The fingerprint of the very bytes the names came from, so a record can name the workbook exactly.
-    QFile file(chosen.path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (file.open(QIODevice::ReadOnly) && hash.addData(&file))
-        m_context.session->note(listnotes::Sha256, QString::fromLatin1(hash.result().toHex()));
+    if (const std::optional<QString> fingerprint = fingerprintOf(chosen.path))
+        m_context.session->note(listnotes::Sha256, *fingerprint);
     m_context.session->note(listnotes::File, chosen.fileName);
 }
 

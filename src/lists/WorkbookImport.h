@@ -28,6 +28,9 @@ public:
     // refusal, when there are more than MaxNames or when the cell that ends them is a formula saved without its
     // result: the names would end there only because the workbook does not hold them.
     static std::optional<QStringList> namesOf(const ISheet& sheet, QString* refusal = nullptr);
+    // The SHA-256 of a file's bytes as 64 lower-case hexadecimal digits, as the command's record notes the
+    // workbook; nullopt when the file cannot be read.
+    static std::optional<QString> fingerprintOf(const QString& path);
 
 private:
     struct Chosen

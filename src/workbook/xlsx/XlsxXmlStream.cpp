@@ -132,48 +132,78 @@ inline const char* valueEnd(const char* p, const char* end, char quote, const st
 }
 
 #if defined(__SSE2__)
-// The bytes of two blocks from p that are in a set, as the bits of a mask.
-template <typename InSet> quint32 maskOf(const char* p, InSet inSet)
+// Thirty-two bytes of a tag from some place on, with the bytes that matter to its attributes as the bits of masks,
+// worked out once for all the attributes that lie there rather than again for each. Each mask picks out a few more
+// bytes than end a run, as the scans above do; a run is taken here only when the byte that ends it is the one expected.
+class TagWindow
 {
-    const auto low = static_cast<quint32>(_mm_movemask_epi8(inSet(load(p))));
-    const auto high = static_cast<quint32>(_mm_movemask_epi8(inSet(load(p + 16))));
-    return low | (high << 16);
-}
+public:
+    static constexpr int kBytes = 32;
 
-// Reads an attribute of the shape nearly all have, name="value" (or name='value'), lying wholly in the 32 bytes
-// from p, with no space around the '=' and no reference, tab or line end in the value. Returns the byte after
-// the closing quote, or null when the attribute is of another shape, for the general reading to take it.
-const char* simpleAttribute(const char* p, const char* end, std::string_view& name, std::string_view& value)
-{
-    if (end - p < 32)
-        return nullptr;
-    // Bytes that may end a name, as in nameEnd; only an '=' ends it here.
-    const quint32 nameStops = maskOf(
-        p, [](Block x) { return _mm_or_si128(atMost(x, 0x2F), atMost(_mm_sub_epi8(x, _mm_set1_epi8('<')), 2)); });
-    const int equals = nameStops ? std::countr_zero(nameStops) : 0;
-    if (equals == 0 || equals > 29 || p[equals] != '=')
-        return nullptr;
-    const char quote = p[equals + 1];
-    if (quote != '"' && quote != '\'')
-        return nullptr;
-    const Block q = _mm_set1_epi8(quote);
-    const Block amp = _mm_set1_epi8('&');
-    // Bytes that may end the value's plain run, as in valueEnd, after the opening quote.
-    const quint32 valueStops
-        = maskOf(p,
-                 [&](Block x) {
-                     return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, q), _mm_cmpeq_epi8(x, amp)), atMost(x, 0x0D));
-                 })
-        & ~((quint32(2) << (equals + 1)) - 1);
-    if (valueStops == 0)
-        return nullptr;
-    const int close = std::countr_zero(valueStops);
-    if (p[close] != quote)
-        return nullptr;
-    name = { p, static_cast<size_t>(equals) };
-    value = { p + equals + 2, static_cast<size_t>(close - equals - 2) };
-    return p + close + 1;
-}
+    enum class Read
+    {
+        Taken,
+        OtherShape, // for the general reading
+        PastWindow // the attribute goes on past the window
+    };
+
+    // Reads the window at p, which has at least kBytes bytes after it.
+    void read(const char* p)
+    {
+        m_base = p;
+        const Block low = load(p);
+        const Block high = load(p + 16);
+        const auto mask = [](Block lowBits, Block highBits) {
+            return static_cast<quint32>(_mm_movemask_epi8(lowBits))
+                | (static_cast<quint32>(_mm_movemask_epi8(highBits)) << 16);
+        };
+        const auto nameStops
+            = [](Block x) { return _mm_or_si128(atMost(x, 0x2F), atMost(_mm_sub_epi8(x, _mm_set1_epi8('<')), 2)); };
+        const auto valueStops
+            = [](Block x) { return _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('&')), atMost(x, 0x0D)); };
+        m_nameStops = mask(nameStops(low), nameStops(high));
+        m_quotes = mask(_mm_cmpeq_epi8(low, _mm_set1_epi8('"')), _mm_cmpeq_epi8(high, _mm_set1_epi8('"')));
+        m_valueStops = mask(valueStops(low), valueStops(high));
+    }
+
+    bool holds(const char* p) const { return m_base && p >= m_base && p < m_base + kBytes; }
+    bool startsAt(const char* p) const { return m_base == p; }
+
+    // Reads an attribute of the shape nearly all have, name="value", from p, which the window holds, with no space
+    // around the '=' and no reference, tab or line end in the value; after says where it ends.
+    Read attribute(const char* p, std::string_view& name, std::string_view& value, const char*& after) const
+    {
+        const auto at = static_cast<unsigned>(p - m_base);
+        const quint32 stops = m_nameStops >> at;
+        if (stops == 0)
+            return Read::PastWindow;
+        const auto equals = static_cast<unsigned>(std::countr_zero(stops));
+        if (equals == 0 || p[equals] != '=')
+            return Read::OtherShape;
+        // The opening quote and a byte after it lie in the window.
+        const unsigned open = at + equals + 1;
+        if (open >= kBytes - 1)
+            return Read::PastWindow;
+        if (m_base[open] != '"')
+            return Read::OtherShape;
+        const quint32 ends = (m_quotes | m_valueStops) >> (open + 1);
+        if (ends == 0)
+            return Read::PastWindow;
+        const unsigned close = open + 1 + static_cast<unsigned>(std::countr_zero(ends));
+        if (m_base[close] != '"')
+            return Read::OtherShape;
+        name = { p, equals };
+        value = { m_base + open + 1, close - open - 1 };
+        after = m_base + close + 1;
+        return Read::Taken;
+    }
+
+private:
+    const char* m_base = nullptr;
+    quint32 m_nameStops = 0; // may end a name, as in nameEnd
+    quint32 m_quotes = 0; // '"'
+    quint32 m_valueStops = 0; // may end a value's plain run besides its quote: '&' and the bytes up to 0x0D
+};
 #endif
 
 constexpr auto kTextStops = [] {
@@ -635,6 +665,9 @@ qsizetype XmlStreamParser::startTag(size_t pos)
     m_attributes.clear();
     m_attributeText.clear();
     bool empty = false;
+#if defined(__SSE2__)
+    TagWindow window;
+#endif
     for (;;) {
         q = skipSpaces(q);
         if (q == end)
@@ -651,9 +684,21 @@ qsizetype XmlStreamParser::startTag(size_t pos)
             break;
         }
 #if defined(__SSE2__)
+        // The window is read at the first attribute, and again at one that goes on past it.
         std::string_view simpleName;
         std::string_view simpleValue;
-        if (const char* const after = simpleAttribute(q, end, simpleName, simpleValue)) {
+        const char* after = nullptr;
+        auto read = TagWindow::Read::OtherShape;
+        if (end - q >= TagWindow::kBytes) {
+            if (!window.holds(q))
+                window.read(q);
+            read = window.attribute(q, simpleName, simpleValue, after);
+            if (read == TagWindow::Read::PastWindow && !window.startsAt(q)) {
+                window.read(q);
+                read = window.attribute(q, simpleName, simpleValue, after);
+            }
+        }
+        if (read == TagWindow::Read::Taken) {
             if (!isNameStart(simpleName.front()))
                 return broken(bad("的属性无效"));
             m_attributes.push_back({ simpleName, simpleValue });

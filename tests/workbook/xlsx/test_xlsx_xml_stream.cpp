@@ -102,7 +102,10 @@ void TestXlsxXmlStream::everyCutGivesTheSameEvents()
           // Names and values long and short, with marks that look like the end of a name, quotes, references,
           // tabs, spaces around '=': read sixteen or thirty-two bytes at once when that much has arrived.
           "<long-element.name.with_marks a-b.c:d=\"0123456789abcdefghij0123456789abcdefghij\" d='x\"y' e=\"a&amp;b\" "
-          "f=\"t\tab\" g =  \"sp\" h=\"\xE4\xB8\xADtext\"></long-element.name.with_marks></x:root>\r\n<!-- after "
+          "f=\"t\tab\" g =  \"sp\" h=\"\xE4\xB8\xADtext\"></long-element.name.with_marks>"
+          // Runs of short attributes, several read from one look at their bytes.
+          R"(<row r="1" spans="1:4" ht="15" customHeight="1" x14ac:dyDescent="0.25" b=""><c r="A1" s="0" t="n"/>)"
+          "</row></x:root>\r\n<!-- after "
           "-->";
     const Outcome whole = parseWhole(document);
     QVERIFY2(whole.ok, qPrintable(whole.error));
@@ -112,7 +115,9 @@ void TestXlsxXmlStream::everyCutGivesTheSameEvents()
                  "<t xml:space=[preserve]>  <&>\"' \xF0\x9F\x98\x80 中 _x000D_ a\nb\nc </><e></>"
                  "<e z=[x/y>z]></><raw> &amp; \n<t>&#0; &#xD800; &#1114112; &#12 3; 中 &#X41; &#; &#x; A &amp &#x41</>"
                  "<long-element.name.with_marks a-b.c:d=[0123456789abcdefghij0123456789abcdefghij] d=[x\"y] e=[a&b] "
-                 "f=[t ab] g=[sp] h=[中text]></></>"));
+                 "f=[t ab] g=[sp] h=[中text]></>"
+                 "<row r=[1] spans=[1:4] ht=[15] customHeight=[1] x14ac:dyDescent=[0.25] b=[]><c r=[A1] s=[0] "
+                 "t=[n]></></></>"));
 
     std::vector<qsizetype> bytewise;
     for (qsizetype i = 1; i < document.size(); ++i)
