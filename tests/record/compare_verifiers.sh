@@ -72,7 +72,7 @@ def moves_pel(t):
     return out
 def moves_sec(t):
     return [(l.split("\t")[1], l.split("\t")[0], l.split("\t")[2]) for l in t.splitlines()
-            if l.startswith(("撤回\t", "清除\t"))]
+            if l.startswith(("撤回\t", "清除\t", "替补撤下\t", "替补摇出\t"))]
 # --verify prints per category (in category order), the second verifier in the record's order
 ORDER = ["组长", "副组长", "成员", "重点企业", "一般企业", "其它企业", "摇号名单"]
 def by_category(items):
