@@ -718,6 +718,15 @@ def main():
     f("w-stop-after-cut-short", w.o)
     w = Ceremony(g).opened(3)
     w.start(12)
+    wheel = w.wheel
+    w.commit(2)  # a new ceremony cuts the first short; its stream never shuffled the wheel left standing
+    w.witness()
+    w.reveal()
+    w.wheel = wheel
+    w.stop(96)
+    f("w-stop-on-the-wheel-of-a-ceremony-cut-short", w.o)
+    w = Ceremony(g).opened(3)
+    w.start(12)
     n = len(w.wheel)
     sector = (96 * n % (360 * n)) // 360 or n  # a plain stop: the name under the pointer, chosen by the press
     y = w.wheel[sector - 1]

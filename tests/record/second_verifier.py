@@ -526,8 +526,10 @@ class Session:
         keys(d, ("angle", "name", "position", "sector", "slowStop", "turn", "witnessed"), "见证摇号停止的details")
         if d["witnessed"] is not True or d["slowStop"] is not True or not w.witnessed:
             raise Bad("见证摇号的停止必须在见证摇号的转盘上，witnessed和slowStop为true")
-        if self.ceremony is None or self.ceremony.stream is not w.stream:
+        if self.ceremony is None:
             raise Bad("见证摇号已结束（中断或关闭），不能再停止")
+        if self.ceremony.stream is not w.stream:
+            raise Bad("转盘不是这次见证摇号的开始摇号排出的（它来自被中断的见证摇号）")
         n, a = len(w.names), d["angle"]
         self.rolling(a, w.speed)
         p = w.stream.pick(n) + 1
