@@ -2,7 +2,8 @@
 # Makes a demo record with the given program, forges records from it and runs both verifiers, the program's
 # --verify and tests/record/second_verifier.py, on the genuine record, the consistent variants and every
 # forgery. Exits non-zero when they disagree on a verdict, on the line named, on a drawn name, its sector or its
-# room code, or on the check code, or when a forgery is accepted.
+# room code, on a name handed back, cleared or substituted, or on the check code, when --verify leaves out how a
+# 见证摇号 ended, its commitment, text, secret or seed, or a substitute's reason, or when a forgery is accepted.
 # Usage: compare_verifiers.sh PELORIN WORKDIR [--quick]   (--quick: the large list of 1,000 names, not 32,767)
 #
 # File names tell what each file must be: ok-* consistent (both accept), nr-* no record (both exit 2), c-*
@@ -77,6 +78,16 @@ def moves_sec(t):
 ORDER = ["组长", "副组长", "成员", "重点企业", "一般企业", "其它企业", "摇号名单"]
 def by_category(items):
     return sorted(items, key=lambda x: ORDER.index(x[0]) if x[0] in ORDER else -1)
+def ceremonies_sec(t):
+    """What the README says --verify lists of every 见证摇号 and 替补, each as it must appear in its output: how the
+    ceremony ended, its commitment, witnesses' text, secret and seed, and every substitute's reason."""
+    out = []
+    for l in t.splitlines():
+        f = l.split("\t")
+        if f[0] == "见证摇号": out.append(f[2])
+        elif f[0] == "" and len(f) == 5: out += [x.split(" ", 1)[1] for x in f[1:] if x.split(" ", 1)[1]]
+        elif f[0] == "替补": out.append(f[4])
+    return out
 def code(t):
     m = re.search(r"校验码：([0-9a-f]{64})", t)
     return m and m.group(1)
@@ -103,6 +114,8 @@ for f in sorted(glob.glob(os.path.join(folder, "*.jsonl"))):
         if code(pel) != code(sec): why.append("check code differs")
         if by_category(moves_pel(pel)) != by_category(moves_sec(sec)):
             why.append("names handed back or cleared differ")
+        missing = [x for x in ceremonies_sec(sec) if x not in pel]
+        if missing: why.append("--verify does not list the witnessed draw's %s" % "、".join(missing))
     want = 0 if name.startswith(("ok-", "c-")) else 2 if name.startswith("nr-") else 1
     note = []
     if want != 0 and rp == 0: note.append("pelorin accepts a forgery")
