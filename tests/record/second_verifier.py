@@ -260,8 +260,8 @@ DIGITS = set("0123456789０１２３４５６７８９")
 class Ceremony:
     """A 见证摇号 from its commit: the text, the secret and the stream once revealed, the names drawn."""
 
-    def __init__(self, c, lineno, d):
-        self.category, self.line, self.draws = c, lineno, d["draws"]
+    def __init__(self, c, d):
+        self.category, self.draws = c, d["draws"]
         self.commitment, self.fingerprint = d["commitment"], d["fingerprint"]
         self.text = self.secret = self.seed = self.stream = None
         self.drawn = []
@@ -491,8 +491,7 @@ class Session:
         n, v = len(w.names), w.speed
         M = (359 + v) // v
         a = d["angle"]
-        if not is_int(a) or a % v or not 1 <= a // v <= M:
-            raise Bad("angle不是指针能停的角度：%r" % (a,))
+        self.rolling(a, v)
         want_int(d["position"], 0, 1 << 62, "position")
         in_sector = lambda x: 1 <= x * n // 360 <= n
         if slow:
@@ -516,6 +515,7 @@ class Session:
         self.take(ev, w, sector)
 
     def rolling(self, a, v):
+        """a must be one of the angles the rolling pointer stands at: v, 2v, ... up to the first at 360 or more."""
         M = (359 + v) // v
         if not is_int(a) or a % v or not 1 <= a // v <= M:
             raise Bad("angle不是指针能停的角度：%r" % (a,))
@@ -562,7 +562,7 @@ class Session:
                 raise Bad("fingerprint不是候选名单的指纹")
             want_hex(d["commitment"], "commitment")
             self.substitutes.pop(c, None)
-            self.ceremony = Ceremony(c, ev["seq"], d)
+            self.ceremony = Ceremony(c, d)
             self.ceremonies.append(self.ceremony)
             return
         if w is None or c != w.category:
