@@ -135,10 +135,8 @@ void DrawWindowController::startStop()
     if (m_context.session->progress().isRunningOut())
         return;
     Session& session = *m_context.session;
-    const bool rolling = session.progress().isRolling();
-    Session::Command command(session, rolling ? QStringLiteral("stop") : QStringLiteral("start"),
-                             session.currentCategory());
-    if (!rolling) {
+    if (!session.progress().isRolling()) {
+        Session::Command command(session, QStringLiteral("start"), session.currentCategory());
         // The option as it stands now holds for this draw's stop.
         const bool slowStopOn = slowStopOptionOn();
         if (slowStopAllowsStart(slowStopOn) && start(slowStopOn))
@@ -158,20 +156,24 @@ void DrawWindowController::startStop()
 
 void DrawWindowController::takeStop(bool ranOut)
 {
-    // A stop after the run-out arrives from the timer, outside the press's command: it is a command of its own.
+    // The stop is a command of its own; the closing after the last name is another, after it.
     Session& session = *m_context.session;
-    Session::Command command(session, QStringLiteral("stop"), session.currentCategory());
-    const DrawProgress& progress = session.progress();
-    if (progress.hasShownSector()) {
-        session.note(drawnotes::SlowStop, ranOut);
-        if (ranOut) {
-            session.note(drawnotes::SlowStopPressAngle, progress.slowStop().pressAngle());
-            session.note(drawnotes::SlowStopTurn, qint64(progress.slowStop().turnSteps()));
+    StopOutcome outcome = StopOutcome::Ignored;
+    {
+        Session::Command command(session, QStringLiteral("stop"), session.currentCategory());
+        const DrawProgress& progress = session.progress();
+        if (progress.hasShownSector()) {
+            session.note(drawnotes::SlowStop, ranOut);
+            if (ranOut) {
+                session.note(drawnotes::SlowStopPressAngle, progress.slowStop().pressAngle());
+                session.note(drawnotes::SlowStopTurn, qint64(progress.slowStop().turnSteps()));
+            }
+            if (progress.witnessedStream())
+                session.note(witnessnotes::Witnessed, true);
         }
-        if (progress.witnessedStream())
-            session.note(witnessnotes::Witnessed, true);
+        outcome = stop();
     }
-    if (stop() == StopOutcome::Finished)
+    if (outcome == StopOutcome::Finished)
         close();
 }
 

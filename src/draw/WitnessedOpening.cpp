@@ -1,16 +1,26 @@
 #include "draw/WitnessedOpening.h"
 
 #include "commands/AppContext.h"
+#include "lists/ImportPaths.h"
 #include "model/ChangeNotes.h"
 #include "model/ListFingerprint.h"
 #include "model/NumberConversion.h"
 #include "model/Session.h"
 #include "model/WitnessSeed.h"
 #include "platform/AppText.h"
+#include "platform/IClock.h"
+#include "platform/IFileDialog.h"
 #include "platform/IInputBox.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISeedSource.h"
+#include "platform/ISheetPrinter.h"
+#include "platform/IShell.h"
 #include "platform/IToggle.h"
+#include "session/ISessionHistory.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -47,13 +57,19 @@ bool WitnessedOpening::hold(Category i)
         session.note(witnessnotes::Draws, draws);
         progress.commit(secret, commitment, fingerprint, int(candidates.size()), draws);
     }
-    messages.information(
-        QStringLiteral("见证摇号：程序已生成本次摇号的秘密值，先公布它的承诺值（SHA-256）：\n\n%1\n\n"
-                       "%2，候选 %3 个，名单指纹：\n%4\n\n请见证人记下或拍下承诺值，然后输入见证数字。")
-            .arg(witness::grouped(commitment), categoryName(i))
-            .arg(candidates.size())
-            .arg(witness::grouped(fingerprint)),
-        text::windowCaption());
+    // 摇号前公告 prints the commitment for the witnesses to sign, as often as asked; 继续 goes on.
+    const QString shown = QStringLiteral("见证摇号：程序已生成本次摇号的秘密值，先公布它的承诺值（SHA-256）：\n\n%1\n\n"
+                                         "%2，候选 %3 个，要摇 %4 个，名单指纹：\n%5\n\n"
+                                         "请见证人记下或拍下承诺值（可打印摇号前公告签字），然后按“继续”输入见证数字。")
+                              .arg(witness::grouped(commitment), categoryName(i))
+                              .arg(candidates.size())
+                              .arg(draws)
+                              .arg(witness::grouped(fingerprint));
+    while (messages.show(shown, text::windowCaption(), IMessageBox::Icon::Information,
+                         IMessageBox::Buttons::NoticeOrContinue)
+           == IMessageBox::Answer::Yes)
+        printNotice({ i, sourceOf(i), int(candidates.size()), draws, fingerprint, commitment,
+                      m_context.services.clock->now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) });
     std::optional<QString> text;
     for (;;) {
         text = m_context.services.inputBox->ask(
@@ -90,6 +106,61 @@ bool WitnessedOpening::hold(Category i)
                              .arg(witness::grouped(secret.hex()), witness::grouped(seed->hex())),
                          text::windowCaption());
     return true;
+}
+
+QString WitnessedOpening::sourceOf(Category i) const
+{
+    // As the record will name it: the last workbook imported, and 手工录入 for names typed since.
+    QStringList sources;
+    if (m_context.history)
+        for (const SessionChange& command : m_context.history->commands()) {
+            if (command.category != i)
+                continue;
+            for (const ListChange& change : command.lists) {
+                if (change.list != ListKind::Candidates)
+                    continue;
+                if (command.kind == QLatin1String("import"))
+                    sources = { command.details.value(listnotes::File).toString() };
+                else if (command.kind == QLatin1String("manualEntry") && !sources.contains(QStringLiteral("手工录入")))
+                    sources.append(QStringLiteral("手工录入"));
+                else if (change.type == ListChange::Type::Clear)
+                    sources.clear();
+            }
+        }
+    return sources.isEmpty() ? QStringLiteral("（未记录）") : sources.join(QStringLiteral("、"));
+}
+
+void WitnessedOpening::printNotice(const record::Notice& notice)
+{
+    IMessageBox& messages = *m_context.services.messageBox;
+    const QString name = QStringLiteral("摇号前公告_") + importpaths::stampOf(m_context.services.clock->now())
+        + QStringLiteral(".pdf");
+    const ExportTexts& texts = m_context.session->exportTexts();
+    QString path;
+    if (texts.hasImportedCandidates && QFileInfo(texts.sourceFolder).isDir()) {
+        path = QDir(texts.sourceFolder).filePath(name);
+    } else {
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        path = m_context.services.fileDialog
+                   ->saveFile(QStringLiteral("保存摇号前公告："), { QStringLiteral("PDF 文件(*.pdf)") },
+                              QDir(documents).filePath(name))
+                   .path;
+        if (path.isEmpty())
+            return;
+    }
+    QString error;
+    if (!m_context.services.printer
+        || !m_context.services.printer->printPdf(record::noticeSheet(notice), path, &error)) {
+        messages.information(
+            QStringLiteral("无法保存摇号前公告：%1\n原因：%2").arg(QDir::toNativeSeparators(path), error),
+            text::windowCaption());
+        return;
+    }
+    if (!m_context.services.shell->open(path))
+        messages.information(
+            QStringLiteral("摇号前公告已保存：\n%1\n\n这台电脑上没有能打开PDF文件的程序，请到这个文件夹中打印。")
+                .arg(QDir::toNativeSeparators(path)),
+            text::windowCaption());
 }
 
 void WitnessedOpening::noteEnd()

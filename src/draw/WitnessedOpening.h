@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Categories.h"
+#include "record/RecordSheet.h"
 
 namespace pelorin {
 
@@ -25,6 +26,9 @@ public:
     void substitute(Category i, int selected);
 
 private:
+    QString sourceOf(Category i) const;
+    void printNotice(const record::Notice& notice);
+
     AppContext& m_context;
 };
 

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QTextStream>
+#include <algorithm>
 
 namespace pelorin::record {
 
@@ -24,6 +25,46 @@ QString shownTime(const QString& recorded)
 }
 
 namespace {
+
+const char* kindWords(ResultChange::Kind kind)
+{
+    switch (kind) {
+    case ResultChange::Kind::Drawn:
+        return "摇出 ";
+    case ResultChange::Kind::HandedBack:
+        return "撤回 ";
+    case ResultChange::Kind::Cleared:
+        return "清除 ";
+    case ResultChange::Kind::Withdrawn:
+        return "替补撤下 ";
+    case ResultChange::Kind::Substitute:
+        break;
+    }
+    return "替补摇出 ";
+}
+
+// Every ceremony, however it ended: an abandoned or cut-short one is what a retry would leave.
+void writeWitnessed(const RecordSummary& summary, QTextStream& out)
+{
+    if (summary.witnessed.empty())
+        return;
+    out << "见证摇号：" << summary.witnessed.size() << " 次，每一次的秘密值都与事先公布的承诺值相符，"
+        << "每一个摇出的名称都由秘密值、见证数字和名单算出的种子重新算出。" << Qt::endl;
+    int n = 0;
+    for (const WitnessedDraw& w : summary.witnessed) {
+        const char* end = w.end == WitnessedDraw::End::Completed ? "完成"
+            : w.end == WitnessedDraw::End::Abandoned             ? "放弃（摇号窗口提前关闭）"
+                                                                 : "中断（没有关闭摇号窗口就结束了）";
+        out << "  " << ++n << ". " << categoryName(w.category) << "，承诺于 " << shownTime(w.commitTime) << "，候选 "
+            << w.candidates << " 个，要摇 " << w.draws << " 个，摇出 " << w.drawn.size() << " 个：" << end << Qt::endl;
+        out << "     承诺值 " << w.commitment << Qt::endl;
+        out << "     见证数字 "
+            << (w.witnessText.isEmpty() ? QStringLiteral("（没有）") : withInvisibleShown(w.witnessText)) << Qt::endl;
+        out << "     秘密值 " << (w.secret.isEmpty() ? QStringLiteral("（没有公布）") : w.secret) << Qt::endl;
+        if (!w.drawn.isEmpty())
+            out << "     摇出 " << w.drawn.join(QStringLiteral("、")) << Qt::endl;
+    }
+}
 
 void writeDraws(const RecordSummary& summary, QTextStream& out)
 {
@@ -41,19 +82,27 @@ void writeDraws(const RecordSummary& summary, QTextStream& out)
         int n = 0;
         for (const DrawnName& drawn : category.draws)
             out << "    " << ++n << ". " << withInvisibleShown(drawn.name) << "（扇区 " << drawn.sector << "/"
-                << drawn.wheelCount << "，" << shownTime(drawn.stopTime) << (drawn.slowStop ? "，随机缓停" : "")
+                << drawn.wheelCount << "，" << shownTime(drawn.stopTime)
+                << (drawn.witnessed      ? "，见证摇号"
+                        : drawn.slowStop ? "，随机缓停"
+                                         : "")
                 << "，记录校验码 " << drawn.roomCode << "）" << Qt::endl;
-        if (category.withdrawn > 0) {
+        const bool substituted = std::any_of(summary.substitutes.begin(), summary.substitutes.end(),
+                                             [c](const Substitute& s) { return s.category == c; });
+        if (category.withdrawn > 0)
             out << "    其后有 " << category.withdrawn << " 个摇出结果被撤回或清除。" << Qt::endl;
+        if (category.withdrawn > 0 || substituted) {
             // Every name in and out of the results, in order, so a redo shows.
             out << "    摇出结果的每一次变动：" << Qt::endl;
             for (const ResultChange& change : category.resultChanges)
-                out << "      " << shownTime(change.time) << " "
-                    << (change.kind == ResultChange::Kind::Drawn            ? "摇出 "
-                            : change.kind == ResultChange::Kind::HandedBack ? "撤回 "
-                                                                            : "清除 ")
+                out << "      " << shownTime(change.time) << " " << kindWords(change.kind)
                     << withInvisibleShown(change.name) << Qt::endl;
         }
+        for (const Substitute& s : summary.substitutes)
+            if (s.category == c)
+                out << "    替补：" << withInvisibleShown(s.withdrawn) << " 撤下（理由："
+                    << withInvisibleShown(s.reason) << "），由见证摇号的种子抽出 " << withInvisibleShown(s.name) << "（"
+                    << s.sector << "/" << s.wheelCount << "，" << shownTime(s.time) << "）" << Qt::endl;
     }
     if (!any)
         out << "  （本记录中没有摇出名称）" << Qt::endl;
@@ -169,6 +218,7 @@ int runVerify(const QString& path, const QString& workbooks, QTextStream& out)
     if (!workbooks.isEmpty())
         out << "工作簿：" << s.workbooksChecked << " 次导入的名单与文件夹中同一SHA-256的工作簿逐一相符。" << Qt::endl;
     writeDraws(s, out);
+    writeWitnessed(s, out);
     if (!s.invisibleNames.isEmpty())
         out << "注意：以下名称含有看不见的字符或控制字符（以 <U+…> 标出），打印出来会与别的名称相似："
             << s.invisibleNames.join(QStringLiteral("、")) << Qt::endl;

@@ -17,7 +17,9 @@ public:
     enum class Buttons
     {
         Ok,
-        YesNo
+        YesNo,
+        // "摇号前公告" (answers Yes) and "继续" (answers Ok, the default) of a witnessed draw's commitment.
+        NoticeOrContinue,
     };
     enum class Answer
     {

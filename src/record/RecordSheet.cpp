@@ -1,6 +1,7 @@
 #include "record/RecordSheet.h"
 
 #include "model/NameText.h"
+#include "model/WitnessSeed.h"
 #include "output/VerifyCommand.h"
 
 #include <QDateTime>
@@ -23,7 +24,74 @@ QString dateOf(const QString& recorded)
     return time.isValid() ? time.toString(QStringLiteral("yyyy年M月d日")) : recorded;
 }
 
+QString endOf(const WitnessedDraw& w)
+{
+    switch (w.end) {
+    case WitnessedDraw::End::Completed:
+        return QStringLiteral("完成：%1 个名称全部摇出").arg(w.draws);
+    case WitnessedDraw::End::Abandoned:
+        return QStringLiteral("放弃：关闭摇号窗口时要摇 %1 个，只摇出 %2 个").arg(w.draws).arg(w.drawn.size());
+    case WitnessedDraw::End::CutShort:
+        break;
+    }
+    return QStringLiteral("中断：没有关闭摇号窗口就结束了（程序中断），要摇 %1 个，摇出 %2 个")
+        .arg(w.draws)
+        .arg(w.drawn.size());
+}
+
+// A witnessed draw: what was committed to, what the witnesses gave, what was revealed, and how it ended.
+RecordSheet::Section witnessedSection(const WitnessedDraw& w, int number)
+{
+    RecordSheet::Section section;
+    section.heading
+        = ordinal(number) + QStringLiteral("、见证摇号（") + categoryName(w.category) + QStringLiteral("）");
+    const QString none = QStringLiteral("（没有）");
+    section.facts = {
+        QStringLiteral("承诺时间：%1；候选 %2 个，要摇 %3 个。")
+            .arg(shownTime(w.commitTime))
+            .arg(w.candidates)
+            .arg(w.draws),
+        QStringLiteral("名单指纹：") + w.fingerprint,
+        QStringLiteral("承诺值：") + w.commitment,
+        QStringLiteral("见证数字：") + (w.witnessText.isEmpty() ? none : withInvisibleShown(w.witnessText)),
+        QStringLiteral("秘密值：") + (w.secret.isEmpty() ? QStringLiteral("（没有公布）") : w.secret),
+        QStringLiteral("摇号种子：") + (w.seed.isEmpty() ? none : w.seed),
+        QStringLiteral("结果：") + endOf(w)
+            + (w.drawn.isEmpty() ? QString() : QStringLiteral("；摇出：") + w.drawn.join(QStringLiteral("、"))),
+    };
+    if (!w.secret.isEmpty())
+        section.note
+            = QStringLiteral("复算：按 README“见证摇号 in the record”的 Python 脚本，"
+                             "python3 recompute.py %1 %2 < 名单.txt（第一行为见证数字，其后为承诺时的候选名单）。")
+                  .arg(w.secret)
+                  .arg(w.draws);
+    return section;
+}
+
 } // namespace
+
+RecordSheet noticeSheet(const Notice& notice)
+{
+    RecordSheet sheet;
+    sheet.title = QStringLiteral("摇号前公告（见证摇号）");
+    sheet.subtitle = { QStringLiteral("公告时间：") + notice.time };
+    RecordSheet::Section section;
+    section.heading = categoryName(notice.category);
+    section.facts = {
+        QStringLiteral("名单来源：") + notice.source,
+        QStringLiteral("候选数：%1 个；本次要摇：%2 个。").arg(notice.candidates).arg(notice.draws),
+        QStringLiteral("名单指纹（SHA-256）：") + notice.fingerprint,
+        QStringLiteral("承诺值（程序秘密值的 SHA-256）："),
+        witness::grouped(notice.commitment),
+    };
+    section.note = QStringLiteral(
+        "程序已在见证人输入见证数字之前生成秘密值，并公布它的承诺值。摇号后程序公布秘密值，任何人都可核对它的 "
+        "SHA-256 等于上面的承诺值，并由秘密值、见证数字和名单算出每一个摇出的名称。");
+    sheet.sections.push_back(section);
+    sheet.signatures = { QStringLiteral("操作人："), QStringLiteral("见证人："), QStringLiteral("见证人："),
+                         QStringLiteral("日期：") };
+    return sheet;
+}
 
 RecordSheet buildSheet(const RecordSummary& summary, const QString& recordFileName)
 {
@@ -68,7 +136,7 @@ RecordSheet buildSheet(const RecordSummary& summary, const QString& recordFileNa
             QStringList handedBack;
             QStringList cleared;
             for (const ResultChange& change : category.resultChanges)
-                if (change.kind != ResultChange::Kind::Drawn)
+                if (change.kind == ResultChange::Kind::HandedBack || change.kind == ResultChange::Kind::Cleared)
                     (change.kind == ResultChange::Kind::HandedBack ? handedBack : cleared)
                         .append(withInvisibleShown(change.name));
             section.note = QStringLiteral("注：其后有 %1 个摇出结果被撤回或清除，最终结果 %2 个。")
@@ -79,8 +147,17 @@ RecordSheet buildSheet(const RecordSummary& summary, const QString& recordFileNa
             if (!cleared.isEmpty())
                 section.note += QStringLiteral("清除：") + cleared.join(QStringLiteral("、")) + QStringLiteral("。");
         }
+        for (const Substitute& s : summary.substitutes)
+            if (s.category == c)
+                section.note += QStringLiteral("替补：“%1”撤下（%2），由同一种子抽出“%3”（%4 / %5，%6）。")
+                                    .arg(withInvisibleShown(s.withdrawn), s.reason, withInvisibleShown(s.name))
+                                    .arg(s.sector)
+                                    .arg(s.wheelCount)
+                                    .arg(shownTime(s.time));
         sheet.sections.push_back(section);
     }
+    for (const WitnessedDraw& w : summary.witnessed)
+        sheet.sections.push_back(witnessedSection(w, ++drawn));
     if (sheet.sections.empty()) {
         RecordSheet::Section none;
         none.heading = QStringLiteral("本次没有摇出名称。");

@@ -38,4 +38,17 @@ struct RecordSheet
 // The sheet of a verified record written as recordFileName.
 RecordSheet buildSheet(const RecordSummary& summary, const QString& recordFileName);
 
+// What a witnessed draw's commitment binds, before the witnesses speak (摇号前公告): one page to sign.
+struct Notice
+{
+    Category category = 0;
+    QString source; // where the candidates came from
+    int candidates = 0;
+    int draws = 0;
+    QString fingerprint;
+    QString commitment;
+    QString time; // local, as shown
+};
+RecordSheet noticeSheet(const Notice& notice);
+
 } // namespace pelorin::record

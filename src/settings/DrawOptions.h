@@ -12,6 +12,9 @@ namespace drawoptions {
 // "随机缓停"; off when never saved or unreadable.
 bool loadSlowStop(const ISettingsStore& store);
 void saveSlowStop(ISettingsStore& store, bool on);
+// "见证摇号"; off when never saved or unreadable.
+bool loadWitnessed(const ISettingsStore& store);
+void saveWitnessed(ISettingsStore& store, bool on);
 
 } // namespace drawoptions
 } // namespace pelorin

@@ -144,6 +144,11 @@ CategoryPage::CategoryPage(Category category, QWidget* parent)
         = button(QStringLiteral("Command8"), QStringLiteral("清"), QStringLiteral("清空列表"), 4200, 7560, 495, 375);
     copyResults = button(QStringLiteral("Command24"), QStringLiteral("复制"), {}, 4680, 7560, 495, 375);
     exportResults = button(QStringLiteral("Command13"), QStringLiteral("导出"), {}, 5160, 7560, 615, 375);
+    // Beside the heading of the results, where nothing else stands; only while a substitute can be drawn.
+    substitute = button(QStringLiteral("Substitute"), QStringLiteral("替补"),
+                        QStringLiteral("撤下选中的摇出结果，由见证摇号的同一种子抽出替补"), 5160, 5220, 615, 375);
+    substitute->setAccessibleName(QStringLiteral("替补"));
+    substitute->hide();
 
     // Two captions stand twice on a page; their accessible names say which list each acts on.
     clearCandidates->setAccessibleName(QStringLiteral("清空候选名单"));

@@ -52,6 +52,7 @@ public:
     QPushButton* clearResults; // Command8
     QPushButton* copyResults; // Command24
     QPushButton* exportResults; // Command13
+    QPushButton* substitute; // 替补: shown after a completed 见证摇号 of this category
 
 signals:
     // Enter pressed in the preset count field, with or without Shift, Ctrl or Alt.

@@ -128,6 +128,15 @@ DrawWindowPanel::DrawWindowPanel(QWidget* parent)
     slowStop->setFocusPolicy(Qt::TabFocus);
     ui::place(slowStop, 120, 5955, 1260, 330);
     connect(slowStop, &QCheckBox::toggled, this, backToStartStop);
+    // Read when the window opens: ticked, the next opening begins with the witnessed draw's steps.
+    witnessed = new QCheckBox(QStringLiteral("见证摇号"), this);
+    witnessed->setObjectName(QStringLiteral("Witnessed"));
+    witnessed->setAccessibleName(QStringLiteral("见证摇号"));
+    witnessed->setAccessibleDescription(QStringLiteral("下次打开摇号窗口时先公布承诺值，再由见证人输入数字"));
+    witnessed->setFont(normal);
+    witnessed->setFocusPolicy(Qt::TabFocus);
+    ui::place(witnessed, 1440, 5955, 1260, 330);
+    connect(witnessed, &QCheckBox::toggled, this, backToStartStop);
     projector = new QPushButton(QStringLiteral("大屏显示"), this);
     projector->setObjectName(QStringLiteral("Projector"));
     projector->setAccessibleName(QStringLiteral("大屏显示"));

@@ -33,6 +33,7 @@ public:
     QListWidget* currentDraw; // List2
     QLabel* recordCode; // the draw record's latest line, as the room is shown it
     QCheckBox* slowStop; // 随机缓停
+    QCheckBox* witnessed; // 见证摇号
     QPushButton* projector; // 大屏显示
 
 private:

@@ -203,6 +203,7 @@ void MainWindow::bindControls()
     d.currentDraw = keep<ListWidgetNameList>(m_drawWindow->currentDraw);
     d.surface = m_drawWindow->surface();
     d.slowStop = keep<WidgetToggle>(m_drawWindow->slowStop);
+    d.witnessed = keep<WidgetToggle>(m_drawWindow->witnessed);
     d.timer->setInterval(10);
     d.focusStartStop = [this] { m_drawWindow->startStop->setFocus(Qt::OtherFocusReason); };
     d.setBackgroundEnabled = [this](bool enabled) { setBackgroundEnabled(enabled); };
@@ -237,6 +238,12 @@ void MainWindow::connectCommands()
         connect(p->clearResults, &QPushButton::clicked, this, [&cmd, i] { cmd.lists.clearResults(i); });
         connect(p->copyResults, &QPushButton::clicked, this, [&cmd, i] { cmd.clipboard.copyResults(i); });
         connect(p->exportResults, &QPushButton::clicked, this, [&cmd, i] { cmd.exporter.exportCategory(i); });
+        connect(p->substitute, &QPushButton::clicked, this,
+                [&cmd, i, p] { cmd.draw.substitute(i, p->results->selectedRow()); });
+        // 替补 is offered while the category's completed 见证摇号 can draw a substitute.
+        auto offerSubstitute = [this, i, p] { p->substitute->setVisible(session().progress().substituteStream(i)); };
+        connect(&session(), &Session::changed, p, offerSubstitute);
+        connect(&session().progress(), &DrawProgress::changed, p, offerSubstitute);
     }
     connect(m_drawWindow->startStop, &QPushButton::clicked, this, [&cmd] { cmd.draw.startStop(); });
     connect(m_drawWindow->close, &QPushButton::clicked, this, [&cmd] { cmd.draw.close(); });
@@ -265,6 +272,9 @@ void MainWindow::connectDrawOptions()
     m_drawWindow->slowStop->setChecked(drawoptions::loadSlowStop(store));
     connect(m_drawWindow->slowStop, &QCheckBox::toggled, this,
             [&store](bool on) { drawoptions::saveSlowStop(store, on); });
+    m_drawWindow->witnessed->setChecked(drawoptions::loadWitnessed(store));
+    connect(m_drawWindow->witnessed, &QCheckBox::toggled, this,
+            [&store](bool on) { drawoptions::saveWitnessed(store, on); });
 
     m_projector = new ProjectorControl(session().progress(), this);
     connect(m_drawWindow->projector, &QPushButton::clicked, m_projector, &ProjectorControl::toggle);

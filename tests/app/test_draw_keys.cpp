@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(window->context().session->progress().speed(), 20);
     }
 
-    // Tab reaches 随机缓停 and 大屏显示; using them with the keyboard gives it back to the start/stop button.
+    // Tab reaches 随机缓停, 见证摇号 and 大屏显示; using them with the keyboard gives it back to the start/stop button.
     void tabReachesTheSlowStopAndTheProjector()
     {
         CategoryPage* general = window->page(6);
@@ -192,11 +192,11 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), draw->startStop);
 
         QList<QWidget*> reached;
-        for (int n = 0; n < 3; ++n) {
+        for (int n = 0; n < 4; ++n) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             reached.append(QApplication::focusWidget());
         }
-        QCOMPARE(reached, (QList<QWidget*> { draw->close, draw->slowStop, draw->projector }));
+        QCOMPARE(reached, (QList<QWidget*> { draw->close, draw->slowStop, draw->witnessed, draw->projector }));
 
         const bool wasOn = draw->slowStop->isChecked();
         draw->slowStop->setFocus(Qt::TabFocusReason);

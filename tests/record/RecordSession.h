@@ -43,6 +43,7 @@ struct RecordSession
         window.context().history = &keeper;
         // The box is remembered in the settings file the tests of one program share: start from its default.
         window.drawWindow()->slowStop->setChecked(false);
+        window.drawWindow()->witnessed->setChecked(false);
         window.show();
         window.activateWindow();
         active = QTest::qWaitForWindowActive(&window);

@@ -42,9 +42,9 @@ class Picks:
                 return product >> 32
 
 
-def shuffled(names, seed_hex):
-    """The shuffled names, and the stream as the shuffle left it."""
-    picks = Picks(bytes.fromhex(seed_hex))
+def shuffled(names, seed_hex, picks=None):
+    """The shuffled names, and the stream as the shuffle left it (a witnessed draw's stream goes on)."""
+    picks = picks or Picks(bytes.fromhex(seed_hex))
     remaining = list(range(len(names)))
     order = []
     for upper in range(len(names) - 1, 0, -1):
@@ -83,6 +83,7 @@ def main(path):
     lists = {}
     wheels = {}
     drawn = []
+    ceremony = {}  # 见证摇号: the commitment, then the text, then the stream of the revealed seed
     for number, line in enumerate(lines[1:], start=2):
         event = json.loads(line)
         assert event["prev"] == sha(lines[number - 2]), f"line {number}: chain"
@@ -90,6 +91,24 @@ def main(path):
             assert number == len(lines), "the end line is last"
             break
         details = event["details"]
+        kind = event["kind"]
+        if kind == "commit":
+            ceremony = {"commitment": details["commitment"], "fingerprint": details["fingerprint"]}
+        elif kind == "witness":
+            ceremony["text"] = details["witnessText"].encode("utf-8")
+        elif kind == "reveal":
+            secret = bytes.fromhex(details["secret"])
+            assert sha(secret) == ceremony["commitment"], f"line {number}: the secret is not the one committed to"
+            seed = hashlib.sha256(b"pelorin-witnessed-draw-v1\0" + secret + len(ceremony["text"]).to_bytes(4, "big")
+                                  + ceremony["text"] + bytes.fromhex(ceremony["fingerprint"])).hexdigest()
+            assert details["witnessSeed"] == seed, f"line {number}: seed"
+            ceremony["picks"] = Picks(bytes.fromhex(seed))
+        elif kind == "substitute":
+            c = event["category"]
+            wheel = lists[(c, "candidates")]
+            sector = ceremony["picks"].below(len(wheel)) + 1
+            assert (details["sector"], details["name"]) == (sector, wheel[sector - 1]), f"line {number}: substitute"
+            drawn.append((event["categoryName"] + " 替补", details["name"], sector, len(wheel)))
         if event["kind"] == "stop" and "name" in details:
             c = event["category"]
             wheel = lists.get((c, "candidates"), [])
@@ -97,6 +116,11 @@ def main(path):
             assert len(wheel) == count, f"line {number}: wheel"
             if version == 1:
                 position = details["shownSteps"]
+            elif details.get("witnessed"):  # the pointer runs out to the middle of the stream's next pick
+                lap, pick = 360 * count, picks.below(count) + 1
+                turn = lap + ((360 * (pick % count) + 180 - details["angle"] * count) % lap)
+                assert details["turn"] == turn, f"line {number}: the turn leads to the stream's pick"
+                position = details["angle"] * count + turn
             elif details["slowStop"]:
                 lap = 360 * count
                 turn = lap + picks.below(2 * lap)
@@ -127,7 +151,8 @@ def main(path):
             elif op == "shuffle":
                 assert details["candidates"] == len(items), f"line {number}: count"
                 assert details["fingerprint"] == fingerprint(items, version), f"line {number}: fingerprint"
-                lists[key], picks = shuffled(items, details["shuffleSeed"])
+                witnessed = ceremony["picks"] if details.get("witnessed") else None
+                lists[key], picks = shuffled(items, details.get("shuffleSeed"), witnessed)
                 if event["kind"] == "start":
                     wheels[change["category"]] = (len(items), details["speed"], picks)
             else:

@@ -6,11 +6,13 @@
 #include "model/SeededStream.h"
 #include "model/Session.h"
 #include "model/Shuffle.h"
+#include "model/WitnessSeed.h"
 #include "output/VerifyCommand.h"
 #include "record/RecordFormat.h"
 #include "record/RecordVerifier.h"
 #include "record/RecordWriter.h"
 #include "ui/BottomBar.h"
+#include "ui/NameListView.h"
 
 #include <QCheckBox>
 
@@ -482,6 +484,83 @@ private slots:
         const record::VerifyReport forged = verify(rechained(changed));
         QVERIFY(forged.outcome == Outcome::Broken);
         QCOMPARE(forged.line, stop + 1);
+    }
+
+    // 见证摇号 through the real window: the commitment, the witnesses' text and the secret in that order, every
+    // pick from their seed, a substitute and an abandoned ceremony. A forger who changes any of it, even
+    // rechaining every line after, is caught on the line that no longer follows.
+    void aWitnessedDrawIsRecordedAndChecked()
+    {
+        RecordSession s;
+        s.window.drawWindow()->witnessed->setChecked(true);
+        const QStringList names { "甲", "乙", "丙", "丁", "戊", "甲", "己", "庚" };
+        s.enterCandidates(6, names.join('\n'));
+        s.desk.inputBox.answers.enqueue(QString("3 1 4 1 5 9"));
+        s.draw(6, 3);
+        const std::optional<ShuffleSeed> seed
+            = witness::seedOf(s.seeds.given.first(), "3 1 4 1 5 9", listFingerprint(names));
+        QVERIFY(seed);
+        QCOMPARE(s.results(6).items(), witness::drawnNames(names, *seed, 3));
+
+        CategoryPage* page = s.window.page(6);
+        QVERIFY(page->substitute->isVisible());
+        page->results->setCurrentIndex(page->results->model()->index(1, 0));
+        s.desk.inputBox.answers.enqueue(QString("回避：亲属在该单位"));
+        QTest::mouseClick(page->substitute, Qt::LeftButton);
+        QStringList expected = witness::drawnNames(names, *seed, 3, 1);
+        expected.removeAt(1);
+        QCOMPARE(s.results(6).items(), expected);
+        // Cancelled at the witnesses' text: abandoned, nothing drawn.
+        s.draw(6, 4);
+        QCOMPARE(s.results(6).count(), 3);
+
+        const QList<QByteArray> lines = linesOf(s.record().bytes);
+        const record::VerifyReport report = verify(joined(lines));
+        QVERIFY2(report.outcome == Outcome::Holds, qPrintable(report.reason));
+        QCOMPARE(report.summary.witnessed.size(), std::size_t(2));
+        QVERIFY(report.summary.witnessed[0].end == record::WitnessedDraw::End::Completed);
+        QVERIFY(report.summary.witnessed[1].end == record::WitnessedDraw::End::Abandoned);
+        QCOMPARE(report.summary.substitutes.size(), std::size_t(1));
+        QCOMPARE(report.summary.substitutes[0].reason, "回避：亲属在该单位");
+
+        const int commit = firstLineOf(lines, "commit");
+        const int witnessLine = firstLineOf(lines, "witness");
+        const int reveal = firstLineOf(lines, "reveal");
+        const int stop = firstLineOf(lines, "stop");
+        const int substitute = firstLineOf(lines, "substitute");
+        const int close = firstLineOf(lines, "close");
+        QVERIFY(commit > 0 && witnessLine == commit + 1 && reveal == commit + 2 && substitute > close);
+        ShuffleSeed other;
+        other.bytes.fill(0x42);
+        const std::vector<std::pair<int, std::function<void(QJsonObject&)>>> forgeries {
+            { reveal, setDetail("secret", other.hex()) }, // another secret
+            { witnessLine, setDetail("witnessText", "3 1 4 1 5 8") }, // another text: the seed no longer follows
+            { stop, setDetail("sector", detailOf(lines[stop], "sector").toInt() % 8 + 1) },
+            { stop, setDetail("turn", detailOf(lines[stop], "turn").toInteger() + 360) },
+            { substitute, setDetail("sector", detailOf(lines[substitute], "sector").toInt() % 5 + 1) },
+            { substitute, setDetail("reason", " ") },
+            { close, setDetail("completed", QJsonValue()) }, // a completed ceremony shown as neither
+        };
+        for (const auto& [line, edit] : forgeries) {
+            const record::VerifyReport forged = forgedRecord(lines, line, edit);
+            QVERIFY2(forged.outcome == Outcome::Broken, qPrintable(QString::number(line)));
+            QCOMPARE(forged.line, line == witnessLine ? reveal + 1 : line + 1);
+        }
+        // The witnesses' text before the commitment.
+        QList<QByteArray> swapped = lines;
+        swapped.swapItemsAt(commit, witnessLine);
+        for (int i : { commit, witnessLine }) {
+            QJsonObject object = objectOf(swapped[i]);
+            object.insert("seq", i);
+            swapped[i] = record::canonicalLine(object);
+        }
+        const record::VerifyReport early = verify(rechained(swapped));
+        QVERIFY(early.outcome == Outcome::Broken);
+        QCOMPARE(early.line, commit + 1);
+        // An abandoned ceremony left out of the end of the draw window.
+        const int abandoned = firstLineOf(lines, "close", 1);
+        QVERIFY(detailOf(lines[abandoned], "abandoned").isDouble());
+        QCOMPARE(forgedRecord(lines, abandoned, setDetail("abandoned", QJsonValue())).line, abandoned + 1);
     }
 
     // Each forgery below passed the check of the first format; each is built from a genuine record.

@@ -24,6 +24,17 @@ IMessageBox::Answer QtMessageBox::show(const QString& text, const QString& title
         box.exec();
         return box.clickedButton() == yes ? Answer::Yes : Answer::No;
     }
+    if (buttons == Buttons::NoticeOrContinue) {
+        QPushButton* notice = box.addButton(QStringLiteral("摇号前公告"), QMessageBox::ActionRole);
+        notice->setAccessibleName(QStringLiteral("摇号前公告"));
+        notice->setAccessibleDescription(QStringLiteral("打印承诺值的公告，供见证人签字"));
+        QPushButton* go = box.addButton(QStringLiteral("继续"), QMessageBox::AcceptRole);
+        go->setAccessibleName(QStringLiteral("继续"));
+        box.setDefaultButton(go);
+        box.setEscapeButton(go);
+        box.exec();
+        return box.clickedButton() == notice ? Answer::Yes : Answer::Ok;
+    }
     QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     ok->setAccessibleName(QStringLiteral("确定"));
     box.setDefaultButton(ok);

@@ -26,6 +26,8 @@ public:
             onShow(shown.last());
         if (buttons == Buttons::Ok)
             return Answer::Ok;
+        if (buttons == Buttons::NoticeOrContinue)
+            return answers.isEmpty() ? Answer::Ok : answers.dequeue();
         return answers.isEmpty() ? Answer::Yes : answers.dequeue();
     }
 
