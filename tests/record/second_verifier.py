@@ -281,7 +281,7 @@ class Session:
         self.ceremony = None     # the 见证摇号 under way
         self.ceremonies = []     # every ceremony, in the order of its commit
         self.substitutes = {}    # category -> the stream of its completed ceremony, while 替补 may go on
-        self.reasons = []        # (category, withdrawn, name, reason) of every substitute
+        self.reasons = []        # (category, withdrawn, name, sector, candidates, reason) of every substitute
 
     # -- list changes
     def apply(self, ev, ch):
@@ -625,7 +625,8 @@ class Session:
         cand = self.lists[c]["candidates"]
         if not cand:
             raise Bad("替补时候选名单是空的")
-        p = stream.pick(len(cand)) + 1
+        m = len(cand)
+        p = stream.pick(m) + 1
         if d["sector"] != p or not is_int(d["sector"]):
             raise Bad("sector不是种子流的下一个数（应为%d）" % p)
         y = cand[p - 1]
@@ -634,7 +635,7 @@ class Session:
             raise Bad("替补摇出的名称不是第%d个候选，或名单改动与它不符" % p)
         self.apply(ev, chs[1])
         self.apply(ev, chs[2])
-        self.reasons.append((c, d["withdrawn"], y, d["reason"]))
+        self.reasons.append((c, d["withdrawn"], y, p, m, d["reason"]))
 
     def stop_v1(self, ev, w):
         """A version 1 stop, as the README describes it: the name box's sector comes from shownSteps, and a
@@ -830,12 +831,11 @@ def main():
     for c, what, name, sector, *room in s.shown:
         print("\t".join([what, CATEGORY_NAMES[c], shown(name), "" if sector is None else str(sector)] + room))
     for w in s.ceremonies:
-        print("见证摇号\t%s\t%s\t%d/%d\t%s" % (CATEGORY_NAMES[w.category], w.end, len(w.drawn), w.draws,
-                                             "、".join(shown(x) for x in w.drawn)))
-        print("\t承诺值 %s\t见证人文字 %s\t密钥 %s\t种子 %s" % (w.commitment, shown(w.text or ""), w.secret or "",
-                                                       w.seed or ""))
-    for c, x, y, reason in s.reasons:
-        print("替补\t%s\t%s\t%s\t%s" % (CATEGORY_NAMES[c], shown(x), shown(y), shown(reason)))
+        print("见证摇号\t%s\t%s\t%d/%d\t%s\t承诺值 %s\t见证人文字 %s\t密钥 %s\t种子 %s" % (
+            CATEGORY_NAMES[w.category], w.end, len(w.drawn), w.draws, "、".join(shown(x) for x in w.drawn),
+            w.commitment, shown(w.text or ""), w.secret or "", w.seed or ""))
+    for c, x, y, p, m, reason in s.reasons:
+        print("替补\t%s\t%s\t%s\t%d/%d\t%s" % (CATEGORY_NAMES[c], shown(x), shown(y), p, m, shown(reason)))
     for c, seq, n in s.starts_unstopped:
         print("没有停止的开始\t%s\t第%d行" % (CATEGORY_NAMES[c], n))
     for x in sorted(s.invisible):
