@@ -2,7 +2,9 @@
 # Makes a demo record with the given program, forges records from it and runs both verifiers, the program's
 # --verify and tests/record/second_verifier.py, on the genuine record, the consistent variants and every
 # forgery. Exits non-zero when they disagree on a verdict, on the line named, on a drawn name, its sector or its
-# room code, or on the check code, or when a forgery is accepted.
+# room code, on a name handed back, cleared or substituted, on a 见证摇号 (how it ended, its names, commitment,
+# text, secret; its seed must be shown too) or a substitute and its reason, or on the check code, or when a forgery
+# is accepted.
 # Usage: compare_verifiers.sh PELORIN WORKDIR [--quick]   (--quick: the large list of 1,000 names, not 32,767)
 #
 # File names tell what each file must be: ok-* consistent (both accept), nr-* no record (both exit 2), c-*
@@ -72,11 +74,37 @@ def moves_pel(t):
     return out
 def moves_sec(t):
     return [(l.split("\t")[1], l.split("\t")[0], l.split("\t")[2]) for l in t.splitlines()
-            if l.startswith(("撤回\t", "清除\t"))]
+            if l.startswith(("撤回\t", "清除\t", "替补撤下\t", "替补摇出\t"))]
 # --verify prints per category (in category order), the second verifier in the record's order
 ORDER = ["组长", "副组长", "成员", "重点企业", "一般企业", "其它企业", "摇号名单"]
 def by_category(items):
     return sorted(items, key=lambda x: ORDER.index(x[0]) if x[0] in ORDER else -1)
+def ceremonies_pel(t):
+    """Every 见证摇号 --verify lists: category, how it ended, drawn/draws, the names, commitment, text and secret."""
+    out = []
+    for l in t.splitlines():
+        m = re.match(r"  \d+\. (\S+)，承诺于 .*，要摇 (\d+) 个，摇出 (\d+) 个：(完成|放弃|中断)", l)
+        if m: out.append([m.group(1), m.group(4), "%s/%s" % (m.group(3), m.group(2)), ""])
+        m = re.match(r"     (承诺值|见证数字|秘密值|摇出) (.*)$", l)
+        if m and out:
+            if m.group(1) == "摇出": out[-1][3] = m.group(2)
+            else: out[-1].append(m.group(2))
+    return [tuple(x) for x in out]
+def ceremonies_sec(t):
+    return [tuple(l.split("\t")[1:5] + [x.split(" ", 1)[1] for x in l.split("\t")[5:8]])
+            for l in t.splitlines() if l.startswith("见证摇号\t")]
+def seeds_sec(t):
+    return [l.split("\t")[8].split(" ", 1)[1] for l in t.splitlines() if l.startswith("见证摇号\t")]
+def substitutes_pel(t):
+    out, cat = [], None
+    for l in t.splitlines():
+        m = re.match(r"  (\S+)（名单来源", l)
+        if m: cat = m.group(1)
+        m = re.match(r"    替补：(.*) 撤下（理由：(.*)），由见证摇号的种子抽出 (.*)（(\d+/\d+)，", l)
+        if m: out.append((cat, m.group(1), m.group(3), m.group(4), m.group(2)))
+    return out
+def substitutes_sec(t):
+    return [tuple(l.split("\t")[1:6]) for l in t.splitlines() if l.startswith("替补\t")]
 def code(t):
     m = re.search(r"校验码：([0-9a-f]{64})", t)
     return m and m.group(1)
@@ -103,6 +131,12 @@ for f in sorted(glob.glob(os.path.join(folder, "*.jsonl"))):
         if code(pel) != code(sec): why.append("check code differs")
         if by_category(moves_pel(pel)) != by_category(moves_sec(sec)):
             why.append("names handed back or cleared differ")
+        if by_category(ceremonies_pel(pel)) != by_category(ceremonies_sec(sec)):
+            why.append("witnessed draws, how they ended, their names, commitment, text or secret differ")
+        if by_category(substitutes_pel(pel)) != by_category(substitutes_sec(sec)):
+            why.append("substitutes or their reasons differ")
+        if any(x not in pel for x in seeds_sec(sec)):
+            why.append("--verify does not show a witnessed draw's seed")
     want = 0 if name.startswith(("ok-", "c-")) else 2 if name.startswith("nr-") else 1
     note = []
     if want != 0 and rp == 0: note.append("pelorin accepts a forgery")

@@ -7,11 +7,15 @@ Writes OUTDIR/<class>-<case>.jsonl for every forgery (every verifier must refuse
 OUTDIR/ok-<case>.jsonl for records made consistent by hand (slow stops, a hand-back ...) that every verifier
 must accept, and OUTDIR/nr-<case>.jsonl for files that are no record at all. The genuine record must be a demo record: an import, a history import, 去已摇, then starts and
 stops of one category without 随机缓停. The second genuine record, when given, is spliced after the first.
+A 见证摇号 (commitment, witnesses' text, secret, witnessed starts and stops, 替补) is built here from the README
+alone and appended in category 6, whole (ok-witnessed-*) or forged (w-*).
 """
 import copy
+import datetime
 import hashlib
 import json
 import os
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -127,6 +131,123 @@ def at(objs, i, **changes):
     return objs
 
 
+# ---------------------------------------------------------------- 见证摇号, as the program would record it
+
+SECRET = hashlib.sha256(b"the secret of a witnessed draw in the forged records").digest()
+WITNESS_TEXT = "3 1 4 1 5 9"
+# a duplicate and the empty name among them
+CEREMONY_NAMES = ["甲公司", "乙公司", "丙公司", "甲公司", "", "丁公司", "戊公司", "己公司"]
+
+
+def witness_seed(secret, text, fingerprint_hex):
+    t = text.encode("utf-8")
+    return hashlib.sha256(sv.WITNESS_TAG + secret + len(t).to_bytes(4, "big") + t
+                          + bytes.fromhex(fingerprint_hex)).hexdigest()
+
+
+class Ceremony:
+    """Appends a witnessed draw to a record, before its end line, each line a second after the one before, every
+    pick computed here from the README's rules alone; it keeps its category's candidates and results itself."""
+
+    def __init__(self, g, c=6):
+        self.o, self.c = copy.deepcopy(g), c
+        lists = state(g, len(g) - 1).lists[c]
+        self.cand, self.res = list(lists["candidates"]), list(lists["results"])
+        self.stream = None
+
+    def add(self, kind, details=None, changes=(), c=None):
+        c = self.c if c is None else c
+        last = self.o[-2]
+        t = sv.utc(last["time"] if "time" in last else last["written"], "") + datetime.timedelta(seconds=1)
+        at = t.strftime("%Y-%m-%dT%H:%M:%S.") + "%03dZ" % (t.microsecond // 1000)
+        ev = {"category": c, "categoryName": "" if c == -1 else sv.CATEGORY_NAMES[c], "changes": list(changes),
+              "details": details or {}, "fields": [], "kind": kind, "localTime": at, "prev": "",
+              "seq": last.get("seq", 0) + 1, "time": at}
+        self.o.insert(len(self.o) - 1, ev)
+        return ev
+
+    def enter(self, names):
+        self.cand += names
+        return self.add("manualEntry", changes=[{"category": self.c, "list": "candidates", "names": names,
+                                                  "op": "append"}])
+
+    def commit(self, draws, secret=SECRET):
+        self.fp = sv.fingerprint(self.cand, 2)
+        return self.add("commit", {"candidates": len(self.cand), "commitment": hashlib.sha256(secret).hexdigest(),
+                                   "draws": draws, "fingerprint": self.fp})
+
+    def witness(self, text=WITNESS_TEXT):
+        self.text = text
+        return self.add("witness", {"witnessText": text})
+
+    def reveal(self, secret=SECRET):
+        seed = witness_seed(secret, self.text, self.fp)
+        self.stream = sv.Stream(bytes.fromhex(seed))
+        return self.add("reveal", {"secret": secret.hex(), "witnessSeed": seed})
+
+    def start(self, speed=12, slow=True, redraw=False):
+        """A witnessed start; redraw: after "重新摇号", every result handed back first."""
+        changes = []
+        if redraw:
+            x, self.res = self.res, []
+            self.cand += x
+            changes = [{"category": self.c, "list": "candidates", "names": x, "op": "append"},
+                       {"category": self.c, "list": "results", "names": x, "op": "clear"}]
+        d = {"candidates": len(self.cand), "fingerprint": sv.fingerprint(self.cand, 2), "slowStopOption": slow,
+             "speed": speed, "witnessed": True}
+        self.cand = sv.shuffle(self.cand, self.stream)
+        self.wheel = list(self.cand)
+        return self.add("start", d, changes + [{"category": self.c, "list": "candidates", "op": "shuffle"}])
+
+    def stop(self, angle, shift=0):
+        """The pointer runs out to the middle of sector p, the stream's next pick (shift sectors on, forged)."""
+        n = len(self.wheel)
+        p = (self.stream.pick(n) + shift) % n + 1
+        L = 360 * n
+        turn = L + (360 * (p % n) + 180 - angle * n) % L
+        name = self.wheel[p - 1]
+        i = self.cand.index(name)
+        self.res.append(self.cand.pop(i))
+        self.wheel = None
+        return self.add("stop", {"angle": angle, "name": name, "position": angle * n + turn, "sector": p,
+                                 "slowStop": True, "turn": turn, "witnessed": True},
+                        [{"category": self.c, "list": "results", "names": [name], "op": "append"},
+                         {"category": self.c, "index": i, "list": "candidates", "names": [name], "op": "remove"}])
+
+    def close(self, c=-1, **details):
+        return self.add("close", details, c=c)
+
+    def substitute(self, withdrawn, reason, shift=0):
+        p = (self.stream.pick(len(self.cand)) + shift) % len(self.cand) + 1
+        y = self.cand[p - 1]
+        i, j = self.res.index(withdrawn), self.cand.index(y)
+        del self.res[i]
+        self.res.append(self.cand.pop(j))
+        return self.add("substitute", {"name": y, "reason": reason, "sector": p, "withdrawn": withdrawn}, [
+            {"category": self.c, "index": i, "list": "results", "names": [withdrawn], "op": "remove"},
+            {"category": self.c, "list": "results", "names": [y], "op": "append"},
+            {"category": self.c, "index": j, "list": "candidates", "names": [y], "op": "remove"}])
+
+    def opened(self, draws, names=CEREMONY_NAMES, text=WITNESS_TEXT):
+        """The names entered, the commitment, the witnesses' text and the secret revealed."""
+        self.enter(names)
+        self.commit(draws)
+        self.witness(text)
+        self.reveal()
+        return self
+
+
+def readme_recompute(text, names, draws, substitutes):
+    """The names the README's own recomputation script draws (run as it stands in the README)."""
+    readme = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md"),
+                  encoding="utf-8").read()
+    script = readme[readme.index("# 见证摇号, recomputed"):]
+    script = script[:script.index("```")]
+    out = subprocess.run([sys.executable, "-c", script, SECRET.hex(), str(draws), str(substitutes)],
+                         input="\n".join([text] + names) + "\n", capture_output=True, text=True, check=True)
+    return out.stdout.splitlines()
+
+
 def main():
     # --quick: the large list holds 1,000 names instead of 32,767, for a run under CTest
     quick = "--quick" in sys.argv
@@ -135,6 +256,11 @@ def main():
     src, outdir = sys.argv[1], sys.argv[2]
     os.makedirs(outdir, exist_ok=True)
     g = load(src)
+    # The forgeries below change the demo's plain draws; whatever the demo holds after the last of them (a 见证摇号)
+    # is left out here, the genuine record being compared whole, and the ceremonies here follow the plain draws.
+    if kinds(g, "commit"):
+        g = g[:max(i for i in kinds(g, "stop") if "witnessed" not in g[i]["details"]) + 1] + g[-1:]
+        g[-1] = dict(g[-1], events=len(g) - 2)
     # the forged stop is the last one, so that no later line depends on it
     start1, stop1 = kinds(g, "start")[-1], kinds(g, "stop")[-1]
     stop_last = kinds(g, "stop")[-1]
@@ -510,6 +636,141 @@ def main():
     good["delete-and-enter"][0].insert(-1, dict(base, kind="manualEntry", seq=base["seq"] + 1, changes=[
         {"category": c, "list": "history", "names": [cand[3]], "op": "append"}]))
     good["edit-fields-only"] = (tail(fields=[{"category": c, "field": "presetCount", "value": "5"}]), {})
+
+    # 见证摇号: a ceremony in category 6 after the demo's draws
+    def completed():
+        w = Ceremony(g).opened(3)
+        w.start(12)
+        w.stop(96)
+        w.start(15)
+        w.stop(345)
+        w.start(360)
+        w.stop(360)
+        w.close(completed=3)
+        return w
+    w = completed()
+    drawn = list(w.res)
+    w.substitute(drawn[1], "该企业已注销")
+    w.substitute(drawn[0], "与检查组成员有利害关系，回避")
+    if readme_recompute(WITNESS_TEXT, CEREMONY_NAMES, 3, 2)[1:] != \
+            ["摇出 " + x for x in drawn] + ["替补 " + x for x in w.res[1:]]:
+        sys.exit("the README's recomputation draws other names than the ceremony built here")
+    good["witnessed-completed"] = (w.o, {})
+    w = Ceremony(g).opened(2)
+    w.add("edit", c=-1)  # a page text changed: the ceremony goes on
+    w.start(12)
+    w.stop(24)
+    w.start(12, redraw=True)  # 重新摇号: the name drawn handed back, then the next shuffle from the stream
+    w.stop(120)
+    w.close(c=6, completed=2)
+    good["witnessed-redraw"] = (w.o, {})
+    w = Ceremony(g).opened(3)
+    w.start(12)
+    w.stop(96)
+    w.close(abandoned=1)
+    good["witnessed-abandoned"] = (w.o, {})
+    w = Ceremony(g).opened(3)
+    w.start(12)
+    w.stop(96)
+    w.enter(["庚公司"])  # the program was started again: the ceremony is cut short
+    w.close()
+    good["witnessed-cut-short"] = (w.o, {})
+    w = Ceremony(g).opened(2)
+    w.start(12)
+    good["witnessed-cut-short-at-the-end"] = (w.o, {})
+
+    w = completed()
+    w.substitute(drawn[1], "该企业已注销", shift=1)
+    f("w-substitute-not-the-next-pick", w.o)
+    w = completed()
+    w.substitute(drawn[1], "")
+    f("w-substitute-reason-empty", w.o)
+    w = completed()
+    w.substitute(drawn[1], "  \t")
+    f("w-substitute-reason-blank", w.o)
+    w = completed()
+    w.enter(["庚公司"])
+    w.substitute(drawn[1], "该企业已注销")
+    f("w-substitute-after-candidates-changed", w.o)
+    w = Ceremony(g).opened(3)
+    w.start(12)
+    w.stop(96)
+    w.close(abandoned=1)
+    w.substitute(w.res[0], "该企业已注销")
+    f("w-substitute-after-abandoned", w.o)
+    w = Ceremony(g).opened(3)
+    w.start(12)
+    w.stop(96)
+    w.start(12)
+    w.stop(96, shift=1)
+    f("w-stop-another-sector", w.o)
+    w = Ceremony(g).opened(3)
+    w.start(12)
+    w.stop(96)
+    w.close(completed=1)
+    f("w-abandoned-shown-completed", copy.deepcopy(w.o))
+    w.o[-2]["details"] = {}
+    f("w-abandoned-note-removed", w.o)
+    w = Ceremony(g).opened(1)
+    w.start(12)
+    w.stop(96)
+    w.start(12)
+    f("w-start-after-every-pick", w.o)
+    w = Ceremony(g).opened(3)
+    w.start(12)
+    w.add("manualEntry", c=5, changes=[{"category": 5, "list": "candidates", "names": ["庚公司"], "op": "append"}])
+    w.stop(96)  # the wheel of category 6 is still there, its ceremony cut short
+    f("w-stop-after-cut-short", w.o)
+    w = Ceremony(g).opened(3)
+    w.start(12)
+    wheel = w.wheel
+    w.commit(2)  # a new ceremony cuts the first short; its stream never shuffled the wheel left standing
+    w.witness()
+    w.reveal()
+    w.wheel = wheel
+    w.stop(96)
+    f("w-stop-on-the-wheel-of-a-ceremony-cut-short", w.o)
+    w = Ceremony(g).opened(3)
+    w.start(12)
+    n = len(w.wheel)
+    sector = (96 * n % (360 * n)) // 360 or n  # a plain stop: the name under the pointer, chosen by the press
+    y = w.wheel[sector - 1]
+    w.add("stop", {"angle": 96, "name": y, "position": 96 * n, "sector": sector, "slowStop": False}, [
+        {"category": 6, "list": "results", "names": [y], "op": "append"},
+        {"category": 6, "index": w.cand.index(y), "list": "candidates", "names": [y], "op": "remove"}])
+    f("w-plain-stop-on-a-witnessed-wheel", w.o)
+    # the commitment, the text and the secret
+    w = Ceremony(g)
+    w.enter(CEREMONY_NAMES)
+    w.commit(3)
+    w.witness()
+    w.reveal(hashlib.sha256(b"another secret").digest())
+    w.start(12)
+    w.stop(96)
+    f("w-reveal-another-secret", w.o)
+    w = completed()
+    wi = next(i for i, e in enumerate(w.o) if e.get("kind") == "witness")
+    o = copy.deepcopy(w.o)
+    o[wi]["details"]["witnessText"] = "2 7 1 8 2 8"
+    f("w-text-changed", o)
+    o = copy.deepcopy(o)
+    o[wi + 1]["details"]["witnessSeed"] = witness_seed(SECRET, "2 7 1 8 2 8", w.fp)
+    f("w-text-changed-seed-recomputed", o)
+    o = copy.deepcopy(w.o)
+    for k in ("details", "kind"):
+        o[wi][k], o[wi - 1][k] = o[wi - 1][k], o[wi][k]
+    f("w-witness-before-commit", o)
+    o = copy.deepcopy(w.o)
+    o.insert(wi + 1, dict(o[wi], seq=o[wi]["seq"] + 1))
+    for e in o[wi + 2:-1]:
+        e["seq"] += 1
+    f("w-second-witness", o)
+    w = Ceremony(g)
+    w.enter(CEREMONY_NAMES)
+    w.commit(3)
+    w.witness("3 1 4 1 5")
+    w.reveal()
+    f("w-text-five-digits", w.o)
 
     for name, data in (("empty", b""), ("binary", bytes(range(256)) * 4), ("line-over-16MiB", b"{" + b" " * (1 << 24) + b"}\n"),
                        ("header-not-json", b"pelorin\n")):

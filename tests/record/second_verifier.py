@@ -248,8 +248,24 @@ MIN_SLOW_SPEED = 10  # 随机缓停 needs at least this speed
 
 
 class Wheel:
-    def __init__(self, names, speed, slow, stream):
+    def __init__(self, names, speed, slow, stream, witnessed=False):
         self.names, self.speed, self.slow, self.stream = names, speed, slow, stream
+        self.witnessed = witnessed
+
+
+WITNESS_TAG = b"pelorin-witnessed-draw-v1\0"
+DIGITS = set("0123456789０１２３４５６７８９")
+
+
+class Ceremony:
+    """A 见证摇号 from its commit: the text, the secret and the stream once revealed, the names drawn."""
+
+    def __init__(self, c, d):
+        self.category, self.draws = c, d["draws"]
+        self.commitment, self.fingerprint = d["commitment"], d["fingerprint"]
+        self.text = self.secret = self.seed = self.stream = None
+        self.drawn = []
+        self.end = None  # 完成, 放弃 or 中断
 
 
 class Session:
@@ -262,6 +278,10 @@ class Session:
         self.starts_unstopped = []
         self.invisible = set()
         self.v1_slow = False
+        self.ceremony = None     # the 见证摇号 under way
+        self.ceremonies = []     # every ceremony, in the order of its commit
+        self.substitutes = {}    # category -> the stream of its completed ceremony, while 替补 may go on
+        self.reasons = []        # (category, withdrawn, name, sector, candidates, reason) of every substitute
 
     # -- list changes
     def apply(self, ev, ch):
@@ -280,6 +300,8 @@ class Session:
         lst = self.lists[c][ch["list"]]
         if ch["list"] == "candidates":
             self.wheels[c] = None
+            if ev["kind"] != "substitute":
+                self.substitutes.pop(c, None)  # the candidates changed by something else: no more 替补
         if op == "shuffle":
             if ch["list"] != "candidates":
                 raise Bad("只有候选名单可以洗牌")
@@ -303,7 +325,10 @@ class Session:
             lst[:] = names
         if len(lst) > MAX_LIST:
             raise Bad("名单超过32767个名称")
-        if ch["list"] == "results":
+        if ch["list"] == "results" and ev["kind"] == "substitute":
+            for x in names:
+                self.shown.append((c, "替补撤下" if op == "remove" else "替补摇出", x, None))
+        elif ch["list"] == "results":
             # back into the candidates (the event appended them there first): 撤回; gone for good: 清除
             back = ev["changes"][0].get("op") == "append" and ev["changes"][0].get("list") == "candidates"
             what = {"append": None, "remove": "撤回", "clear": "撤回" if back else "清除", "replace": "替换"}[op]
@@ -326,14 +351,22 @@ class Session:
             if not isinstance(f["field"], str) or not isinstance(f["value"], str):
                 raise Bad("fields的field和value必须是字符串")
         kinds = ("import", "importHistory", "manualEntry", "delete", "clear", "handBack", "exclude", "shuffle",
-                 "start", "stop", "close", "edit")
+                 "start", "stop", "close", "edit", "commit", "witness", "reveal", "substitute")
         if kind not in kinds:
             raise Bad("未知的操作：%r" % (kind,))
         if c == -1 and kind not in ("close", "edit"):
             raise Bad(kind + "必须有类别")
         sig = [(x.get("op"), x.get("list")) if isinstance(x, dict) else None for x in chs]
+        witnessed = kind in ("start", "stop") and "witnessed" in d
+        if self.ceremony and kind not in ("edit", "witness", "reveal", "close") and not witnessed:
+            self.ceremony.end = "中断"     # the program stopped and was started again
+            self.ceremony = None
+        if kind in ("commit", "witness", "reveal", "substitute"):
+            return self.witnessed_line(ev, sig)
         if kind == "close":
             self.wheels = [None] * 7       # the draw window closed: no wheel is left
+            if not chs:
+                return self.close(ev)
         if kind == "start" and c >= 0:
             self.wheels[c] = None          # every start removes the wheel, even one that lays out none
         if not chs:
@@ -377,7 +410,18 @@ class Session:
         elif kind == "shuffle":
             keys(d, ("candidates", "fingerprint", "shuffleSeed"), "details")
         elif kind == "start":
-            if sig == handed:
+            if witnessed:
+                keys(d, ("candidates", "fingerprint", "slowStopOption", "speed", "witnessed"), "见证摇号开始的details")
+                w = self.ceremony
+                if d["witnessed"] is not True or sig == handed:
+                    raise Bad("见证摇号的开始必须是witnessed为true并洗牌")
+                if w is None or w.stream is None:
+                    raise Bad("见证摇号的开始之前没有公布密钥（或见证摇号已结束）")
+                if c != w.category:
+                    raise Bad("见证摇号的开始不在见证摇号的类别")
+                if len(w.drawn) >= w.draws:
+                    raise Bad("见证摇号已摇出全部%d个名称" % w.draws)
+            elif sig == handed:
                 keys(d, (), "details")
             else:
                 keys(d, ("candidates", "fingerprint", "shuffleSeed", "slowStopOption", "speed"), "details")
@@ -416,7 +460,9 @@ class Session:
             raise Bad("candidates不是候选名单的个数")
         if want_hex(d["fingerprint"], "fingerprint") != fingerprint(cand, self.version):
             raise Bad("fingerprint不是洗牌前候选名单的指纹")
-        stream = Stream(bytes.fromhex(want_hex(d["shuffleSeed"], "shuffleSeed")))
+        witnessed = "witnessed" in d
+        # a witnessed start shuffles with the ceremony's stream, every other with its own seed's
+        stream = self.ceremony.stream if witnessed else Stream(bytes.fromhex(want_hex(d["shuffleSeed"], "shuffleSeed")))
         self.apply(ev, ev["changes"][-1])  # removes the wheel
         cand[:] = shuffle(cand, stream)
         if ev["kind"] == "start":
@@ -425,7 +471,7 @@ class Session:
                 raise Bad("slowStopOption不是true或false")
             if self.version == 2 and d["slowStopOption"] and d["speed"] < MIN_SLOW_SPEED:
                 raise Bad("随机缓停时speed不能低于10")
-            self.wheels[c] = Wheel(list(cand), d["speed"], d["slowStopOption"], stream)
+            self.wheels[c] = Wheel(list(cand), d["speed"], d["slowStopOption"], stream, witnessed)
 
     def stop(self, ev, lineno):
         c, d = ev["category"], ev["details"]
@@ -434,6 +480,8 @@ class Session:
             raise Bad("停止之前没有这一类的开始摇号（或转盘已被改动）")
         if self.version == 1:
             return self.stop_v1(ev, w)
+        if "witnessed" in d or w.witnessed:
+            return self.witnessed_stop(ev, w)
         slow = d.get("slowStop")
         keys(d, ("angle", "name", "position", "sector", "slowStop") + (("turn",) if slow is True else ()), "details")
         if not isinstance(slow, bool):
@@ -443,8 +491,7 @@ class Session:
         n, v = len(w.names), w.speed
         M = (359 + v) // v
         a = d["angle"]
-        if not is_int(a) or a % v or not 1 <= a // v <= M:
-            raise Bad("angle不是指针能停的角度：%r" % (a,))
+        self.rolling(a, v)
         want_int(d["position"], 0, 1 << 62, "position")
         in_sector = lambda x: 1 <= x * n // 360 <= n
         if slow:
@@ -466,6 +513,129 @@ class Session:
         if d["sector"] != sector:
             raise Bad("sector不是position下的扇区（应为%d）" % sector)
         self.take(ev, w, sector)
+
+    def rolling(self, a, v):
+        """a must be one of the angles the rolling pointer stands at: v, 2v, ... up to the first at 360 or more."""
+        M = (359 + v) // v
+        if not is_int(a) or a % v or not 1 <= a // v <= M:
+            raise Bad("angle不是指针能停的角度：%r" % (a,))
+
+    def witnessed_stop(self, ev, w):
+        """The next pick p of the ceremony's stream, from 1 to n: the pointer runs out to the middle of sector p."""
+        d = ev["details"]
+        keys(d, ("angle", "name", "position", "sector", "slowStop", "turn", "witnessed"), "见证摇号停止的details")
+        if d["witnessed"] is not True or d["slowStop"] is not True or not w.witnessed:
+            raise Bad("见证摇号的停止必须在见证摇号的转盘上，witnessed和slowStop为true")
+        if self.ceremony is None:
+            raise Bad("见证摇号已结束（中断或关闭），不能再停止")
+        if self.ceremony.stream is not w.stream:
+            raise Bad("转盘不是这次见证摇号的开始摇号排出的（它来自被中断的见证摇号）")
+        n, a = len(w.names), d["angle"]
+        self.rolling(a, w.speed)
+        p = w.stream.pick(n) + 1
+        L = 360 * n
+        turn = L + (360 * (p % n) + 180 - a * n) % L
+        if d["turn"] != turn or not is_int(d["turn"]):
+            raise Bad("turn不是停在种子流下一个数所指扇区中间的转动步数（应为%d）" % turn)
+        if d["position"] != a * n + turn or not is_int(d["position"]):
+            raise Bad("position不是angle乘以n加turn（应为%d）" % (a * n + turn))
+        if d["sector"] != p or not is_int(d["sector"]):
+            raise Bad("sector不是种子流的下一个数（应为%d）" % p)
+        self.take(ev, w, p)
+        self.ceremony.drawn.append(d["name"])
+
+    def witnessed_line(self, ev, sig):
+        """commit, witness, reveal and substitute: the lines a 见证摇号 adds."""
+        kind, c, d = ev["kind"], ev["category"], ev["details"]
+        w = self.ceremony
+        if kind == "substitute":
+            return self.substitute(ev, sig)
+        if sig:
+            raise Bad(kind + "不能有名单改动")
+        if kind == "commit":
+            keys(d, ("candidates", "commitment", "draws", "fingerprint"), "commit的details")
+            cand = self.lists[c]["candidates"]
+            if d["candidates"] != len(cand) or not is_int(d["candidates"]):
+                raise Bad("candidates不是候选名单的个数")
+            want_int(d["draws"], 1, len(cand), "draws")
+            if want_hex(d["fingerprint"], "fingerprint") != fingerprint(cand, self.version):
+                raise Bad("fingerprint不是候选名单的指纹")
+            want_hex(d["commitment"], "commitment")
+            self.substitutes.pop(c, None)
+            self.ceremony = Ceremony(c, d)
+            self.ceremonies.append(self.ceremony)
+            return
+        if w is None or c != w.category:
+            raise Bad("%s之前没有这一类的承诺（commit），或见证摇号已结束" % kind)
+        if kind == "witness":
+            keys(d, ("witnessText",), "witness的details")
+            if w.text is not None:
+                raise Bad("见证人已确认过文字")
+            if not isinstance(d["witnessText"], str) or sum(ch in DIGITS for ch in d["witnessText"]) < 6:
+                raise Bad("见证人文字少于6个数字")
+            w.text = d["witnessText"]
+            return
+        keys(d, ("secret", "witnessSeed"), "reveal的details")
+        if w.text is None or w.secret is not None:
+            raise Bad("公布密钥之前没有见证人文字，或已公布过")
+        secret = bytes.fromhex(want_hex(d["secret"], "secret"))
+        if hashlib.sha256(secret).hexdigest() != w.commitment:
+            raise Bad("密钥的SHA-256不是承诺值")
+        text = w.text.encode("utf-8")
+        seed = hashlib.sha256(WITNESS_TAG + secret + len(text).to_bytes(4, "big") + text
+                              + bytes.fromhex(w.fingerprint)).hexdigest()
+        if want_hex(d["witnessSeed"], "witnessSeed") != seed:
+            raise Bad("witnessSeed不是由密钥、见证人文字和指纹算出的种子")
+        w.secret, w.seed, w.stream = d["secret"], seed, Stream(bytes.fromhex(seed))
+
+    def close(self, ev):
+        """A close: it ends the ceremony under way, saying how; outside one it says nothing."""
+        d, w = ev["details"], self.ceremony
+        if w is None:
+            if d != {}:
+                raise Bad("不在见证摇号中的关闭不能有details")
+            return
+        if set(d) not in ({"completed"}, {"abandoned"}):
+            raise Bad("结束见证摇号的关闭必须写明completed或abandoned")
+        done = "completed" in d
+        k = d["completed" if done else "abandoned"]
+        if not is_int(k) or k != len(w.drawn):
+            raise Bad("关闭写的个数不是见证摇号摇出的个数（%d）" % len(w.drawn))
+        if done != (k == w.draws):
+            raise Bad("见证摇号摇出%d个，应摇%d个：关闭必须写%s" % (k, w.draws, "completed" if k == w.draws else "abandoned"))
+        w.end = "完成" if done else "放弃"
+        self.ceremony = None
+        if done and w.stream is not None:
+            self.substitutes[w.category] = w.stream
+
+    def substitute(self, ev, sig):
+        """替补: x withdrawn from the results, y the next pick of the completed ceremony's stream."""
+        c, d, chs = ev["category"], ev["details"], ev["changes"]
+        stream = self.substitutes.get(c)
+        if stream is None:
+            raise Bad("替补之前没有这一类完成的见证摇号（或候选名单已被别的操作改动）")
+        if sig != [("remove", "results"), ("append", "results"), ("remove", "candidates")]:
+            raise Bad("替补不能有这些名单改动：%s" % sig)
+        keys(d, ("name", "reason", "sector", "withdrawn"), "替补的details")
+        if not isinstance(d["reason"], str) or not d["reason"].strip():
+            raise Bad("替补的理由是空的")
+        if chs[0].get("names") != [d["withdrawn"]]:
+            raise Bad("撤下的名称与withdrawn不符")
+        self.apply(ev, chs[0])
+        cand = self.lists[c]["candidates"]
+        if not cand:
+            raise Bad("替补时候选名单是空的")
+        m = len(cand)
+        p = stream.pick(m) + 1
+        if d["sector"] != p or not is_int(d["sector"]):
+            raise Bad("sector不是种子流的下一个数（应为%d）" % p)
+        y = cand[p - 1]
+        if d["name"] != y or chs[1].get("names") != [y] or chs[2].get("names") != [y] \
+                or chs[2].get("index") != cand.index(y):
+            raise Bad("替补摇出的名称不是第%d个候选，或名单改动与它不符" % p)
+        self.apply(ev, chs[1])
+        self.apply(ev, chs[2])
+        self.reasons.append((c, d["withdrawn"], y, p, m, d["reason"]))
 
     def stop_v1(self, ev, w):
         """A version 1 stop, as the README describes it: the name box's sector comes from shownSteps, and a
@@ -636,6 +806,8 @@ def verify(path):
     if not ended:
         raise Bad_at(n, "文件没有结束行")
     s.starts_unstopped.extend(s.open_starts.values())
+    if s.ceremony:
+        s.ceremony.end = "中断"  # the record ends in the middle of it
     return s, prev
 
 
@@ -658,6 +830,12 @@ def main():
             print("版本1的随机缓停：转动步数来自没有记下的随机源，只核对了它的范围和停在哪里。")
     for c, what, name, sector, *room in s.shown:
         print("\t".join([what, CATEGORY_NAMES[c], shown(name), "" if sector is None else str(sector)] + room))
+    for w in s.ceremonies:
+        print("见证摇号\t%s\t%s\t%d/%d\t%s\t承诺值 %s\t见证人文字 %s\t密钥 %s\t种子 %s" % (
+            CATEGORY_NAMES[w.category], w.end, len(w.drawn), w.draws, "、".join(shown(x) for x in w.drawn),
+            w.commitment, shown(w.text or ""), w.secret or "", w.seed or ""))
+    for c, x, y, p, m, reason in s.reasons:
+        print("替补\t%s\t%s\t%s\t%d/%d\t%s" % (CATEGORY_NAMES[c], shown(x), shown(y), p, m, shown(reason)))
     for c, seq, n in s.starts_unstopped:
         print("没有停止的开始\t%s\t第%d行" % (CATEGORY_NAMES[c], n))
     for x in sorted(s.invisible):
