@@ -49,7 +49,8 @@ void writeWitnessed(const RecordSummary& summary, QTextStream& out)
     if (summary.witnessed.empty())
         return;
     out << "见证摇号：" << summary.witnessed.size() << " 次；公布的秘密值都与事先公布的承诺值相符，"
-        << "每一个摇出的名称和替补都由秘密值、见证数字和名单算出的种子重新算出。" << Qt::endl;
+        << "见证摇号的每一次洗牌、每一个摇出的名称和替补都由秘密值、见证数字和名单算出的种子重新算出"
+        << "（上面的洗牌次数也算上了它们）。" << Qt::endl;
     int n = 0;
     for (const WitnessedDraw& w : summary.witnessed) {
         const char* end = w.end == WitnessedDraw::End::Completed ? "完成"
@@ -61,6 +62,8 @@ void writeWitnessed(const RecordSummary& summary, QTextStream& out)
         out << "     见证数字 "
             << (w.witnessText.isEmpty() ? QStringLiteral("（没有）") : withInvisibleShown(w.witnessText)) << Qt::endl;
         out << "     秘密值 " << (w.secret.isEmpty() ? QStringLiteral("（没有公布）") : w.secret) << Qt::endl;
+        if (!w.seed.isEmpty())
+            out << "     摇号种子 " << w.seed << Qt::endl;
         if (!w.drawn.isEmpty())
             out << "     摇出 " << w.drawn.join(QStringLiteral("、")) << Qt::endl;
     }

@@ -617,6 +617,7 @@ bool RecordReplay::shuffle(Event& event, QString& reason)
     wheel.seed = event.witnessed ? m_summary.witnessed[m_ceremony->at].seed : seed->hex();
     wheel.startTime = event.localTime;
     wheel.witnessed = event.witnessed;
+    wheel.ceremony = event.witnessed ? m_ceremony->at : 0;
     // The next pick of the same stream, right after the shuffle's: where a slow stop of this wheel runs out.
     // A witnessed stop's pick is taken at the stop.
     const int lap = 360 * wheel.count;
@@ -691,8 +692,9 @@ bool RecordReplay::checkStop(const Event& event, QString& reason)
         return false;
     }
     if (wheel->witnessed) {
-        if (!m_ceremony || !m_ceremony->stream) {
-            reason = QStringLiteral("见证摇号已经中断，这次停止没有可用的种子。");
+        // Only the ceremony that shuffled the wheel picks its stop.
+        if (!m_ceremony || !m_ceremony->stream || m_ceremony->at != wheel->ceremony) {
+            reason = QStringLiteral("这个转盘所属的见证摇号已经中断，停止不能由别的种子决定。");
             return false;
         }
         // The stream's next pick is the sector; the run-out comes to rest in its middle, one to two laps on.

@@ -54,6 +54,7 @@ private:
         QString startTime;
         qint64 turn = 0; // the pick after the shuffle's: a slow stop's further turn
         bool witnessed = false; // shuffled from a witnessed draw's stream, which also picks its stop
+        std::size_t ceremony = 0; // that draw, in the summary
     };
     // A witnessed draw in progress, from its commitment to the closing of the draw window.
     struct Ceremony

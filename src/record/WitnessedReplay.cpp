@@ -26,6 +26,12 @@ bool RecordReplay::followCeremony(Event& event, QString& reason)
         if (!within)
             endCeremony(WitnessedDraw::End::CutShort);
     }
+    const bool ceremonyKind = k == QLatin1String("commit") || k == QLatin1String("witness")
+        || k == QLatin1String("reveal") || k == QLatin1String("substitute") || event.witnessed;
+    if (ceremonyKind && m_version < 2) {
+        reason = QStringLiteral("第1版格式的记录中没有见证摇号。");
+        return false;
+    }
     if (k == QLatin1String("commit"))
         return commit(event, reason);
     if (k == QLatin1String("close"))
@@ -37,10 +43,15 @@ bool RecordReplay::followCeremony(Event& event, QString& reason)
     const Stage needed = k == QLatin1String("witness") ? Stage::Committed
         : k == QLatin1String("reveal")                 ? Stage::Witnessed
                                                        : Stage::Revealed;
-    if (!m_ceremony || m_ceremony->stage != needed) {
-        reason = k == QLatin1String("witness")
-            ? QStringLiteral("见证数字之前没有公布承诺值：见证数字必须在承诺值之后。")
-            : k == QLatin1String("reveal") ? QStringLiteral("公布秘密值之前没有见证数字，或承诺值不在前面。")
+    if (!m_ceremony) {
+        reason = QStringLiteral("这一步之前没有进行中的见证摇号：承诺值必须在前，且其间没有别的操作中断它。");
+        return false;
+    }
+    if (m_ceremony->stage != needed) {
+        const bool early = m_ceremony->stage < needed;
+        reason = k == QLatin1String("witness") ? QStringLiteral("这次见证摇号已经有过见证数字。")
+            : k == QLatin1String("reveal")     ? (early ? QStringLiteral("公布秘密值之前没有见证数字。")
+                                                        : QStringLiteral("这次见证摇号的秘密值已经公布过。"))
                                            : QStringLiteral("见证摇号的开始或停止之前，秘密值还没有公布。");
         return false;
     }
@@ -49,8 +60,9 @@ bool RecordReplay::followCeremony(Event& event, QString& reason)
     if (k == QLatin1String("witness")) {
         const QString text = d.value(witnessnotes::Text).toString();
         if (!hasExactly(d, { "witnessText" }) || !d.value(witnessnotes::Text).isString() || !isValidUnicode(text)
+            || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
             || witness::digitCount(text) < witness::MinimumDigits) {
-            reason = QStringLiteral("见证数字应是至少含 %1 位数字的文字。").arg(witness::MinimumDigits);
+            reason = QStringLiteral("见证数字应是一行、至少含 %1 位数字的文字。").arg(witness::MinimumDigits);
             return false;
         }
         draw.witnessText = text;

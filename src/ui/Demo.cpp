@@ -11,6 +11,7 @@
 #include "ui/CategoryPage.h"
 #include "ui/Commands.h"
 #include "ui/DrawWindowPanel.h"
+#include "ui/EntryPanel.h"
 #include "ui/MainWindow.h"
 #include "ui/NameListView.h"
 
@@ -18,13 +19,16 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTextStream>
 #include <QTimer>
 #include <QToolButton>
@@ -70,6 +74,45 @@ bool snapshot(QWidget& widget, const QString& path, QTextStream& out)
     const bool saved = widget.grab().save(&buffer, "PNG") && files::saveBytes(path, png).isEmpty();
     out << (saved ? "  画面：" : "  无法保存画面：") << QDir::toNativeSeparators(path) << Qt::endl;
     return saved;
+}
+
+// 见证摇号 on the free list: the commitment printed as 摇号前公告, the witnesses' digits scripted, two names
+// drawn from the seed they make, and a substitute for the first. True when all of it happened.
+bool holdWitnessedDraw(MainWindow& window, ScriptedMessageBox& messages, ScriptedInputBox& input, QTextStream& out)
+{
+    constexpr Category Free = 6; // 摇号名单
+    CategoryPage* page = window.page(Free);
+    for (QTabWidget* tabs : { window.inspectorTabs(), window.enterpriseTabs() })
+        if (tabs->indexOf(page) >= 0)
+            tabs->setCurrentWidget(page);
+    page->enterCandidates->click();
+    window.entryPanel()->textArea->setPlainText(QStringLiteral("张明\n李华\n王芳\n赵强\n陈静\n刘洋\n杨帆\n黄磊"));
+    window.entryPanel()->confirm->click();
+    window.entryPanel()->closeButton->click();
+    page->presetCount->setText(QStringLiteral("2"));
+    DrawWindowPanel* draw = window.drawWindow();
+    draw->witnessed->setChecked(true);
+    messages.answerNext(IMessageBox::Answer::Yes); // 摇号前公告, then 继续
+    input.answers.enqueue(QStringLiteral("3 1 4 1 5 9 2 6"));
+    out << "7. 见证摇号（摇号名单，预设2个，见证数字 3 1 4 1 5 9 2 6）：" << Qt::endl;
+    page->drawButton->click();
+    for (int round = 0; round < 2 && draw->isVisible(); ++round) {
+        if (round > 0)
+            draw->startStop->click();
+        wait(700);
+        draw->startStop->click();
+        // The pointer runs out to the sector the seed picked.
+        for (int guard = 0; guard < 400 && window.commands().draw.isRunningOut(); ++guard)
+            wait(25);
+        out << "   第" << round + 1 << "个：" << page->results->text(page->results->count() - 1) << Qt::endl;
+    }
+    draw->witnessed->setChecked(false);
+    const bool drawn = page->results->count() == 2 && page->substitute->isVisible();
+    page->results->setCurrentIndex(page->results->model()->index(0, 0));
+    input.answers.enqueue(QStringLiteral("回避：演示"));
+    page->substitute->click();
+    out << "   替补之后：" << page->results->text(0) << "、" << page->results->text(1) << Qt::endl;
+    return drawn && page->results->count() == 2;
 }
 
 } // namespace
@@ -155,8 +198,12 @@ int runDemo(const QString& folder)
     out << "6. 复制到粘贴板的文字：" << Qt::endl;
     for (const QString& line : QtClipboard().text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         out << "   " << line << Qt::endl;
+    const qsizetype exported = shell.opened.size();
+    const bool witnessed = holdWitnessedDraw(window, messages, input, out);
+    snapshot(window, dir.filePath(QStringLiteral("05-witnessed.png")), out);
+
     const std::optional<QString> sheet = window.commands().record.writeRecordInto(dir.absolutePath());
-    out << "7. 摇号记录：" << Qt::endl;
+    out << "8. 摇号记录：" << Qt::endl;
     if (sheet) {
         out << "   "
             << QDir::toNativeSeparators(QString(*sheet).replace(QStringLiteral(".pdf"), QStringLiteral(".jsonl")))
@@ -167,7 +214,7 @@ int runDemo(const QString& folder)
     for (const ScriptedMessageBox::Shown& shown : messages.shown)
         out << "   " << QString(shown.text).replace(QLatin1Char('\n'), QLatin1Char(' ')) << Qt::endl;
 
-    const bool complete = page->results->count() == 3 && shell.opened.size() == 2 && sheet && QFile::exists(*sheet)
+    const bool complete = page->results->count() == 3 && exported == 2 && witnessed && sheet && QFile::exists(*sheet)
         && QFile::exists(shell.opened.value(0)) && QFile::exists(shell.opened.value(1));
     out << (complete ? "演示完成。" : "演示没有走完，请看上面的消息。") << Qt::endl;
     return complete ? 0 : 1;

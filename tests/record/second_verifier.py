@@ -358,6 +358,8 @@ class Session:
             raise Bad(kind + "必须有类别")
         sig = [(x.get("op"), x.get("list")) if isinstance(x, dict) else None for x in chs]
         witnessed = kind in ("start", "stop") and "witnessed" in d
+        if self.version == 1 and (witnessed or kind in ("commit", "witness", "reveal", "substitute")):
+            raise Bad("第1版格式的记录中没有见证摇号")
         if self.ceremony and kind not in ("edit", "witness", "reveal", "close") and not witnessed:
             self.ceremony.end = "中断"     # the program stopped and was started again
             self.ceremony = None
@@ -571,7 +573,8 @@ class Session:
             keys(d, ("witnessText",), "witness的details")
             if w.text is not None:
                 raise Bad("见证人已确认过文字")
-            if not isinstance(d["witnessText"], str) or sum(ch in DIGITS for ch in d["witnessText"]) < 6:
+            if (not isinstance(d["witnessText"], str) or sum(ch in DIGITS for ch in d["witnessText"]) < 6
+                    or "\n" in d["witnessText"] or "\r" in d["witnessText"]):
                 raise Bad("见证人文字少于6个数字")
             w.text = d["witnessText"]
             return
@@ -617,7 +620,8 @@ class Session:
         if sig != [("remove", "results"), ("append", "results"), ("remove", "candidates")]:
             raise Bad("替补不能有这些名单改动：%s" % sig)
         keys(d, ("name", "reason", "sector", "withdrawn"), "替补的details")
-        if not isinstance(d["reason"], str) or not d["reason"].strip():
+        if not isinstance(d["reason"], str) or all(
+                "\t" <= ch <= "\r" or ch == "\x85" or unicodedata.category(ch) in ("Zs", "Zl", "Zp") for ch in d["reason"]):
             raise Bad("替补的理由是空的")
         if chs[0].get("names") != [d["withdrawn"]]:
             raise Bad("撤下的名称与withdrawn不符")
