@@ -43,6 +43,7 @@ struct DrawWindowControls
     IToggle* slowStop = nullptr; // 随机缓停; none means off
     IToggle* witnessed = nullptr; // 见证摇号; none means off
     std::function<void()> focusStartStop;
+    std::function<void()> toggleProjector; // 大屏显示
     // Gives the keyboard focus to a control of the category's page once the draw window has closed, so
     // that no key reaches the hidden start/stop button.
     std::function<void(Category)> focusPage;

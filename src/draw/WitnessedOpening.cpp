@@ -60,7 +60,6 @@ bool WitnessedOpening::hold(Category i)
         session.note(witnessnotes::Draws, draws);
         progress.commit(secret, commitment, fingerprint, int(candidates.size()), draws);
     }
-    // 摇号前公告 prints the commitment for the witnesses to sign, as often as asked; 继续 goes on.
     const QString shown = QStringLiteral("见证摇号：程序已生成本次摇号的秘密值，先公布它的承诺值（SHA-256）：\n\n%1\n\n"
                                          "%2，候选 %3 个，要摇 %4 个，名单指纹：\n%5\n\n"
                                          "请见证人记下或拍下承诺值（可打印摇号前公告签字），然后按“继续”输入见证数字。")
@@ -68,11 +67,18 @@ bool WitnessedOpening::hold(Category i)
                               .arg(candidates.size())
                               .arg(draws)
                               .arg(witness::grouped(fingerprint, true));
-    while (messages.show(shown, text::windowCaption(), IMessageBox::Icon::Information,
-                         IMessageBox::Buttons::NoticeOrContinue)
-           == IMessageBox::Answer::Yes)
-        printNotice({ i, sourceOf(i), int(candidates.size()), draws, fingerprint, commitment,
-                      m_context.services.clock->now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) });
+    // 摇号前公告 prints the commitment, 大屏显示 shows it to the room; the box comes back until 继续.
+    for (;;) {
+        const IMessageBox::Answer answer = messages.show(shown, text::windowCaption(), IMessageBox::Icon::Information,
+                                                         IMessageBox::Buttons::NoticeOrContinue);
+        if (answer == IMessageBox::Answer::Yes)
+            printNotice({ i, sourceOf(i), int(candidates.size()), draws, fingerprint, commitment,
+                          m_context.services.clock->now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) });
+        else if (answer == IMessageBox::Answer::No && m_context.controls.draw.toggleProjector)
+            m_context.controls.draw.toggleProjector();
+        else
+            break;
+    }
     std::optional<QString> text;
     for (;;) {
         text = m_context.services.inputBox->ask(

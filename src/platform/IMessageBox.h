@@ -18,7 +18,8 @@ public:
     {
         Ok,
         YesNo,
-        // "摇号前公告" (answers Yes) and "继续" (answers Ok, the default) of a witnessed draw's commitment.
+        // The steps offered with a witnessed draw's commitment: "摇号前公告" (answers Yes), "大屏显示" (answers
+        // No) and "继续" (answers Ok, the default).
         NoticeOrContinue,
     };
     enum class Answer

@@ -208,6 +208,10 @@ void MainWindow::bindControls()
     d.witnessed = keep<WidgetToggle>(m_drawWindow->witnessed);
     d.timer->setInterval(10);
     d.focusStartStop = [this] { m_drawWindow->startStop->setFocus(Qt::OtherFocusReason); };
+    d.toggleProjector = [this] {
+        if (m_projector)
+            m_projector->toggle();
+    };
     d.setBackgroundEnabled = [this](bool enabled) { setBackgroundEnabled(enabled); };
     // The draw button, not the preset field: Enter on it does nothing, so a stray key starts no new draw.
     d.focusPage = [this](Category i) { page(i)->drawButton->setFocus(Qt::OtherFocusReason); };

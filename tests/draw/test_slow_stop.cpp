@@ -71,7 +71,14 @@ private slots:
         f.pages.session.setPreset(4, "2");
         witnesses.answers.enqueue(QString("12")); // too few digits
         witnesses.answers.enqueue(QString("3 5 1 6 2 4"));
+        // 大屏显示 from the commitment's box opens the projector, and the box comes back for 继续.
+        int projectorToggles = 0;
+        f.context.controls.draw.toggleProjector = [&projectorToggles] { ++projectorToggles; };
+        f.messages.answerNext(IMessageBox::Answer::No);
         f.controller.open(4);
+        QCOMPARE(projectorToggles, 1);
+        QCOMPARE(f.messages.shown[0].buttons, IMessageBox::Buttons::NoticeOrContinue);
+        QCOMPARE(f.messages.shown[1].buttons, IMessageBox::Buttons::NoticeOrContinue);
         for (int press : { 3, 11 }) {
             if (!f.pages.session.progress().isRolling())
                 f.controller.startStop();

@@ -28,12 +28,15 @@ IMessageBox::Answer QtMessageBox::show(const QString& text, const QString& title
         QPushButton* notice = box.addButton(QStringLiteral("摇号前公告"), QMessageBox::ActionRole);
         notice->setAccessibleName(QStringLiteral("摇号前公告"));
         notice->setAccessibleDescription(QStringLiteral("打印承诺值的公告，供见证人签字"));
+        QPushButton* projector = box.addButton(QStringLiteral("大屏显示"), QMessageBox::ActionRole);
+        projector->setAccessibleName(QStringLiteral("大屏显示"));
+        projector->setAccessibleDescription(QStringLiteral("打开或关闭投影屏幕上的大屏，让全场看到承诺值"));
         QPushButton* go = box.addButton(QStringLiteral("继续"), QMessageBox::AcceptRole);
         go->setAccessibleName(QStringLiteral("继续"));
         box.setDefaultButton(go);
         box.setEscapeButton(go);
         box.exec();
-        return box.clickedButton() == notice ? Answer::Yes : Answer::Ok;
+        return box.clickedButton() == notice ? Answer::Yes : box.clickedButton() == projector ? Answer::No : Answer::Ok;
     }
     QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     ok->setAccessibleName(QStringLiteral("确定"));
