@@ -161,11 +161,11 @@ QRegion ProjectorWindow::sync()
     using Stage = DrawProgress::Ceremony::Stage;
     const DrawProgress::Ceremony& ceremony = draw.ceremony();
     if (draw.shownSector() == 0 && ceremony.stage == Stage::Committed)
-        name = QStringLiteral("承诺值：") + witness::grouped(ceremony.commitment);
+        name = QStringLiteral("承诺值：") + witness::grouped(ceremony.commitment, true);
     else if (draw.shownSector() == 0 && ceremony.stage == Stage::Witnessed)
         name = QStringLiteral("见证数字：") + ceremony.witnessText;
     else if (draw.shownSector() == 0 && ceremony.stage == Stage::Revealed)
-        name = QStringLiteral("秘密值：") + witness::grouped(ceremony.secret.hex());
+        name = QStringLiteral("秘密值：") + witness::grouped(ceremony.secret.hex(), true);
     if (name != m_name) {
         m_name = name;
         dirty += m_layout.name.toAlignedRect();
@@ -176,8 +176,18 @@ QRegion ProjectorWindow::sync()
         dirty += m_layout.header.toAlignedRect();
     }
     const QStringList& list = draw.drawnThisOpening();
-    if (list != m_list || draw.recordCode() != m_code) {
+    // In the list's place until the first name: what the commitment binds, for the room to compare.
+    QStringList facts;
+    if (ceremony.stage != Stage::None && list.isEmpty()) {
+        facts = { QStringLiteral("候选 %1 个，要摇 %2 个").arg(ceremony.count).arg(ceremony.draws),
+                  QStringLiteral("名单指纹：") };
+        const QStringList groups = witness::grouped(ceremony.fingerprint).split(QLatin1Char(' '));
+        for (qsizetype g = 0; g < groups.size(); g += 4)
+            facts.append(groups.mid(g, 4).join(QLatin1Char(' ')));
+    }
+    if (list != m_list || draw.recordCode() != m_code || facts != m_facts) {
         m_list = list;
+        m_facts = facts;
         m_code = draw.recordCode();
         dirty += m_layout.list.toAlignedRect();
     }
@@ -241,7 +251,8 @@ void ProjectorWindow::paintEvent(QPaintEvent* event)
         p.setFont(pixelFont(m_layout.listPx, true));
         p.setPen(QColor(0, 128, 0));
         QRectF row(m_layout.list.left(), m_layout.list.top(), m_layout.list.width(), line);
-        p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("当前摇出名单："));
+        p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter,
+                   m_facts.isEmpty() ? QStringLiteral("当前摇出名单：") : QStringLiteral("见证摇号："));
         p.setFont(font);
         p.setPen(QColor(255, 0, 0));
         // The record's latest code on the list's last row, where the room can note it after every stop.
@@ -260,6 +271,10 @@ void ProjectorWindow::paintEvent(QPaintEvent* event)
             p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("……（前 %1 个略）").arg(first));
         }
         const QFontMetricsF metrics(font);
+        for (const QString& fact : m_facts) {
+            row.translate(0, line);
+            p.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(fact, Qt::ElideRight, row.width()));
+        }
         for (int i = first; i < m_list.size(); ++i) {
             row.translate(0, line);
             const QString text = QStringLiteral("%1. %2").arg(i + 1).arg(m_list.at(i));

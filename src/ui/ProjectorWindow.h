@@ -67,6 +67,7 @@ private:
     QString m_name;
     QString m_header;
     QStringList m_list;
+    QStringList m_facts; // a 见证摇号's list, before its first name: count, picks, fingerprint
     QString m_code;
     QRegion m_lastScheduled;
 };
