@@ -1,6 +1,7 @@
 // 检查任务分配 at its largest expected size: 2,000 enterprises, 60 组长, 60 副组长 and 180 成员 (groups of one
 // of each and three 成员), 20,000 random 回避 pairs. A new seed every run. The impossible case adds 40 enterprises
 // that only one 组长 may check, more than one group's places, so that all 100 formations are tried.
+#include "fakes/CountingSeeds.h"
 #include "model/SeededStream.h"
 #include "model/TaskAssignment.h"
 
@@ -9,14 +10,6 @@
 using namespace pelorin;
 
 namespace {
-
-ShuffleSeed seedNumber(int k)
-{
-    ShuffleSeed seed;
-    for (std::size_t i = 0; i < 4; ++i)
-        seed.bytes[i] = static_cast<std::uint8_t>(quint32(k) >> (8 * i));
-    return seed;
-}
 
 TaskInput largest(bool impossible)
 {
@@ -32,7 +25,7 @@ TaskInput largest(bool impossible)
     in.members = names(QStringLiteral("成员%1"), 180);
     in.enterprises = names(QStringLiteral("某某市某某区第%1检查企业有限公司"), 2000);
     const QStringList inspectors = in.leaders + in.deputies + in.members;
-    SeededStream pairs(seedNumber(-1));
+    SeededStream pairs(test::numberedSeed(-1));
     while (in.avoidances.size() < 20000) {
         const int who = pairs.between(0, 299);
         const int what = pairs.between(0, 1999);
@@ -52,7 +45,7 @@ void assignLargest(benchmark::State& state, bool impossible)
     const TaskInput in = largest(impossible);
     int run = 0;
     for (auto _ : state) {
-        SeededStream stream(seedNumber(run++));
+        SeededStream stream(test::numberedSeed(run++));
         const TaskAssignment out = assignTasks(in, stream);
         if (out.ok() == impossible)
             state.SkipWithError(out.ok() ? "assigned" : "not assigned");

@@ -2,7 +2,18 @@
 
 #include "platform/ISeedSource.h"
 
+#include <QList>
+
 namespace pelorin::test {
+
+// Seed k for runs over many seeds: k in its first four bytes (little-endian), zeros after.
+inline ShuffleSeed numberedSeed(int k)
+{
+    ShuffleSeed seed;
+    for (std::size_t i = 0; i < 4; ++i)
+        seed.bytes[i] = static_cast<std::uint8_t>(quint32(k) >> (8 * i));
+    return seed;
+}
 
 // Seeds that differ from one another but are the same on every run: seed k holds k in its first four bytes
 // (little-endian) and the bytes 4, 5, ... 31 after them.

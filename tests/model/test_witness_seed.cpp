@@ -1,4 +1,5 @@
 #include "PositionChiSquare.h"
+#include "fakes/CountingSeeds.h"
 #include "model/ListFingerprint.h"
 #include "model/SlowStop.h"
 #include "model/WitnessSeed.h"
@@ -89,11 +90,7 @@ private slots:
     {
         int run = 0;
         const double chi = test::positionChiSquare(5, 20000, [&run](const QStringList& items) {
-            ShuffleSeed seed;
-            for (std::size_t i = 0; i < 4; ++i)
-                seed.bytes[i] = static_cast<std::uint8_t>(quint32(run) >> (8 * i));
-            ++run;
-            return witness::drawnNames(items, seed, 5);
+            return witness::drawnNames(items, test::numberedSeed(run++), 5);
         });
         QVERIFY2(chi < 45.3, qPrintable(QString::number(chi))); // 20 degrees of freedom, p = 0.001
     }
