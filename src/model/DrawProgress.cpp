@@ -73,6 +73,14 @@ IRandom* DrawProgress::substituteStream(Category category) const
     return m_afterCeremony.get();
 }
 
+void DrawProgress::adoptSubstituteStream(Category category, std::unique_ptr<IRandom> stream)
+{
+    m_afterCeremony = std::move(stream);
+    m_afterCategory = category;
+    m_afterCandidates = m_session.names(category, ListKind::Candidates);
+    emit changed(Opening);
+}
+
 void DrawProgress::noteSubstituted()
 {
     if (m_afterCeremony)

@@ -103,6 +103,9 @@ public:
     IRandom* substituteStream(Category category) const;
     // The candidates as a substitute left them: the next substitute takes the stream's next pick among them.
     void noteSubstituted();
+    // After a restart: the completed ceremony's stream of category as the record left it, for the candidates
+    // as they stand.
+    void adoptSubstituteStream(Category category, std::unique_ptr<IRandom> stream);
     void noteWitnesses(const QString& text);
     void reveal(const ShuffleSeed& seed);
 

@@ -623,6 +623,8 @@ bool RecordReplay::shuffle(Event& event, QString& reason)
     const int lap = 360 * wheel.count;
     if (!event.witnessed)
         wheel.turn = stream.between(lap, 3 * lap - 1);
+    else
+        m_summary.witnessed[m_ceremony->at].steps.push_back({ true, wheel.count });
     m_wheels.at(static_cast<std::size_t>(event.category)) = wheel;
     ++m_summary.starts;
     if (wheel.slowStopOption)
@@ -699,6 +701,7 @@ bool RecordReplay::checkStop(const Event& event, QString& reason)
         }
         // The stream's next pick is the sector; the run-out comes to rest in its middle, one to two laps on.
         const int pick = m_ceremony->stream->between(1, n);
+        m_summary.witnessed[m_ceremony->at].steps.push_back({ false, n });
         const qint64 middle = qint64(pick == n ? 0 : pick) * 360 + 180;
         const qint64 turn = lap + ((middle - *angle * n) % lap + lap) % lap;
         if (wholeNumber(d.value(QStringLiteral("turn"))) != turn
@@ -783,6 +786,9 @@ void RecordReplay::finish()
 {
     if (m_ceremony)
         endCeremony(WitnessedDraw::End::CutShort);
+    for (Category c = 0; c < CategoryCount; ++c)
+        if (m_substituteStreams.at(static_cast<std::size_t>(c)))
+            m_summary.witnessed[m_substituteCeremony.at(static_cast<std::size_t>(c))].substitutesOpen = true;
     for (Category c = 0; c < CategoryCount; ++c) {
         dropWheel(c);
         m_summary.categories.at(static_cast<std::size_t>(c)).results = list(c, ListKind::Results);

@@ -135,6 +135,7 @@ private:
     std::optional<Ceremony> m_ceremony;
     // A completed ceremony's stream goes on for substitutes, until the category's candidates change otherwise.
     std::array<std::unique_ptr<SeededStream>, CategoryCount> m_substituteStreams;
+    std::array<std::size_t, CategoryCount> m_substituteCeremony {}; // whose stream each is, in the summary
     RecordSummary m_summary;
     bool m_slowStops = false;
     bool m_lineFeedNames = false;

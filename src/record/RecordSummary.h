@@ -72,6 +72,15 @@ struct WitnessedDraw
     QString seed;
     QStringList drawn; // in order
     End end = End::CutShort;
+    // Every use of its stream in order: a shuffle of so many names (a start), or a pick from 1 to so many (a
+    // stop, a substitute). Replayed on the seed's stream they leave it where the record left it.
+    struct Step
+    {
+        bool shuffle = false;
+        int count = 0;
+    };
+    std::vector<Step> steps;
+    bool substitutesOpen = false; // its stream still draws the next substitute at the record's end
 };
 
 // A name withdrawn from the results and its substitute, the next pick of its ceremony's stream.

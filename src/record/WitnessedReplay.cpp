@@ -161,8 +161,10 @@ bool RecordReplay::closeCeremony(const Event& event, QString& reason)
                   .arg(draw.drawn.size());
         return false;
     }
-    if (complete)
+    if (complete) {
         m_substituteStreams.at(static_cast<std::size_t>(draw.category)) = std::move(m_ceremony->stream);
+        m_substituteCeremony.at(static_cast<std::size_t>(draw.category)) = m_ceremony->at;
+    }
     endCeremony(complete ? WitnessedDraw::End::Completed : WitnessedDraw::End::Abandoned);
     return true;
 }
@@ -206,6 +208,7 @@ bool RecordReplay::substitute(Event& event, QString& reason)
     }
     const int n = static_cast<int>(candidates.size());
     const int pick = stream->between(1, n);
+    m_summary.witnessed[m_substituteCeremony.at(static_cast<std::size_t>(c))].steps.push_back({ false, n });
     const int id = candidates[static_cast<std::size_t>(pick - 1)];
     const QString& name = m_names[static_cast<std::size_t>(id)];
     const auto first = std::find(candidates.begin(), candidates.end(), id);

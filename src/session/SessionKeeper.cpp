@@ -1,9 +1,13 @@
 #include "session/SessionKeeper.h"
 
+#include "model/SeededStream.h"
 #include "model/Session.h"
+#include "model/Shuffle.h"
 #include "platform/IClock.h"
 #include "record/RecordFormat.h"
+#include "record/RecordVerifier.h"
 
+#include <QBuffer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
@@ -86,11 +90,41 @@ bool SessionKeeper::restore(const KeptSession& session)
         m_chain = { session.head, session.lines };
     if (!m_chain.lines.empty())
         m_session.progress().noteRecordCode(record::roomCode(m_chain.lines.back()));
+    resumeSubstitutes();
     m_sequence = m_records.empty() ? 0 : m_records.back().sequence;
     m_started = session.started;
     if (m_journal)
         m_journal->continueSession(session.id);
     return remade;
+}
+
+void SessionKeeper::resumeSubstitutes()
+{
+    // A completed 见证摇号 goes on drawing substitutes after a restart: its stream is where the record's
+    // replay leaves it. Only a record that revealed a seed is replayed for it.
+    const QByteArray reveal = QByteArrayLiteral("\"kind\":\"reveal\"");
+    if (std::none_of(m_chain.lines.begin(), m_chain.lines.end(),
+                     [&reveal](const QByteArray& line) { return line.contains(reveal); }))
+        return;
+    QBuffer buffer;
+    buffer.setData(record::closeChain(m_chain).bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const record::VerifyReport report = record::verifyRecord(buffer);
+    if (report.outcome != record::VerifyReport::Outcome::Holds)
+        return;
+    for (const record::WitnessedDraw& draw : report.summary.witnessed) {
+        const std::optional<ShuffleSeed> seed = ShuffleSeed::fromHex(draw.seed);
+        if (!draw.substitutesOpen || !seed)
+            continue;
+        auto stream = std::make_unique<SeededStream>(*seed);
+        for (const record::WitnessedDraw::Step& step : draw.steps) {
+            if (step.shuffle)
+                shuffledOrder(step.count, *stream);
+            else
+                stream->between(1, step.count);
+        }
+        m_session.progress().adoptSubstituteStream(draw.category, std::move(stream));
+    }
 }
 
 void SessionKeeper::endSession()

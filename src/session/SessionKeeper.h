@@ -42,6 +42,7 @@ public:
 
 private:
     static record::RecordHeader header(const QDateTime& started);
+    void resumeSubstitutes();
     void keep(const SessionChange& change);
     QDateTime now() const;
 

@@ -510,6 +510,25 @@ private slots:
         QStringList expected = witness::drawnNames(names, *seed, 3, 1);
         expected.removeAt(1);
         QCOMPARE(s.results(6).items(), expected);
+        {
+            // After a restart the next substitute is still the stream's next pick, and the record holds.
+            RecordSession again;
+            KeptSession kept;
+            kept.started = QDateTime(QDate(2024, 3, 5), QTime(9, 0)).toUTC();
+            kept.commands = s.keeper.commands();
+            kept.head = s.keeper.chain().head;
+            kept.lines = s.keeper.chain().lines;
+            again.keeper.restore(kept);
+            CategoryPage* restored = again.window.page(6);
+            QVERIFY(restored->substitute->isVisibleTo(&again.window));
+            restored->results->setCurrentIndex(restored->results->model()->index(0, 0));
+            again.desk.inputBox.answers.enqueue(QString("缺席"));
+            QTest::mouseClick(restored->substitute, Qt::LeftButton);
+            QCOMPARE(again.results(6).items().last(), witness::drawnNames(names, *seed, 3, 2).last());
+            const record::VerifyReport resumed = verify(again.record().bytes);
+            QVERIFY2(resumed.outcome == Outcome::Holds, qPrintable(resumed.reason));
+            QCOMPARE(resumed.summary.substitutes.size(), std::size_t(2));
+        }
         // Cancelled at the witnesses' text: abandoned, nothing drawn.
         s.draw(6, 4);
         QCOMPARE(s.results(6).count(), 3);
