@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace pelorin {
 
@@ -103,6 +104,8 @@ public:
     IRandom* substituteStream(Category category) const;
     // The candidates as a substitute left them: the next substitute takes the stream's next pick among them.
     void noteSubstituted();
+    // The seed of the last ceremony completed in this run, whatever came after it; none before.
+    const std::optional<ShuffleSeed>& completedCeremonySeed() const { return m_completedSeed; }
     void noteWitnesses(const QString& text);
     void reveal(const ShuffleSeed& seed);
 
@@ -161,6 +164,7 @@ private:
     std::unique_ptr<IRandom> m_afterCeremony;
     Category m_afterCategory = -1;
     QStringList m_afterCandidates;
+    std::optional<ShuffleSeed> m_completedSeed;
 };
 
 } // namespace pelorin

@@ -161,8 +161,10 @@ bool RecordReplay::closeCeremony(const Event& event, QString& reason)
                   .arg(draw.drawn.size());
         return false;
     }
-    if (complete)
+    if (complete) {
         m_substituteStreams.at(static_cast<std::size_t>(draw.category)) = std::move(m_ceremony->stream);
+        m_completedSeed = ShuffleSeed::fromHex(draw.seed);
+    }
     endCeremony(complete ? WitnessedDraw::End::Completed : WitnessedDraw::End::Abandoned);
     return true;
 }
