@@ -2,6 +2,8 @@
 
 #include "platform/ISeedSource.h"
 
+#include <QList>
+
 namespace pelorin::test {
 
 // Seeds that differ from one another but are the same on every run: seed k holds k in its first four bytes
