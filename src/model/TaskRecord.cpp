@@ -8,8 +8,8 @@ namespace pelorin {
 
 namespace {
 
-const std::array<QString, 4> ListKeys
-    = { QStringLiteral("leaders"), QStringLiteral("deputies"), QStringLiteral("members"), QStringLiteral("enterprises") };
+const std::array<QString, 4> ListKeys = { QStringLiteral("leaders"), QStringLiteral("deputies"),
+                                          QStringLiteral("members"), QStringLiteral("enterprises") };
 
 QJsonArray pairsOf(const QList<Avoidance>& pairs)
 {

@@ -75,7 +75,8 @@ void writeAssignments(const RecordSummary& summary, QTextStream& out)
     if (summary.assignments.empty())
         return;
     out << "检查任务分配：" << summary.assignments.size()
-        << " 次；每一次都由当时的摇出结果、记下的种子、设置和回避名单重新算出，每一组、未派人员和不涉及摇出名单的回避对都相符。"
+        << " 次；每一次都由当时的摇出结果、记下的种子、设置和回避名单重新算出，每一组、未派人员和不涉及摇出名单的回避对"
+           "都相符。"
         << Qt::endl;
     int n = 0;
     for (const AssignedTasks& t : summary.assignments) {

@@ -84,8 +84,7 @@ RecordSheet::Section assignmentSection(const AssignedTasks& t, int number)
         section.facts.append(QStringLiteral("有 %1 对回避不涉及摇出的人员或企业。").arg(t.unmatched.size()));
     section.note = QStringLiteral("种子：%1（%2）；回避名单指纹：%3。任何人可按 README“检查任务分配: the algorithm”"
                                   "由摇出结果、种子和回避名单重算每一组。")
-                       .arg(t.seed,
-                            t.afterWitness ? QStringLiteral("由见证摇号的种子算出") : QStringLiteral("新种子"),
+                       .arg(t.seed, t.afterWitness ? QStringLiteral("由见证摇号的种子算出") : QStringLiteral("新种子"),
                             t.avoidancesFingerprint);
     return section;
 }

@@ -1,8 +1,8 @@
 // An inspection task assignment (检查任务分配) in a record: its inputs are the results as they stand at its line,
 // its seed the one recorded (or the one a completed 见证摇号 gives), and every group is recomputed.
 #include "model/ListFingerprint.h"
-#include "model/Session.h"
 #include "model/NameText.h"
+#include "model/Session.h"
 #include "model/TaskRecord.h"
 #include "record/RecordFormat.h"
 #include "record/RecordReplay.h"
@@ -72,8 +72,8 @@ bool RecordReplay::assign(const Event& event, QString& reason)
         return false;
     }
     const auto malformed = [&reason](const QString& what) {
-        reason = QStringLiteral("检查任务分配记下的内容（details）不完整、多余或写法无效：") + what
-            + QStringLiteral("。");
+        reason
+            = QStringLiteral("检查任务分配记下的内容（details）不完整、多余或写法无效：") + what + QStringLiteral("。");
         return false;
     };
     if (!hasExactly(d,
@@ -103,12 +103,10 @@ bool RecordReplay::assign(const Event& event, QString& reason)
         if (!isValidUnicode(pair.inspector) || !isValidUnicode(pair.enterprise))
             return malformed(QStringLiteral("回避对中有不是有效Unicode文字的名称"));
 
-    if (kept->afterWitness
-        && (!m_completedSeed || kept->seed != taskSeedAfterWitness(*m_completedSeed))) {
-        reason = m_completedSeed
-            ? QStringLiteral("检查任务分配记为由见证摇号的种子而来，种子应为 %1。")
-                  .arg(taskSeedAfterWitness(*m_completedSeed).hex())
-            : QStringLiteral("检查任务分配记为由见证摇号的种子而来，此前却没有完成的见证摇号。");
+    if (kept->afterWitness && (!m_completedSeed || kept->seed != taskSeedAfterWitness(*m_completedSeed))) {
+        reason = m_completedSeed ? QStringLiteral("检查任务分配记为由见证摇号的种子而来，种子应为 %1。")
+                                       .arg(taskSeedAfterWitness(*m_completedSeed).hex())
+                                 : QStringLiteral("检查任务分配记为由见证摇号的种子而来，此前却没有完成的见证摇号。");
         return false;
     }
     TaskLists lists { list(0, ListKind::Results), list(1, ListKind::Results), list(2, ListKind::Results), {} };
@@ -138,16 +136,18 @@ bool RecordReplay::assign(const Event& event, QString& reason)
     const QList<TaskGroup>& computed = again.result.groups;
     for (qsizetype g = 0; g < std::max(recorded.size(), computed.size()); ++g)
         if (g >= recorded.size() || g >= computed.size() || !(recorded[g] == computed[g])) {
-            reason = g < computed.size()
-                ? QStringLiteral("检查任务分配的第%1组与重新算出的不符，应为：").arg(g + 1)
+            reason = g < computed.size() ? QStringLiteral("检查任务分配的第%1组与重新算出的不符，应为：").arg(g + 1)
                     + taskGroupText(computed[g], int(g) + 1) + QStringLiteral("。")
-                : QStringLiteral("检查任务分配记下 %1 个组，重新算出的只有 %2 个。").arg(recorded.size()).arg(computed.size());
+                                         : QStringLiteral("检查任务分配记下 %1 个组，重新算出的只有 %2 个。")
+                                               .arg(recorded.size())
+                                               .arg(computed.size());
             return false;
         }
     if (kept->result.spare != again.result.spare || kept->result.unmatched != again.result.unmatched
         || kept->result.formations != again.result.formations || assignmentDetails(again) != d) {
-        reason = QStringLiteral("检查任务分配记下的未派人员、未匹配的回避对或分组次数与重新算出的不符（应试 %1 种分组）。")
-                     .arg(again.result.formations);
+        reason
+            = QStringLiteral("检查任务分配记下的未派人员、未匹配的回避对或分组次数与重新算出的不符（应试 %1 种分组）。")
+                  .arg(again.result.formations);
         return false;
     }
 

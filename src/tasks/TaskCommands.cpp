@@ -8,6 +8,9 @@
 #include "platform/AppText.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISeedSource.h"
+#include "record/RecordFormat.h"
+
+#include <QJsonDocument>
 
 #include <algorithm>
 
@@ -27,8 +30,10 @@ TaskCommands::TaskCommands(AppContext& context)
 
 TaskLists TaskCommands::inputLists(const Session& session, const QList<Category>& categories)
 {
-    TaskLists lists { session.names(0, ListKind::Results), session.names(1, ListKind::Results),
-                      session.names(2, ListKind::Results), {} };
+    TaskLists lists { session.names(0, ListKind::Results),
+                      session.names(1, ListKind::Results),
+                      session.names(2, ListKind::Results),
+                      {} };
     for (const Category c : categories)
         lists[3] += session.names(c, ListKind::Results);
     return lists;
@@ -75,6 +80,12 @@ bool TaskCommands::assign(const TaskSettings& settings, QList<Category> categori
     kept.result = assignTasks(input, stream);
     if (!kept.result.ok())
         return refuse(QStringLiteral("无法分配检查任务：") + kept.result.error);
+
+    // Its line of the draw record holds the pairs and the groups; a line longer than the record allows would
+    // leave a record no verifier reads.
+    constexpr qint64 Room = 64 * 1024; // for the line's other keys and the escapes of its names
+    if (QJsonDocument(assignmentDetails(kept)).toJson(QJsonDocument::Compact).size() > record::MaxLineBytes - Room)
+        return refuse(QStringLiteral("回避名单和分组太长，写不进摇号记录的一行（不能超过16 MiB），请减少回避名单。"));
 
     Session::Command command(session, QStringLiteral("assign"), -1);
     session.assign(kept);

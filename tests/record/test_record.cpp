@@ -673,7 +673,8 @@ private slots:
             [&](QJsonObject& object) { // another pair with its own fingerprint: the groups no longer follow
                 setDetail("avoidances", avoidedByHolder)(object);
                 setDetail("avoidancesFingerprint",
-                          avoidancesFingerprint({ { holderLeader, firstEnterprise }, { "无此人", "无此公司" } }))(object);
+                          avoidancesFingerprint({ { holderLeader, firstEnterprise }, { "无此人", "无此公司" } }))(
+                    object);
             },
         };
         for (std::size_t i = 0; i < forgeries.size(); ++i) {
