@@ -149,5 +149,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TaskCommandsTest)
+QTEST_GUILESS_MAIN(TaskCommandsTest)
 #include "test_task_commands.moc"
