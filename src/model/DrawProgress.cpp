@@ -53,6 +53,7 @@ void DrawProgress::close()
         m_afterCeremony = std::move(m_witnessed);
         m_afterCategory = category();
         m_afterCandidates = m_session.names(m_afterCategory, ListKind::Candidates);
+        m_completedSeed = m_ceremony.seed;
     }
     m_drawn.clear();
     m_ceremony = {};

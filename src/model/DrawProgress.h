@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace pelorin {
 
@@ -106,6 +107,10 @@ public:
     // After a restart: the completed ceremony's stream of category as the record left it, for the candidates
     // as they stand.
     void adoptSubstituteStream(Category category, std::unique_ptr<IRandom> stream);
+    // After a restart: the seed of the last ceremony the record shows completed.
+    void adoptCompletedSeed(const ShuffleSeed& seed) { m_completedSeed = seed; }
+    // The seed of the last ceremony completed in this run, whatever came after it; none before.
+    const std::optional<ShuffleSeed>& completedCeremonySeed() const { return m_completedSeed; }
     void noteWitnesses(const QString& text);
     void reveal(const ShuffleSeed& seed);
 
@@ -164,6 +169,7 @@ private:
     std::unique_ptr<IRandom> m_afterCeremony;
     Category m_afterCategory = -1;
     QStringList m_afterCandidates;
+    std::optional<ShuffleSeed> m_completedSeed;
 };
 
 } // namespace pelorin

@@ -369,8 +369,20 @@ void Session::setField(const FieldChange& f)
     }
 }
 
+void Session::assign(const KeptAssignment& assignment)
+{
+    const QJsonObject details = assignmentDetails(assignment);
+    for (auto it = details.begin(); it != details.end(); ++it)
+        note(it.key(), it.value());
+    m_assignment = assignment;
+}
+
 void Session::apply(const SessionChange& c)
 {
+    // An assignment changes no list: what it made is in its details.
+    if (c.kind == QLatin1String("assign"))
+        if (std::optional<KeptAssignment> kept = assignmentFromDetails(c.details))
+            m_assignment = std::move(kept);
     for (const ListChange& list : c.lists) {
         const int kind = static_cast<int>(list.list);
         if (list.category < 0 || list.category >= CategoryCount || kind < 0 || kind > 2)
@@ -393,6 +405,7 @@ void Session::restore(const std::vector<SessionChange>& changes)
     }
     m_current = 0;
     m_export = {};
+    m_assignment.reset();
     for (const SessionChange& c : changes)
         apply(c);
     m_shown = fields();

@@ -4,6 +4,7 @@
 #include "model/IRandom.h"
 #include "model/NameListModel.h"
 #include "model/SessionChange.h"
+#include "model/TaskRecord.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -106,6 +107,11 @@ public:
     // False for a sector outside the list.
     bool draw(Category category, int sector);
 
+    // Keeps an inspection task assignment made from the drawn names, noting everything its record line holds.
+    void assign(const KeptAssignment& assignment);
+    // The last assignment kept, also after a restore; none before the first.
+    const std::optional<KeptAssignment>& lastAssignment() const { return m_assignment; }
+
     // Applies a kept change without announcing it.
     void apply(const SessionChange& change);
     // Empties the session and applies the kept changes in order: the session as they left it.
@@ -143,6 +149,7 @@ private:
     std::vector<FieldChange> m_shown; // the fields as the last change left them
     std::unique_ptr<IRandom> m_shuffleStream;
     DrawProgress m_progress;
+    std::optional<KeptAssignment> m_assignment;
 };
 
 } // namespace pelorin

@@ -60,7 +60,8 @@ struct SessionChange
 {
     qint64 sequence = 0; // 1, 2, 3 ... within a session
     // "import", "importHistory", "manualEntry", "delete", "clear", "shuffle", "exclude", "handBack",
-    // "start", "stop", "close", or "edit" for a change made outside any named command.
+    // "start", "stop", "close", the witnessed draw's "commit", "witness", "reveal", "substitute", an inspection
+    // task assignment's "assign", or "edit" for a change made outside any named command.
     QString kind;
     Category category = -1; // the category the command worked on, -1 for none
     QDateTime time; // when the command ran, UTC with milliseconds

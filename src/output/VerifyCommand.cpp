@@ -69,6 +69,32 @@ void writeWitnessed(const RecordSummary& summary, QTextStream& out)
     }
 }
 
+// Every assignment with its task table, as recomputed.
+void writeAssignments(const RecordSummary& summary, QTextStream& out)
+{
+    if (summary.assignments.empty())
+        return;
+    out << "检查任务分配：" << summary.assignments.size()
+        << " 次；每一次都由当时的摇出结果、记下的种子、设置和回避名单重新算出，每一组、未派人员和不涉及摇出名单的回避对"
+           "都相符。"
+        << Qt::endl;
+    int n = 0;
+    for (const AssignedTasks& t : summary.assignments) {
+        out << "  " << ++n << ". " << shownTime(t.time) << "，" << assignmentSettingsText(t) << "，试了 "
+            << t.formations << " 种分组：" << t.groups.size() << " 个检查组" << Qt::endl;
+        out << "     种子 " << t.seed << (t.afterWitness ? "（由见证摇号的种子算出）" : "（新种子）") << Qt::endl;
+        out << "     回避名单指纹 " << t.avoidancesFingerprint << Qt::endl;
+        int g = 0;
+        for (const TaskGroup& group : t.groups)
+            out << "     " << taskGroupText(group, ++g) << Qt::endl;
+        if (!t.spare.isEmpty())
+            out << "     未派：" << spareText(t.spare) << Qt::endl;
+        for (const Avoidance& pair : t.unmatched)
+            out << "     不涉及摇出名单的回避：" << withInvisibleShown(pair.inspector) << " — "
+                << withInvisibleShown(pair.enterprise) << Qt::endl;
+    }
+}
+
 void writeDraws(const RecordSummary& summary, QTextStream& out)
 {
     out << "摇中名单：" << Qt::endl;
@@ -222,6 +248,7 @@ int runVerify(const QString& path, const QString& workbooks, QTextStream& out)
         out << "工作簿：" << s.workbooksChecked << " 次导入的名单与文件夹中同一SHA-256的工作簿逐一相符。" << Qt::endl;
     writeDraws(s, out);
     writeWitnessed(s, out);
+    writeAssignments(s, out);
     if (!s.invisibleNames.isEmpty())
         out << "注意：以下名称含有看不见的字符或控制字符（以 <U+…> 标出），打印出来会与别的名称相似："
             << s.invisibleNames.join(QStringLiteral("、")) << Qt::endl;

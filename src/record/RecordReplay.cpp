@@ -62,6 +62,7 @@ QStringList allowedChanges(const QString& kind)
         { QStringLiteral("witness"), {} },
         { QStringLiteral("reveal"), {} },
         { QStringLiteral("substitute"), { QStringLiteral("remove:results,append:results,remove:candidates") } },
+        { QStringLiteral("assign"), {} },
     };
     return allowed.value(kind, { QStringLiteral("?") });
 }
@@ -224,7 +225,7 @@ bool RecordReplay::checkShape(const Event& event, QString& reason) const
     if (event.changes.empty()) {
         // The witnessed draw's steps change no list; what they note is checked with the step.
         const bool noted = k == QLatin1String("commit") || k == QLatin1String("witness") || k == QLatin1String("reveal")
-            || k == QLatin1String("close");
+            || k == QLatin1String("close") || k == QLatin1String("assign");
         if (!d.isEmpty() && !noted) {
             reason = QStringLiteral("没有改动任何名单的操作却记有操作内容。");
             return false;
@@ -310,6 +311,8 @@ bool RecordReplay::run(Event& event, QString& reason)
         return true;
     if (event.kind == QLatin1String("substitute"))
         return substitute(event, reason);
+    if (event.kind == QLatin1String("assign"))
+        return assign(event, reason);
     // Closing the draw window takes its wheel away, and so does every start, even one that laid out nothing:
     // a later stop needs a wheel of its own start.
     if (event.kind == QLatin1String("close"))

@@ -108,6 +108,8 @@ private:
     bool closeCeremony(const Event& event, QString& reason);
     void endCeremony(WitnessedDraw::End end);
     bool substitute(Event& event, QString& reason);
+    // An inspection task assignment, recomputed from the results as they stand.
+    bool assign(const Event& event, QString& reason);
     void dropWheel(Category category);
     void noteSources(const Event& event);
     QStringList& listRef(Category category, ListKind kind);
@@ -136,6 +138,8 @@ private:
     // A completed ceremony's stream goes on for substitutes, until the category's candidates change otherwise.
     std::array<std::unique_ptr<SeededStream>, CategoryCount> m_substituteStreams;
     std::array<std::size_t, CategoryCount> m_substituteCeremony {}; // whose stream each is, in the summary
+    // The seed of the last completed ceremony: an assignment after it takes its seed from this one.
+    std::optional<ShuffleSeed> m_completedSeed;
     RecordSummary m_summary;
     bool m_slowStops = false;
     bool m_lineFeedNames = false;

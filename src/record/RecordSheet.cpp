@@ -69,6 +69,26 @@ RecordSheet::Section witnessedSection(const WitnessedDraw& w, int number)
     return section;
 }
 
+// An assignment's task table: one line for each group, then who was sent nowhere.
+RecordSheet::Section assignmentSection(const AssignedTasks& t, int number)
+{
+    RecordSheet::Section section;
+    section.heading = ordinal(number) + QStringLiteral("、检查任务分配（") + shownTime(t.time) + QStringLiteral("）");
+    section.facts.append(assignmentSettingsText(t) + QStringLiteral("；共 %1 个检查组。").arg(t.groups.size()));
+    int g = 0;
+    for (const TaskGroup& group : t.groups)
+        section.facts.append(taskGroupText(group, ++g));
+    if (!t.spare.isEmpty())
+        section.facts.append(QStringLiteral("未派：") + spareText(t.spare));
+    if (!t.unmatched.isEmpty())
+        section.facts.append(QStringLiteral("有 %1 对回避不涉及摇出的人员或企业。").arg(t.unmatched.size()));
+    section.note = QStringLiteral("种子：%1（%2）；回避名单指纹：%3。任何人可按 README“检查任务分配: the algorithm”"
+                                  "由摇出结果、种子和回避名单重算每一组。")
+                       .arg(t.seed, t.afterWitness ? QStringLiteral("由见证摇号的种子算出") : QStringLiteral("新种子"),
+                            t.avoidancesFingerprint);
+    return section;
+}
+
 } // namespace
 
 RecordSheet noticeSheet(const Notice& notice)
@@ -161,6 +181,8 @@ RecordSheet buildSheet(const RecordSummary& summary, const QString& recordFileNa
     }
     for (const WitnessedDraw& w : summary.witnessed)
         sheet.sections.push_back(witnessedSection(w, ++drawn));
+    for (const AssignedTasks& t : summary.assignments)
+        sheet.sections.push_back(assignmentSection(t, ++drawn));
     if (sheet.sections.empty()) {
         RecordSheet::Section none;
         none.heading = QStringLiteral("本次没有摇出名称。");

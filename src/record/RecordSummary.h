@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Categories.h"
+#include "model/TaskAssignment.h"
 
 #include <QString>
 #include <QStringList>
@@ -95,6 +96,31 @@ struct Substitute
     QString time;
 };
 
+// An inspection task assignment (检查任务分配), recomputed from the results as they stood and its seed.
+struct AssignedTasks
+{
+    QString time; // local time with offset, as recorded
+    QString seed;
+    bool afterWitness = false; // the seed followed from a completed 见证摇号's
+    TaskSettings settings;
+    QList<Category> categories; // of the enterprises
+    int avoidances = 0; // pairs given
+    QString avoidancesFingerprint;
+    QList<TaskGroup> groups;
+    QList<SpareInspector> spare;
+    QList<Avoidance> unmatched;
+    int formations = 0;
+};
+
+// One group of an assignment in a line: "第1组：组长 甲；副组长 乙；成员 丙、丁；企业 A、B", invisible
+// characters shown.
+QString taskGroupText(const TaskGroup& group, int number);
+// The inspectors an assignment sent nowhere, with their roles: "组长 甲（须回避全部企业）、成员 乙".
+QString spareText(const QList<SpareInspector>& spare);
+
+// What an assignment was made from and how: "每组成员 3 名，有副组长，平均分配；企业：重点企业、一般企业；回避 12 对".
+QString assignmentSettingsText(const AssignedTasks& tasks);
+
 // A verified record, as the record sheet shows it.
 struct RecordSummary
 {
@@ -110,6 +136,7 @@ struct RecordSummary
     int unfinishedStarts = 0; // starts whose wheel went without a stop: the window closed, the program cut short
     std::vector<WitnessedDraw> witnessed;
     std::vector<Substitute> substitutes;
+    std::vector<AssignedTasks> assignments;
     int formatVersion = 0;
     QStringList invisibleNames; // names holding invisible or control characters, each once
     int workbooksChecked = 0; // imports whose workbook was found and read again

@@ -164,6 +164,7 @@ bool RecordReplay::closeCeremony(const Event& event, QString& reason)
     if (complete) {
         m_substituteStreams.at(static_cast<std::size_t>(draw.category)) = std::move(m_ceremony->stream);
         m_substituteCeremony.at(static_cast<std::size_t>(draw.category)) = m_ceremony->at;
+        m_completedSeed = ShuffleSeed::fromHex(draw.seed);
     }
     endCeremony(complete ? WitnessedDraw::End::Completed : WitnessedDraw::End::Abandoned);
     return true;

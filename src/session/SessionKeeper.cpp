@@ -90,7 +90,7 @@ bool SessionKeeper::restore(const KeptSession& session)
         m_chain = { session.head, session.lines };
     if (!m_chain.lines.empty())
         m_session.progress().noteRecordCode(record::roomCode(m_chain.lines.back()));
-    resumeSubstitutes();
+    resumeCeremonies();
     m_sequence = m_records.empty() ? 0 : m_records.back().sequence;
     m_started = session.started;
     if (m_journal)
@@ -98,10 +98,11 @@ bool SessionKeeper::restore(const KeptSession& session)
     return remade;
 }
 
-void SessionKeeper::resumeSubstitutes()
+void SessionKeeper::resumeCeremonies()
 {
-    // A completed 见证摇号 goes on drawing substitutes after a restart: its stream is where the record's
-    // replay leaves it. Only a record that revealed a seed is replayed for it.
+    // A completed 见证摇号 goes on after a restart: its stream draws the next substitute where the record's
+    // replay leaves it, and its seed is the next task assignment's. Only a record that revealed a seed is
+    // replayed for it.
     const QByteArray reveal = QByteArrayLiteral("\"kind\":\"reveal\"");
     if (std::none_of(m_chain.lines.begin(), m_chain.lines.end(),
                      [&reveal](const QByteArray& line) { return line.contains(reveal); }))
@@ -114,6 +115,8 @@ void SessionKeeper::resumeSubstitutes()
         return;
     for (const record::WitnessedDraw& draw : report.summary.witnessed) {
         const std::optional<ShuffleSeed> seed = ShuffleSeed::fromHex(draw.seed);
+        if (seed && draw.end == record::WitnessedDraw::End::Completed)
+            m_session.progress().adoptCompletedSeed(*seed);
         if (!draw.substitutesOpen || !seed)
             continue;
         auto stream = std::make_unique<SeededStream>(*seed);

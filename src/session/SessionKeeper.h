@@ -42,7 +42,7 @@ public:
 
 private:
     static record::RecordHeader header(const QDateTime& started);
-    void resumeSubstitutes();
+    void resumeCeremonies();
     void keep(const SessionChange& change);
     QDateTime now() const;
 

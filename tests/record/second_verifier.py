@@ -100,6 +100,96 @@ def fingerprint(names, version):
     return h.hexdigest()
 
 
+# ---------------------------------------------------------------- 检查任务分配: the algorithm
+
+def assign_tasks(inputs, pairs, m, deputy, k, stream):
+    """The README's algorithm; the groups, the spare and the unmatched pairs as the record writes them, and the
+    formations tried, or a text when there is no assignment. k is 0 for the even share-out."""
+    E = inputs["enterprises"]
+    n = len(E)
+    if n == 0:
+        return "没有企业"
+    roles = [inputs["leaders"], inputs["deputies"], inputs["members"]]
+    avoid = [[set() for _ in names] for names in roles]
+    unmatched = []
+    for who, what in pairs:
+        hits = [e for e in range(n) if E[e] == what]
+        people = [(r, i) for r in range(3) for i, x in enumerate(roles[r]) if x == who]
+        if not hits or not people:
+            unmatched.append([who, what])
+        for r, i in people:
+            avoid[r][i].update(hits)
+    aside = [[len(a) == n for a in avoid[r]] for r in range(3)]
+    usable = [[i for i in range(len(roles[r])) if not aside[r][i]] for r in range(3)]
+    if not deputy:
+        usable[1] = []
+    L, D, M = usable
+    if k == 0:
+        if not L or (deputy and not D) or len(M) < m:
+            return "人员不足"
+        G = min([len(L), len(M) // m, n] + ([len(D)] if deputy else []))
+        quota = [n // G + (g < n % G) for g in range(G)]
+    else:
+        G = -(-n // k)
+        if len(L) < G or (deputy and len(D) < G) or len(M) < G * m:
+            return "人员不足"
+        quota = [k] * (G - 1) + [n - (G - 1) * k]
+    for e in range(n):
+        if all(e in avoid[0][i] for i in L) or (deputy and all(e in avoid[1][i] for i in D)) \
+                or sum(e not in avoid[2][i] for i in M) < m:
+            return "企业无人可派"
+
+    def shuffled(items):
+        free = list(items)
+        return [free.pop(stream.pick(size)) for size in range(len(free), 1, -1)] + free
+
+    for formation in range(1, 101):
+        leaders, deputies, members = shuffled(L), shuffled(D) if deputy else [], shuffled(M)
+        crew = [[(0, leaders[g])] + ([(1, deputies[g])] if deputy else []) + [(2, x) for x in members[g * m:g * m + m]]
+                for g in range(G)]
+        blocked = [set().union(*(avoid[r][i] for r, i in c)) for c in crew]
+        order = shuffled(range(n))
+        group_of = [g for g in range(G) for _ in range(quota[g])]
+        held, out = [set() for _ in range(G)], []
+        for p in range(n):
+            if order[p] in blocked[group_of[p]]:
+                out.append(p)
+            else:
+                held[group_of[p]].add(p)
+        failed = False
+        for p in out:
+            via = {g: (p, None) for g in range(G) if order[p] not in blocked[g]}
+            queue = list(via)
+            for g in queue:
+                if len(held[g]) < quota[g]:
+                    while g is not None:
+                        at, came = via[g]
+                        held[g].add(at)
+                        if came is not None:
+                            held[came].remove(at)
+                        g = came
+                    break
+                for at in sorted(held[g]):
+                    for h in range(G):
+                        if h not in via and order[at] not in blocked[h]:
+                            via[h] = (at, g)
+                            queue.append(h)
+            else:
+                failed = True
+                break
+        if failed:
+            continue
+        groups = [{"deputy": roles[1][c[1][1]] if deputy else "",
+                   "enterprises": [E[e] for e in sorted(order[p] for p in held[g])],
+                   "leader": roles[0][c[0][1]],
+                   "members": [roles[2][i] for r, i in c if r == 2]} for g, c in enumerate(crew)]
+        sent = set(x for c in crew for x in c)
+        spare = [{"category": r, "name": roles[r][i], "setAside": aside[r][i]}
+                 for r in range(3) for i in range(len(roles[r])) if (r, i) not in sent]
+        return groups, spare, unmatched, formation
+    return "试了100种分组都不成"
+
+
 # ---------------------------------------------------------------- one spelling
 
 def _esc(s):
@@ -282,6 +372,8 @@ class Session:
         self.ceremonies = []     # every ceremony, in the order of its commit
         self.substitutes = {}    # category -> the stream of its completed ceremony, while 替补 may go on
         self.reasons = []        # (category, withdrawn, name, sector, candidates, reason) of every substitute
+        self.completed_seed = None  # the witnessSeed of the last ceremony closed as completed
+        self.assignments = []    # (seed, groups) of every 检查任务分配
 
     # -- list changes
     def apply(self, ev, ch):
@@ -351,10 +443,10 @@ class Session:
             if not isinstance(f["field"], str) or not isinstance(f["value"], str):
                 raise Bad("fields的field和value必须是字符串")
         kinds = ("import", "importHistory", "manualEntry", "delete", "clear", "handBack", "exclude", "shuffle",
-                 "start", "stop", "close", "edit", "commit", "witness", "reveal", "substitute")
+                 "start", "stop", "close", "edit", "commit", "witness", "reveal", "substitute", "assign")
         if kind not in kinds:
             raise Bad("未知的操作：%r" % (kind,))
-        if c == -1 and kind not in ("close", "edit"):
+        if c == -1 and kind not in ("close", "edit", "assign"):
             raise Bad(kind + "必须有类别")
         sig = [(x.get("op"), x.get("list")) if isinstance(x, dict) else None for x in chs]
         witnessed = kind in ("start", "stop") and "witnessed" in d
@@ -365,6 +457,8 @@ class Session:
             self.ceremony = None
         if kind in ("commit", "witness", "reveal", "substitute"):
             return self.witnessed_line(ev, sig)
+        if kind == "assign":
+            return self.assign(ev, sig)
         if kind == "close":
             self.wheels = [None] * 7       # the draw window closed: no wheel is left
             if not chs:
@@ -610,6 +704,58 @@ class Session:
         self.ceremony = None
         if done and w.stream is not None:
             self.substitutes[w.category] = w.stream
+            self.completed_seed = w.seed
+
+    def assign(self, ev, sig):
+        """检查任务分配: recomputed from the results as they stand, the settings, the pairs and the seed."""
+        c, d = ev["category"], ev["details"]
+        if self.version == 1 or c != -1 or sig:
+            raise Bad("assign只在版本2，类别为-1，没有名单改动")
+        keys(d, ("afterWitness", "avoidances", "avoidancesFingerprint", "categories", "enterprisesPerGroup",
+                 "fingerprints", "formations", "groups", "membersPerGroup", "seed", "shareOut", "spare", "unmatched",
+                 "withDeputy"), "assign的details")
+        seed = want_hex(d["seed"], "seed")
+        if not isinstance(d["afterWitness"], bool) or not isinstance(d["withDeputy"], bool):
+            raise Bad("afterWitness或withDeputy不是true/false")
+        if d["afterWitness"]:
+            if self.completed_seed is None:
+                raise Bad("afterWitness为true，此前却没有完成的见证摇号")
+            if seed != hashlib.sha256(b"pelorin-task-assignment-v1\0" + bytes.fromhex(self.completed_seed)).hexdigest():
+                raise Bad("seed不是由见证摇号的种子算出的")
+        m = want_int(d["membersPerGroup"], 1, MAX_LIST, "membersPerGroup")
+        if d["shareOut"] not in ("even", "perGroup"):
+            raise Bad("shareOut不对")
+        even = d["shareOut"] == "even"
+        k = want_int(d["enterprisesPerGroup"], 0 if even else 1, 0 if even else MAX_LIST, "enterprisesPerGroup")
+        cats = d["categories"]
+        if not isinstance(cats, list) or not all(is_int(x) and 3 <= x <= 6 for x in cats) or cats != sorted(set(cats)):
+            raise Bad("categories应是3到6、由小到大、不重复")
+        pairs = d["avoidances"]
+        if not isinstance(pairs, list) or not all(isinstance(x, list) and len(x) == 2 and all(
+                isinstance(y, str) for y in x) for x in pairs):
+            raise Bad("avoidances应是[人员, 企业]对")
+        if want_hex(d["avoidancesFingerprint"], "avoidancesFingerprint") != fingerprint(
+                [y for x in pairs for y in x], 2):
+            raise Bad("avoidancesFingerprint不是回避对的指纹")
+        inputs = {"leaders": self.lists[0]["results"], "deputies": self.lists[1]["results"],
+                  "members": self.lists[2]["results"], "enterprises": [x for e in cats for x in self.lists[e]["results"]]}
+        keys(d["fingerprints"], tuple(sorted(inputs)), "fingerprints")
+        for key, names in inputs.items():
+            if d["fingerprints"][key] != fingerprint(names, 2):
+                raise Bad("fingerprints.%s不是此时摇出结果的指纹" % key)
+        got = assign_tasks(inputs, pairs, m, d["withDeputy"], k, Stream(bytes.fromhex(seed)))
+        if isinstance(got, str):
+            raise Bad("按记下的种子重新分配失败：" + got)
+        groups, spare, unmatched, formations = got
+        for g in range(max(len(groups), len(d["groups"]))):
+            if g >= len(groups) or g >= len(d["groups"]) or d["groups"][g] != groups[g]:
+                raise Bad("第%d组与重新算出的不符" % (g + 1))
+        if d["spare"] != spare or d["unmatched"] != unmatched or d["formations"] != formations \
+                or not is_int(d["formations"]):
+            raise Bad("spare、unmatched或formations与重新算出的不符")
+        if compact(d["groups"]) != compact(groups) or compact(d["spare"]) != compact(spare):
+            raise Bad("groups或spare的写法不对")
+        self.assignments.append((seed, groups))
 
     def substitute(self, ev, sig):
         """替补: x withdrawn from the results, y the next pick of the completed ceremony's stream."""
@@ -840,6 +986,12 @@ def main():
             w.commitment, shown(w.text or ""), w.secret or "", w.seed or ""))
     for c, x, y, p, m, reason in s.reasons:
         print("替补\t%s\t%s\t%s\t%d/%d\t%s" % (CATEGORY_NAMES[c], shown(x), shown(y), p, m, shown(reason)))
+    for seed, groups in s.assignments:
+        print("检查任务分配\t种子 %s\t%d个组" % (seed, len(groups)))
+        for g, x in enumerate(groups):
+            print("检查组\t%d\t%s\t%s\t%s\t%s" % (g + 1, shown(x["leader"]), shown(x["deputy"]),
+                                                  "、".join(shown(y) for y in x["members"]),
+                                                  "、".join(shown(y) for y in x["enterprises"])))
     for c, seq, n in s.starts_unstopped:
         print("没有停止的开始\t%s\t第%d行" % (CATEGORY_NAMES[c], n))
     for x in sorted(s.invisible):

@@ -9,8 +9,10 @@
 #include "model/WitnessSeed.h"
 #include "output/VerifyCommand.h"
 #include "record/RecordFormat.h"
+#include "record/RecordSheet.h"
 #include "record/RecordVerifier.h"
 #include "record/RecordWriter.h"
+#include "tasks/TaskCommands.h"
 #include "ui/BottomBar.h"
 #include "ui/NameListView.h"
 
@@ -22,7 +24,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTextStream>
 
 using namespace pelorin;
@@ -160,6 +164,21 @@ record::VerifyReport withLineInserted(QList<QByteArray> lines, int at, const QBy
     end.insert("events", lines.size() - 2);
     lines.last() = record::canonicalLine(end);
     return verify(rechained(lines));
+}
+
+// The second verifier's verdict on the record bytes and what it printed; exit -1 without python3.
+std::pair<int, QString> secondVerdict(const QString& path, const QByteArray& bytes)
+{
+    if (QStandardPaths::findExecutable("python3").isEmpty())
+        return { -1, {} };
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return { -2, {} };
+    file.close();
+    QProcess p;
+    p.start("python3", { PELORIN_SOURCE_DIR "/tests/record/second_verifier.py", path });
+    p.waitForFinished(120000);
+    return { p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()) };
 }
 
 // An import as the import command records it, of names no workbook need hold.
@@ -580,6 +599,122 @@ private slots:
         const int abandoned = firstLineOf(lines, "close", 1);
         QVERIFY(detailOf(lines[abandoned], "abandoned").isDouble());
         QCOMPARE(forgedRecord(lines, abandoned, setDetail("abandoned", QJsonValue())).line, abandoned + 1);
+    }
+
+    // An assignment after a 见证摇号 takes its seed from the ceremony's. --verify recomputes every group from the
+    // results as they stood and lists the task table, the sheet prints it, and a changed group, seed or 回避 pair
+    // fails on the assignment's line, even rechained.
+    void anAssignmentIsRecordedAndRecomputed()
+    {
+        RecordSession s;
+        s.enterCandidates(2, "丁\n戊\n己\n庚\n辛");
+        s.draw(2, 4);
+        s.enterCandidates(0, "甲\n乙\n丙");
+        s.draw(0, 2);
+        QCOMPARE(s.results(0).count(), 2);
+        s.window.drawWindow()->witnessed->setChecked(true);
+        s.enterCandidates(3, "一号\n二号\n三号\n四号\n五号");
+        s.desk.inputBox.answers.enqueue(QString("2 7 1 8 2 8"));
+        s.draw(3, 4);
+        s.window.drawWindow()->witnessed->setChecked(false);
+        const QStringList leaders = s.results(0).items();
+        const QString firstEnterprise = s.results(3).items().first();
+        TaskSettings settings;
+        settings.membersPerGroup = 2;
+        TaskCommands tasks(s.window.context());
+        QVERIFY2(tasks.assign(settings, { 3 }, { { leaders[0], firstEnterprise }, { "无此人", "无此公司" } }),
+                 qPrintable(s.desk.messageBox.lastText()));
+
+        const QList<QByteArray> lines = linesOf(s.record().bytes);
+        const record::VerifyReport report = verify(joined(lines));
+        QVERIFY2(report.outcome == Outcome::Holds, qPrintable(report.reason));
+        const int assign = firstLineOf(lines, "assign");
+        const int reveal = firstLineOf(lines, "reveal");
+        const std::optional<ShuffleSeed> ceremony
+            = ShuffleSeed::fromHex(detailOf(lines[reveal], "witnessSeed").toString());
+        QVERIFY(ceremony);
+        QCOMPARE(detailOf(lines[assign], "seed").toString(), taskSeedAfterWitness(*ceremony).hex());
+        QCOMPARE(report.summary.assignments.size(), std::size_t(1));
+        const record::AssignedTasks& assigned = report.summary.assignments.front();
+        QVERIFY(assigned.afterWitness);
+        QCOMPARE(assigned.groups.size(), 2);
+        QCOMPARE(assigned.unmatched.size(), 1);
+        const record::RecordSheet sheet = record::buildSheet(report.summary, "r.jsonl");
+        QVERIFY(std::any_of(sheet.sections.begin(), sheet.sections.end(), [](const record::RecordSheet::Section& x) {
+            return x.heading.contains("检查任务分配") && x.facts.value(1).startsWith("第1组：组长 ");
+        }));
+        const QString path = s.dir.filePath("assign.jsonl");
+        const auto [second, secondShown] = secondVerdict(path, joined(lines));
+        QVERIFY(second == 0 || second == -1);
+        QVERIFY(second == -1 || secondShown.contains("检查任务分配\t种子 " + taskSeedAfterWitness(*ceremony).hex()));
+        QString shown;
+        QTextStream out(&shown);
+        QCOMPARE(record::runVerify(path, out), 0);
+        QVERIFY(shown.contains("第2组：组长 ") && shown.contains(taskSeedAfterWitness(*ceremony).hex()));
+
+        // The group holding the first enterprise, and another.
+        const QJsonArray groups = detailOf(lines[assign], "groups").toArray();
+        const int holder = groups[0].toObject().value("enterprises").toArray().contains(firstEnterprise) ? 0 : 1;
+        const auto editGroups = [&](const std::function<void(QJsonObject&, QJsonObject&)>& edit) {
+            QJsonArray changed = groups;
+            QJsonObject first = changed[0].toObject();
+            QJsonObject second = changed[1].toObject();
+            edit(first, second);
+            changed[0] = first;
+            changed[1] = second;
+            return setDetail("groups", changed);
+        };
+        ShuffleSeed other;
+        other.bytes.fill(0x42);
+        const QString holderLeader = groups[holder].toObject().value("leader").toString();
+        const QJsonArray avoidedByHolder { QJsonArray { holderLeader, firstEnterprise },
+                                           QJsonArray { "无此人", "无此公司" } };
+        const std::vector<std::function<void(QJsonObject&)>> forgeries {
+            editGroups([](QJsonObject& a, QJsonObject& b) { // two enterprises trade places
+                QJsonArray x = a.value("enterprises").toArray(), y = b.value("enterprises").toArray();
+                const QJsonValue first = x[0];
+                x[0] = y[0];
+                y[0] = first;
+                a.insert("enterprises", x);
+                b.insert("enterprises", y);
+            }),
+            editGroups([](QJsonObject& a, QJsonObject& b) { // the 组长 trade groups
+                const QJsonValue leader = a.value("leader");
+                a.insert("leader", b.value("leader"));
+                b.insert("leader", leader);
+            }),
+            setDetail("seed", other.hex()),
+            [&](QJsonObject& object) { // another seed, said to be fresh
+                setDetail("seed", other.hex())(object);
+                setDetail("afterWitness", false)(object);
+            },
+            setDetail("avoidances", avoidedByHolder), // another pair, the fingerprint of the first
+            [&](QJsonObject& object) { // another pair with its own fingerprint: the groups no longer follow
+                setDetail("avoidances", avoidedByHolder)(object);
+                setDetail("avoidancesFingerprint",
+                          avoidancesFingerprint({ { holderLeader, firstEnterprise }, { "无此人", "无此公司" } }))(
+                    object);
+            },
+        };
+        for (std::size_t i = 0; i < forgeries.size(); ++i) {
+            const record::VerifyReport forged = forgedRecord(lines, assign, forgeries[i]);
+            QVERIFY2(forged.outcome == Outcome::Broken, qPrintable(QString::number(i)));
+            QCOMPARE(forged.line, assign + 1);
+            // The second verifier, written from the README, refuses it on the same line.
+            QList<QByteArray> changed = lines;
+            QJsonObject object = objectOf(changed[assign]);
+            forgeries[i](object);
+            changed[assign] = record::canonicalLine(object);
+            const auto [verdict, said] = secondVerdict(path, rechained(changed));
+            QVERIFY2(verdict == -1 || (verdict == 1 && said.startsWith(QString("第%1行").arg(assign + 1))),
+                     qPrintable(said));
+        }
+        // The same assignment before the draws of its enterprises: its inputs were other lists then.
+        QList<QByteArray> moved = lines;
+        const QByteArray line = moved.takeAt(assign);
+        const record::VerifyReport early = withLineInserted(moved, reveal, line);
+        QVERIFY(early.outcome == Outcome::Broken);
+        QCOMPARE(early.line, reveal + 1);
     }
 
     // Each forgery below passed the check of the first format; each is built from a genuine record.
