@@ -166,15 +166,16 @@ record::VerifyReport withLineInserted(QList<QByteArray> lines, int at, const QBy
     return verify(rechained(lines));
 }
 
-// The second verifier's verdict on the record bytes and what it printed; exit -1 without python3.
+// Writes the record bytes to path; the second verifier's verdict on them and what it printed, exit -1
+// without python3 (the Windows build of the tests).
 std::pair<int, QString> secondVerdict(const QString& path, const QByteArray& bytes)
 {
-    if (QStandardPaths::findExecutable("python3").isEmpty())
-        return { -1, {} };
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         return { -2, {} };
     file.close();
+    if (QStandardPaths::findExecutable("python3").isEmpty())
+        return { -1, {} };
     QProcess p;
     p.start("python3", { PELORIN_SOURCE_DIR "/tests/record/second_verifier.py", path });
     p.waitForFinished(120000);
