@@ -151,10 +151,14 @@ bool drawTyped(MainWindow& window, Category c, const QString& names, int count)
 // The 回避 workbook as another office would send it: a heading, then inspector and enterprise a row.
 bool writeAvoidances(MainWindow& window, const QString& path, const QList<QStringList>& pairs)
 {
+    // Made from the export template, wherever this copy of the program keeps it.
+    QString base;
+    for (const QString& folder : window.commands().exporter.templateFolders())
+        if (base.isEmpty() && QFile::exists(QDir(folder).filePath(QStringLiteral("export.xlsx"))))
+            base = QDir(folder).filePath(QStringLiteral("export.xlsx"));
     workbook::Spreadsheet spreadsheet;
     QString error;
-    const auto document = spreadsheet.open(
-        QDir(window.commands().exporter.templateFolders().value(0)).filePath(QStringLiteral("export.xlsx")), &error);
+    const auto document = spreadsheet.open(base, &error);
     ISheet* sheet = document ? document->firstSheet() : nullptr;
     if (!sheet)
         return false;
