@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Makes the export template export.xlsx beside this script: one worksheet, 宋体 12 pt as the
-workbook's default font, and columns wide enough for a heading and a name."""
+"""Makes the export templates beside this script: export.xlsx, one worksheet, 宋体 12 pt as the
+workbook's default font, and columns wide enough for a heading and a name; tasks.xlsx, the same with
+columns for the task table (组别, 组长, 副组长, 成员, 检查企业)."""
 import os
 
 import openpyxl
@@ -10,7 +11,7 @@ from openpyxl.utils.indexed_list import IndexedList
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def make_xlsx(path):
+def make_xlsx(path, widths=None):
     wb = openpyxl.Workbook()
     default = Font(name="宋体", sz=12, family=3, charset=134)
     # Font 0 is the one every unstyled cell uses; the Normal style names it too.
@@ -21,10 +22,11 @@ def make_xlsx(path):
     ws.sheet_format.defaultColWidth = 10
     ws.sheet_format.baseColWidth = 10
     ws.sheet_format.defaultRowHeight = 14.25
-    ws.column_dimensions["A"].width = 18
-    ws.column_dimensions["B"].width = 30
+    for column, width in (widths or {"A": 18, "B": 30}).items():
+        ws.column_dimensions[column].width = width
     wb.save(path)
 
 
 if __name__ == "__main__":
     make_xlsx(os.path.join(HERE, "export.xlsx"))
+    make_xlsx(os.path.join(HERE, "tasks.xlsx"), {"A": 8, "B": 12, "C": 12, "D": 30, "E": 50})

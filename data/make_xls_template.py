@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Makes export.xls, the template the exports are written into: one worksheet, 宋体 12 pt, wide columns A and B.
+"""Makes export.xls, the template the exports are written into: one worksheet, 宋体 12 pt, wide columns A and B;
+and tasks.xls, the same with columns for the task table.
 
 Run with the system python (python3-xlwt): /usr/bin/python3 data/make_xls_template.py
 """
@@ -20,8 +21,15 @@ def songti_font(self):
 
 xlwt.Formatting.Font.__init__ = songti_font
 
-book = xlwt.Workbook(encoding="utf-8")
-sheet = book.add_sheet("Sheet1")
-sheet.col(0).width = 256 * 18
-sheet.col(1).width = 256 * 40
-book.save(os.path.join(os.path.dirname(os.path.abspath(__file__)), "export.xls"))
+
+
+def make_xls(name, widths):
+    book = xlwt.Workbook(encoding="utf-8")
+    sheet = book.add_sheet("Sheet1")
+    for column, width in enumerate(widths):
+        sheet.col(column).width = 256 * width
+    book.save(os.path.join(os.path.dirname(os.path.abspath(__file__)), name))
+
+
+make_xls("export.xls", [18, 40])
+make_xls("tasks.xls", [8, 12, 12, 30, 50])

@@ -314,7 +314,7 @@ stage_folder() {
     local build=$1 out=$2
     rm -rf "$out" && mkdir -p "$out"
     cp "$build/Pelorin.exe" "$out/"
-    cp "$build/export.xls" "$build/export.xlsx" "$out/"
+    cp "$build/export.xls" "$build/export.xlsx" "$build/tasks.xls" "$build/tasks.xlsx" "$out/"
     cp -r "$build/samples" "$out/"
     local dll
     for dll in Qt6Core Qt6Gui Qt6Widgets Qt6Sql; do

@@ -117,7 +117,26 @@ std::optional<WorkbookImport::Chosen> WorkbookImport::choose(const QString& keyP
     return Chosen { path, importpaths::folderOf(path, file.fileName), file.fileName };
 }
 
+std::optional<WorkbookImport::Columns> WorkbookImport::chooseColumns(const QList<char16_t>& columns)
+{
+    const auto chosen = choose(CandidateKeyRead);
+    if (!chosen)
+        return std::nullopt;
+    auto read = readColumns(*chosen, columns);
+    if (!read)
+        return std::nullopt;
+    return Columns { chosen->fileName, fingerprintOf(chosen->path).value_or(QString()), std::move(*read) };
+}
+
 std::optional<QStringList> WorkbookImport::readNames(const Chosen& chosen)
+{
+    auto columns = readColumns(chosen, { u'B' });
+    if (!columns)
+        return std::nullopt;
+    return std::move(columns->first());
+}
+
+std::optional<QList<QStringList>> WorkbookImport::readColumns(const Chosen& chosen, const QList<char16_t>& columns)
 {
     const Services& services = m_context.services;
     if (!services.spreadsheet || !services.spreadsheet->isAvailable()) {
@@ -126,7 +145,7 @@ std::optional<QStringList> WorkbookImport::readNames(const Chosen& chosen)
         return std::nullopt;
     }
 
-    const auto refuse = [&](const QString& reason) -> std::optional<QStringList> {
+    const auto refuse = [&](const QString& reason) -> std::optional<QList<QStringList>> {
         services.messageBox->information(QStringLiteral("无法读取Excel文件：") + chosen.fileName + QLatin1Char('\n')
                                              + reason,
                                          text::windowCaption());
@@ -141,14 +160,18 @@ std::optional<QStringList> WorkbookImport::readNames(const Chosen& chosen)
     if (!sheet)
         return refuse(QStringLiteral("工作簿中没有工作表。"));
 
-    QString refusal;
-    std::optional<QStringList> names = namesOf(*sheet, &refusal);
-    if (!names)
-        return refuse(refusal);
-    return names;
+    QList<QStringList> read;
+    for (const char16_t column : columns) {
+        QString refusal;
+        std::optional<QStringList> names = namesOf(*sheet, &refusal, column);
+        if (!names)
+            return refuse(refusal);
+        read.append(std::move(*names));
+    }
+    return read;
 }
 
-std::optional<QStringList> WorkbookImport::namesOf(const ISheet& sheet, QString* refusal)
+std::optional<QStringList> WorkbookImport::namesOf(const ISheet& sheet, QString* refusal, char16_t column)
 {
     const auto refuse = [refusal](const QString& reason) -> std::optional<QStringList> {
         if (refusal)
@@ -157,7 +180,7 @@ std::optional<QStringList> WorkbookImport::namesOf(const ISheet& sheet, QString*
     };
     QStringList names;
     // "B2", "B3", ... are written into one buffer the reference borrows: asking for a cell allocates nothing.
-    char16_t reference[16] = { u'B' };
+    char16_t reference[16] = { column };
     for (int row = FirstRow; row <= LastRow; ++row) {
         char digits[12];
         const char* const end = std::to_chars(digits, digits + sizeof digits, row).ptr;

@@ -20,14 +20,26 @@ public:
     void importCandidates(Category i); // 提供…名单
     void importHistory(Category i); // 导入历史摇中名单
 
+    // A workbook's columns as the import reads them, and the workbook they came from.
+    struct Columns
+    {
+        QString fileName;
+        QString sha256; // of the workbook's bytes; empty when they could not be read again
+        QList<QStringList> columns;
+    };
+    // Shows the file dialog where the candidate lists were last imported from, and reads the given columns
+    // ('A', 'B', …) of the chosen workbook's first worksheet as namesOf does, with the import's messages.
+    // nullopt when cancelled or after telling the user why the workbook could not be read.
+    std::optional<Columns> chooseColumns(const QList<char16_t>& columns);
+
     static constexpr int FirstRow = 2;
     static constexpr int LastRow = 100000;
     static constexpr int MaxNames = 32767;
 
-    // The texts of column B from FirstRow down to the first empty cell. nullopt, with the reason for the user in
-    // refusal, when there are more than MaxNames or when the cell that ends them is a formula saved without its
-    // result: the names would end there only because the workbook does not hold them.
-    static std::optional<QStringList> namesOf(const ISheet& sheet, QString* refusal = nullptr);
+    // The texts of a column (B unless told) from FirstRow down to the first empty cell. nullopt, with the reason for
+    // the user in refusal, when there are more than MaxNames or when the cell that ends them is a formula saved without
+    // its result: the names would end there only because the workbook does not hold them.
+    static std::optional<QStringList> namesOf(const ISheet& sheet, QString* refusal = nullptr, char16_t column = u'B');
     // The SHA-256 of a file's bytes as 64 lower-case hexadecimal digits, as the command's record notes the
     // workbook; nullopt when the file cannot be read.
     static std::optional<QString> fingerprintOf(const QString& path);
@@ -44,6 +56,8 @@ private:
     std::optional<Chosen> choose(const QString& keyPath);
     // The names of column B, or nullopt after telling the user why the workbook could not be read.
     std::optional<QStringList> readNames(const Chosen& chosen);
+    // The names of each column, or nullopt after telling the user why the workbook could not be read.
+    std::optional<QList<QStringList>> readColumns(const Chosen& chosen, const QList<char16_t>& columns);
     // Notes the workbook's file name and the SHA-256 of its bytes for the command's record.
     void noteSource(const Chosen& chosen);
     QString rememberedFolder(const QString& keyPath);

@@ -26,7 +26,6 @@ namespace pelorin {
 
 namespace {
 
-const QString SaveTitle = QStringLiteral("保存摇号结果：");
 const QStringList SaveFilters = { QStringLiteral("Excel工作簿(*.xlsx)"), QStringLiteral("Excel 97-2003工作簿(*.xls)") };
 
 QString nativeName(const QString& path)
@@ -102,6 +101,22 @@ void WorkbookExport::openTemplateDownload()
     m_context.services.shell->open(links::templateDownload());
 }
 
+void WorkbookExport::exportTable(const QString& fileName, const QString& templateBase, const QString& what,
+                                 const Cells& cells)
+{
+    const ExportTexts& texts = m_context.session->exportTexts();
+    std::optional<QString> path;
+    if (!texts.hasImportedCandidates) {
+        path = askSavePath(fileName, what);
+    } else {
+        path = QDir(texts.sourceFolder).filePath(fileName);
+        if (!confirmOverwrite(*path))
+            return;
+    }
+    if (path)
+        write(*path, cells, templateBase, what);
+}
+
 std::optional<QString> WorkbookExport::categoryPath(Category i)
 {
     const ExportTexts& texts = m_context.session->exportTexts();
@@ -138,7 +153,7 @@ std::optional<QString> WorkbookExport::allPath()
     return path;
 }
 
-std::optional<QString> WorkbookExport::askSavePath(const QString& suggestedName)
+std::optional<QString> WorkbookExport::askSavePath(const QString& suggestedName, const QString& what)
 {
     QString folder;
     if (m_context.services.settings) {
@@ -149,8 +164,8 @@ std::optional<QString> WorkbookExport::askSavePath(const QString& suggestedName)
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     // The save dialog asks before it replaces a file itself.
-    const ChosenFile chosen
-        = m_context.services.fileDialog->saveFile(SaveTitle, SaveFilters, QDir(folder).filePath(suggestedName));
+    const ChosenFile chosen = m_context.services.fileDialog->saveFile(QStringLiteral("保存%1：").arg(what), SaveFilters,
+                                                                      QDir(folder).filePath(suggestedName));
     if (chosen.path.isEmpty())
         return std::nullopt;
     // A name typed without a workbook extension gets the selected format's; the dialog did not ask about
@@ -169,12 +184,13 @@ bool WorkbookExport::confirmOverwrite(const QString& path)
                                                    text::windowCaption());
 }
 
-std::optional<QString> WorkbookExport::findTemplate(const QString& outputPath)
+std::optional<QString> WorkbookExport::findTemplate(const QString& outputPath, const QString& templateBase)
 {
     // The template of the output's own format keeps its formatting best; the other one serves too.
     const bool wantsXls = QFileInfo(outputPath).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0;
-    const QStringList names = wantsXls ? QStringList { QStringLiteral("export.xls"), QStringLiteral("export.xlsx") }
-                                       : QStringList { QStringLiteral("export.xlsx"), QStringLiteral("export.xls") };
+    const QString xls = templateBase + QStringLiteral(".xls");
+    const QString xlsx = templateBase + QStringLiteral(".xlsx");
+    const QStringList names = wantsXls ? QStringList { xls, xlsx } : QStringList { xlsx, xls };
     for (const QString& name : names)
         for (const QString& folder : templateFolders()) {
             const QString candidate = QDir(folder).filePath(name);
@@ -184,7 +200,7 @@ std::optional<QString> WorkbookExport::findTemplate(const QString& outputPath)
     return std::nullopt;
 }
 
-void WorkbookExport::write(const QString& path, const Cells& cells)
+void WorkbookExport::write(const QString& path, const Cells& cells, const QString& templateBase, const QString& what)
 {
     ISpreadsheet* spreadsheet = m_context.services.spreadsheet;
     if (!spreadsheet || !spreadsheet->isAvailable()) {
@@ -192,14 +208,14 @@ void WorkbookExport::write(const QString& path, const Cells& cells)
                                              QStringLiteral("打开链接Excel软件出错："));
         return;
     }
-    const auto templatePath = findTemplate(path);
+    const auto templatePath = findTemplate(path, templateBase);
     if (!templatePath) {
         QStringList searched;
         for (const QString& folder : templateFolders())
             searched.append(nativeName(folder));
         reportFailure(path,
-                      QStringLiteral("找不到导出模板文件 export.xlsx 或 export.xls（已查找的文件夹：%1）。")
-                          .arg(searched.join(QStringLiteral("；"))));
+                      QStringLiteral("找不到导出模板文件 %1.xlsx 或 %1.xls（已查找的文件夹：%2）。")
+                          .arg(templateBase, searched.join(QStringLiteral("；"))));
         return;
     }
     QString error;
@@ -221,8 +237,8 @@ void WorkbookExport::write(const QString& path, const Cells& cells)
     if (!m_context.services.shell->open(path))
         m_context.services.messageBox->information(
             QStringLiteral(
-                "摇号结果已导出，文件保存在：\n%1\n\n这台电脑上没有能打开Excel工作簿的程序，请到这个文件夹中查看。")
-                .arg(nativeName(path)),
+                "%1已导出，文件保存在：\n%2\n\n这台电脑上没有能打开Excel工作簿的程序，请到这个文件夹中查看。")
+                .arg(what, nativeName(path)),
             text::windowCaption());
 }
 

@@ -1,16 +1,22 @@
 #include "tasks/TaskCommands.h"
 
 #include "commands/AppContext.h"
+#include "lists/ImportPaths.h"
+#include "lists/WorkbookImport.h"
 #include "model/IRandom.h"
 #include "model/ListFingerprint.h"
 #include "model/SeededStream.h"
 #include "model/Session.h"
+#include "output/WorkbookExport.h"
 #include "platform/AppText.h"
+#include "platform/IClipboard.h"
+#include "platform/IClock.h"
 #include "platform/IMessageBox.h"
 #include "platform/ISeedSource.h"
 #include "record/RecordFormat.h"
 
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -20,6 +26,11 @@ namespace {
 
 constexpr Category FirstEnterprises = 3;
 constexpr Category LastEnterprises = 6;
+
+void tell(AppContext& context, const QString& text)
+{
+    context.services.messageBox->information(text, text::windowCaption());
+}
 
 } // namespace
 
@@ -90,6 +101,111 @@ bool TaskCommands::assign(const TaskSettings& settings, QList<Category> categori
     Session::Command command(session, QStringLiteral("assign"), -1);
     session.assign(kept);
     return true;
+}
+
+bool TaskCommands::assignWith(const TaskSettings& settings, const QList<Category>& categories,
+                              const QString& typedPairs)
+{
+    QString error;
+    const std::optional<QList<Avoidance>> typed = parseTypedAvoidances(typedPairs, &error);
+    if (!typed) {
+        tell(m_context, error);
+        return false;
+    }
+    return assign(settings, categories, m_imported.pairs + *typed);
+}
+
+bool TaskCommands::importAvoidances()
+{
+    WorkbookImport import(m_context);
+    const std::optional<WorkbookImport::Columns> read = import.chooseColumns({ u'A', u'B' });
+    if (!read)
+        return false;
+    const QStringList& inspectors = read->columns.at(0);
+    const QStringList& enterprises = read->columns.at(1);
+    const QString heading = QStringLiteral("无法读取回避名单：") + read->fileName + QLatin1Char('\n');
+    // Each column ends at its first empty cell: where they end apart, a row holds only half a pair.
+    if (inspectors.size() != enterprises.size()) {
+        const qsizetype row = std::min(inspectors.size(), enterprises.size()) + WorkbookImport::FirstRow;
+        tell(m_context,
+             heading
+                 + QStringLiteral("第%1行%2是空的。每行在A列写检查人员、B列写须回避的企业，从第2行起，中间不留空行。")
+                       .arg(row)
+                       .arg(inspectors.size() < enterprises.size() ? QStringLiteral("A列") : QStringLiteral("B列")));
+        return false;
+    }
+    if (inspectors.isEmpty()) {
+        tell(m_context, heading + QStringLiteral("第2行起没有回避名单（A列检查人员，B列企业）。"));
+        return false;
+    }
+    AvoidanceList list { {}, read->fileName, read->sha256 };
+    for (qsizetype i = 0; i < inspectors.size(); ++i)
+        list.pairs.append({ inspectors.at(i), enterprises.at(i) });
+    m_imported = std::move(list);
+    return true;
+}
+
+const KeptAssignment* TaskCommands::lastOrTell()
+{
+    const std::optional<KeptAssignment>& kept = m_context.session->lastAssignment();
+    if (!kept) {
+        tell(m_context, QStringLiteral("还没有分配检查任务，请先点击“分配”。"));
+        return nullptr;
+    }
+    return &*kept;
+}
+
+void TaskCommands::copyTasks()
+{
+    if (const KeptAssignment* kept = lastOrTell()) {
+        IClipboard& clipboard = *m_context.services.clipboard;
+        clipboard.clear();
+        clipboard.setText(clipboardTextOf(tableOf(kept->result)));
+    }
+}
+
+void TaskCommands::exportTasks()
+{
+    const KeptAssignment* kept = lastOrTell();
+    if (!kept)
+        return;
+    const QList<QStringList> table = tableOf(kept->result);
+    WorkbookExport::Cells cells;
+    static constexpr char16_t Columns[] = u"ABCDE";
+    for (qsizetype row = 0; row < table.size(); ++row)
+        for (qsizetype column = 0; column < table.at(row).size(); ++column)
+            if (!table.at(row).at(column).isEmpty())
+                cells.emplace_back(QString(QChar(Columns[column])) + QString::number(row + 1),
+                                   table.at(row).at(column));
+    const QString fileName
+        = QStringLiteral("检查任务分配表_%1.xlsx").arg(importpaths::stampOf(m_context.services.clock->now()));
+    WorkbookExport(m_context).exportTable(fileName, QStringLiteral("tasks"), QStringLiteral("检查任务分配表"), cells);
+}
+
+QList<QStringList> TaskCommands::tableOf(const TaskAssignment& assignment)
+{
+    const QString joiner = QStringLiteral("、");
+    QList<QStringList> table { { QStringLiteral("组别"), QStringLiteral("组长"), QStringLiteral("副组长"),
+                                 QStringLiteral("成员"), QStringLiteral("检查企业") } };
+    for (qsizetype i = 0; i < assignment.groups.size(); ++i) {
+        const TaskGroup& group = assignment.groups.at(i);
+        table.append({ QStringLiteral("第%1组").arg(i + 1), group.leader, group.deputy, group.members.join(joiner),
+                       group.enterprises.join(joiner) });
+    }
+    return table;
+}
+
+QString TaskCommands::clipboardTextOf(const QList<QStringList>& table)
+{
+    static const QRegularExpression breaks(QStringLiteral("[\t\r\n]"));
+    QString text;
+    for (const QStringList& row : table) {
+        QStringList cells;
+        for (const QString& cell : row)
+            cells.append(QString(cell).replace(breaks, QStringLiteral(" ")));
+        text += cells.join(QLatin1Char('\t')) + QStringLiteral("\r\n");
+    }
+    return text;
 }
 
 } // namespace pelorin

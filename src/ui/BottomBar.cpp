@@ -20,6 +20,8 @@ BottomBar::BottomBar(QWidget* parent)
         ui::place(b, left, 120, width, 375);
         return b;
     };
+    tasks = button(QStringLiteral("TaskAssignment"), QStringLiteral("检查任务分配"), 120, 1335);
+    tasks->setToolTip(QStringLiteral("把抽中的检查人员分组，并把抽中的企业分配给各组（可设回避名单）"));
     // In the free room left of the export-all button, as wide as its neighbours on the right.
     drawRecord = button(QStringLiteral("SessionChange"), QStringLiteral("摇号记录"), 1560, 1455);
     drawRecord->setToolTip(QStringLiteral("保存本次摇号的记录文件和可打印、签字的记录单（PDF）"));

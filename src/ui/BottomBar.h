@@ -13,6 +13,7 @@ class BottomBar : public QFrame
 public:
     explicit BottomBar(QWidget* parent = nullptr);
 
+    QPushButton* tasks; // 检查任务分配
     QPushButton* drawRecord; // 摇号记录
     QPushButton* exportAll; // Command15
     QPushButton* templateDownload; // Command16

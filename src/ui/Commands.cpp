@@ -14,6 +14,7 @@ Commands::Commands(AppContext& context)
     , exporter(context)
     , clipboard(context)
     , record(context)
+    , tasks(context)
     , m_context(context)
 {
 }

@@ -8,6 +8,7 @@
 #include "output/ClipboardCopy.h"
 #include "output/RecordExport.h"
 #include "output/WorkbookExport.h"
+#include "tasks/TaskCommands.h"
 
 namespace pelorin {
 
@@ -30,6 +31,7 @@ public:
     WorkbookExport exporter;
     ClipboardCopy clipboard;
     RecordExport record;
+    TaskCommands tasks;
 
 private:
     AppContext& m_context;

@@ -31,6 +31,7 @@
 #include "ui/Placement.h"
 #include "ui/ProjectorControl.h"
 #include "ui/ProjectorWindow.h"
+#include "ui/TaskWindow.h"
 #include "workbook/Spreadsheet.h"
 
 #include <QApplication>
@@ -256,6 +257,14 @@ void MainWindow::connectCommands()
     connect(m_entryPanel->confirm, &QPushButton::clicked, this, [&cmd] { cmd.entry.commit(); });
     connect(m_entryPanel->closeButton, &QPushButton::clicked, this, [&cmd] { cmd.entry.close(); });
 
+    connect(m_bottomBar->tasks, &QPushButton::clicked, this, [this, &cmd] {
+        if (!m_taskWindow)
+            m_taskWindow = new TaskWindow(cmd.tasks, *m_session, this);
+        m_taskWindow->refresh();
+        m_taskWindow->show();
+        m_taskWindow->raise();
+        m_taskWindow->activateWindow();
+    });
     connect(m_bottomBar->drawRecord, &QPushButton::clicked, this, [&cmd] { cmd.record.writeRecord(); });
     connect(m_bottomBar->exportAll, &QPushButton::clicked, this, [&cmd] { cmd.exporter.exportAll(); });
     connect(m_bottomBar->templateDownload, &QPushButton::clicked, this,

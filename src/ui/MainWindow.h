@@ -19,6 +19,7 @@ class DrawWindowPanel;
 class EntryPanel;
 class ITimer;
 class Session;
+class TaskWindow;
 class ProjectorControl;
 
 // The main window: builds the controls, hands them to the commands as interfaces, and forwards every
@@ -40,6 +41,8 @@ public:
     DrawWindowPanel* drawWindow() const { return m_drawWindow; }
     EntryPanel* entryPanel() const { return m_entryPanel; }
     ProjectorControl* projector() const { return m_projector; }
+    // The 检查任务分配 window, made when first opened.
+    TaskWindow* taskWindow() const { return m_taskWindow; }
     BottomBar* bottomBar() const { return m_bottomBar; }
     QTabWidget* inspectorTabs() const { return m_tabs1; }
     QTabWidget* enterpriseTabs() const { return m_tabs2; }
@@ -72,6 +75,7 @@ private:
     DrawWindowPanel* m_drawWindow = nullptr;
     EntryPanel* m_entryPanel = nullptr;
     ProjectorControl* m_projector = nullptr;
+    TaskWindow* m_taskWindow = nullptr;
     std::vector<std::shared_ptr<void>> m_owned; // adapters and desktop services
     std::function<void()> m_exit;
     bool m_exiting = false;

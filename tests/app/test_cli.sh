@@ -44,9 +44,15 @@ check "--demo walks the whole road" "[ $? -eq 0 ]"
 check "--demo leaves pictures" "[ -s '$work/demo/01-main.png' ] && [ -s '$work/demo/02-wheel.png' ] && [ -s '$work/demo/04-results.png' ]"
 check "--demo leaves two workbooks" "[ \$(ls '$work/demo' | grep -c '摇号导出') -eq 2 ]"
 if /usr/bin/python3 -c 'import openpyxl' 2>/dev/null; then
+    # The export of all categories holds the demo's 组长 and 成员 above its 重点企业.
     for f in "$work"/demo/*摇号导出*.xlsx; do
-        check "openpyxl reads $(basename "$f")" "/usr/bin/python3 -c 'import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).worksheets[0]; assert s[\"A1\"].value == \"重点企业名单：\" and s[\"B3\"].value' '$f'"
+        check "openpyxl reads $(basename "$f")" "/usr/bin/python3 -c 'import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).worksheets[0]; a=[c.value for c in s[\"A\"]]; r=a.index(\"重点企业名单：\")+1; assert s.cell(r+2, 2).value' '$f'"
     done
+fi
+tasks=$(ls "$work"/demo/检查任务分配表_*.xlsx 2>/dev/null | head -n 1)
+check "--demo leaves its task workbook and its 回避 workbook" "[ -s '$tasks' ] && [ -s '$work/demo/回避名单.xlsx' ]"
+if /usr/bin/python3 -c 'import openpyxl' 2>/dev/null; then
+    check "openpyxl reads the task workbook" "/usr/bin/python3 -c 'import openpyxl,sys; s=openpyxl.load_workbook(sys.argv[1]).worksheets[0]; assert [c.value for c in s[1]][:5] == [\"组别\", \"组长\", \"副组长\", \"成员\", \"检查企业\"] and s[\"A3\"].value == \"第2组\" and s[\"E2\"].value' '$tasks'"
 fi
 record=$(ls "$work"/demo/摇号记录_*.jsonl 2>/dev/null | head -n 1)
 check "--demo leaves its draw record and sheet" "[ -s '$record' ] && [ -s '${record%.jsonl}.pdf' ]"

@@ -8,10 +8,12 @@
 #include "ui/DrawWindowPlacement.h"
 #include "ui/EntryPanel.h"
 #include "ui/MainWindow.h"
+#include "ui/TaskWindow.h"
 
 #include "ui/NameListView.h"
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
@@ -19,8 +21,11 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <functional>
 
@@ -301,6 +306,80 @@ private slots:
         }
     }
 
+    // The bottom bar's buttons hold their captions and cover none of each other.
+    void theBottomBarHoldsItsButtons()
+    {
+        window->show();
+        const QList<QPushButton*> bar = window->bottomBar()->findChildren<QPushButton*>();
+        QCOMPARE(bar.size(), 7);
+        for (int a = 0; a < bar.size(); ++a) {
+            QVERIFY2(window->bottomBar()->rect().contains(bar[a]->geometry()), qPrintable(bar[a]->objectName()));
+            QVERIFY2(bar[a]->fontMetrics().horizontalAdvance(bar[a]->text()) < bar[a]->width(),
+                     qPrintable(bar[a]->objectName()));
+            for (int b = a + 1; b < bar.size(); ++b)
+                QVERIFY2(!bar[a]->geometry().adjusted(1, 1, -1, -1).intersects(bar[b]->geometry()),
+                         qPrintable(bar[a]->objectName() + QLatin1String(" / ") + bar[b]->objectName()));
+        }
+    }
+
+    // 检查任务分配 opens from the bottom bar: its controls, each named in Chinese for a screen reader, lie whole in
+    // their boxes without covering each other; 分配 shows the session's assignment and the unmatched 回避 pairs.
+    void theTaskWindowShowsTheAssignment()
+    {
+        window->show();
+        window->bottomBar()->tasks->click();
+        TaskWindow* tasks = window->taskWindow();
+        QVERIFY(tasks && tasks->isVisible());
+        QCOMPARE(tasks->windowTitle(), "检查任务分配");
+        QApplication::processEvents();
+        const QList<QWidget*> all = tasks->findChildren<QWidget*>();
+        for (QWidget* parent : all + QList<QWidget*> { tasks }) {
+            if (qobject_cast<QAbstractScrollArea*>(parent) || qobject_cast<QSpinBox*>(parent))
+                continue; // their own insides
+            QList<QWidget*> children = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            children.removeIf([](QWidget* child) { return !child->isVisible() || child->isWindow(); });
+            for (int a = 0; a < children.size(); ++a) {
+                QVERIFY2(parent->rect().contains(children[a]->geometry()), qPrintable(children[a]->objectName()));
+                for (int b = a + 1; b < children.size(); ++b)
+                    QVERIFY2(!children[a]->geometry().intersects(children[b]->geometry()),
+                             qPrintable(children[a]->objectName() + QLatin1String(" / ") + children[b]->objectName()));
+            }
+        }
+        const auto inside = [tasks](QWidget* control) { // a part of a scroll area or a spin box, named by it
+            for (QWidget* up = control->parentWidget(); up && up != tasks; up = up->parentWidget())
+                if (qobject_cast<QAbstractScrollArea*>(up) || qobject_cast<QSpinBox*>(up))
+                    return true;
+            return false;
+        };
+        for (QWidget* control : all)
+            if (inside(control))
+                continue;
+            else if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QSpinBox*>(control)
+                     || qobject_cast<QAbstractItemView*>(control) || qobject_cast<QPlainTextEdit*>(control))
+                QVERIFY2(
+                    control->accessibleName().contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]"))),
+                    qPrintable(control->objectName()));
+        QVERIFY(!tasks->exportTable->isEnabled());
+
+        Session& session = window->session();
+        session.appendNames(0, ListKind::Results, { "甲" });
+        session.appendNames(2, ListKind::Results, { "乙", "丙" });
+        session.appendNames(3, ListKind::Results, { "一号公司", "二号公司" });
+        tasks->membersPerGroup->setValue(1);
+        tasks->typedAvoidances->setPlainText("乙，一号公司\n无此人、二号公司");
+        tasks->assign->click();
+        QVERIFY2(desk->messageBox.shown.isEmpty(), qPrintable(desk->messageBox.lastText()));
+        QCOMPARE(tasks->table->rowCount(), 1);
+        QCOMPARE(tasks->table->item(0, 0)->text(), "第1组");
+        QCOMPARE(tasks->table->item(0, 3)->text(), "丙"); // 乙 avoids 一号公司
+        QCOMPARE(tasks->table->item(0, 4)->text(), "一号公司、二号公司");
+        QCOMPARE(tasks->unmatched->count(), 1);
+        QCOMPARE(tasks->unmatched->item(0)->text(), "无此人 — 二号公司");
+        QVERIFY(tasks->exportTable->isEnabled());
+        tasks->copy->click();
+        QCOMPARE(desk->clipboard.content.count("\r\n"), 2);
+    }
+
     // The open draw window shows every one of its controls whole, and none covers another; only the wheel
     // lies under them all.
     void theDrawWindowHoldsItsControlsWhole()
@@ -322,9 +401,9 @@ private slots:
                     continue;
                 for (int b = a + 1; b < children.size(); ++b)
                     if (children[b]->objectName() != QLatin1String("WheelView"))
-                        QVERIFY2(!children[a]->geometry().intersects(children[b]->geometry()),
-                                 qPrintable(children[a]->objectName() + QLatin1String(" / ")
-                                            + children[b]->objectName()));
+                        QVERIFY2(
+                            !children[a]->geometry().intersects(children[b]->geometry()),
+                            qPrintable(children[a]->objectName() + QLatin1String(" / ") + children[b]->objectName()));
             }
         }
         draw->showCeremony(QString());

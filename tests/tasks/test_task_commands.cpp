@@ -1,13 +1,21 @@
 #include "commands/AppContext.h"
 #include "fakes/CountingSeeds.h"
+#include "fakes/FakeClipboard.h"
 #include "fakes/FakeClock.h"
+#include "lists/WorkbookImport.h"
 #include "model/Session.h"
+#include "output/WorkbookCells.h"
 #include "platform/qt/SqlJournal.h"
+#include "platform/scripted/ScriptedFileDialog.h"
 #include "platform/scripted/ScriptedMessageBox.h"
+#include "platform/scripted/ScriptedShell.h"
 #include "session/SessionKeeper.h"
 #include "tasks/TaskCommands.h"
+#include "workbook/Spreadsheet.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +34,12 @@ struct Desk
         context.session = &session;
         context.services.messageBox = &messages;
         context.services.seeds = &seeds;
+        context.services.fileDialog = &files;
+        context.services.clipboard = &clipboard;
+        context.services.shell = &shell;
+        context.services.clock = &clock;
+        context.services.spreadsheet = &spreadsheet;
+        context.services.programFolder = QStringLiteral(PELORIN_SOURCE_DIR "/data");
     }
 
     // Names drawn into category c's results, as the stops leave them.
@@ -43,6 +57,10 @@ struct Desk
     FakeClock clock;
     CountingSeeds seeds;
     ScriptedMessageBox messages;
+    ScriptedFileDialog files;
+    FakeClipboard clipboard;
+    ScriptedShell shell;
+    workbook::Spreadsheet spreadsheet;
     AppContext context;
     SessionKeeper keeper;
     TaskCommands tasks { context };
@@ -53,6 +71,17 @@ TaskSettings twoMembers()
     TaskSettings settings;
     settings.membersPerGroup = 2;
     return settings;
+}
+
+// Rows of a workbook's first sheet written by openpyxl, another program than ours; false when it is missing.
+bool writtenByOpenpyxl(const QString& path, const QList<QStringList>& rows)
+{
+    QStringList literal;
+    for (const QStringList& row : rows)
+        literal.append("[\"" + row.join("\", \"") + "\"]");
+    const QString script = "import openpyxl\nwb = openpyxl.Workbook()\nfor row in [" + literal.join(", ")
+        + "]:\n    wb.active.append([None if c == '' else c for c in row])\nwb.save(r'" + path + "')\n";
+    return QProcess::execute("/usr/bin/python3", { "-c", script }) == 0;
 }
 
 } // namespace
@@ -146,6 +175,106 @@ private slots:
         QVERIFY(next.session.lastAssignment());
         QCOMPARE(assignmentDetails(*next.session.lastAssignment()), assigned);
         QCOMPARE(next.session.lastAssignment()->result.groups.size(), 2);
+    }
+
+    void typedPairs_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("flat"); // inspector, enterprise, …; or the error
+        QTest::newRow("separators") << "甲\t一号公司\n\n 乙 ，二号公司（北京，分部）\r\n丙、三号公司\r丁,四号公司"
+                                    << QStringList { "甲", "一号公司", "乙", "二号公司（北京，分部）",
+                                                     "丙", "三号公司", "丁", "四号公司" };
+        QTest::newRow("no separator") << "甲，一号公司\n乙 二号公司"
+                                      << QStringList { "回避名单第2行没有分隔符：每行写一对，检查人员在前、企业在后，"
+                                                       "中间用制表符、逗号或顿号隔开。" };
+        QTest::newRow("half a pair") << "\n，一号公司" << QStringList { "回避名单第2行缺少检查人员或企业" };
+    }
+    // A line that is no pair refuses the whole text, by its line number.
+    void typedPairs()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, flat);
+        QString error;
+        const std::optional<QList<Avoidance>> pairs = parseTypedAvoidances(text, &error);
+        if (!pairs) {
+            QVERIFY2(error.startsWith(flat.first()), qPrintable(error));
+            return;
+        }
+        QStringList got;
+        for (const Avoidance& pair : *pairs)
+            got << pair.inspector << pair.enterprise;
+        QCOMPARE(got, flat);
+    }
+
+    // A 回避 workbook of another program, then typed pairs: both avoided, a name of nobody drawn listed; a
+    // workbook with half a pair or a typed line that is no pair changes nothing.
+    void importedAndTypedAvoidances()
+    {
+        if (!WorkbookCells::readerAvailable())
+            QSKIP("python3-openpyxl is not installed");
+        QTemporaryDir dir;
+        Desk d;
+        d.drawAll();
+        const QString good = dir.filePath("回避.xlsx");
+        QVERIFY(writtenByOpenpyxl(good, { { "检查人员", "企业" }, { "甲", "一号公司" }, { "无此人", "二号公司" } }));
+        d.files.chooseNext(good);
+        QVERIFY(d.tasks.importAvoidances());
+        QCOMPARE(d.tasks.importedAvoidances().fileName, "回避.xlsx");
+        QCOMPARE(d.tasks.importedAvoidances().sha256, WorkbookImport::fingerprintOf(good).value());
+
+        const QString half = dir.filePath("半.xlsx");
+        QVERIFY(writtenByOpenpyxl(half, { { "检查人员", "企业" }, { "乙", "一号公司" }, { "丙", "" } }));
+        d.files.chooseNext(half);
+        QVERIFY(!d.tasks.importAvoidances());
+        QCOMPARE(d.messages.lastText(),
+                 "无法读取回避名单：半.xlsx\n第3行B列是空的。每行在A列写检查人员、B列写须回避的企业，"
+                 "从第2行起，中间不留空行。");
+        QCOMPARE(d.tasks.importedAvoidances().pairs.size(), 2);
+        QVERIFY(!d.tasks.assignWith(twoMembers(), { 3 }, "乙 三号公司"));
+        QVERIFY(!d.session.lastAssignment());
+
+        QVERIFY(d.tasks.assignWith(twoMembers(), { 3 }, "丙，一号公司"));
+        const KeptAssignment& kept = *d.session.lastAssignment();
+        QCOMPARE(kept.avoidances,
+                 QList<Avoidance>({ { "甲", "一号公司" }, { "无此人", "二号公司" }, { "丙", "一号公司" } }));
+        for (const TaskGroup& group : kept.result.groups)
+            QVERIFY(!group.enterprises.contains("一号公司") || (group.leader == "乙" && !group.members.contains("丙")));
+        QCOMPARE(kept.result.unmatched, QList<Avoidance>({ { "无此人", "二号公司" } }));
+    }
+
+    // 复制 and 导出 show the same table; the workbook is read back by openpyxl; without a program to open it the
+    // user is told where it went.
+    void copiesAndExportsTheTable()
+    {
+        Desk d;
+        d.tasks.copyTasks();
+        QCOMPARE(d.messages.lastText(), "还没有分配检查任务，请先点击“分配”。");
+        QCOMPARE(d.clipboard.clears, 0);
+        d.drawAll();
+        QVERIFY(d.tasks.assign(twoMembers(), { 3, 5 }, {}));
+        const QList<QStringList> table = TaskCommands::tableOf(d.session.lastAssignment()->result);
+        QCOMPARE(table.size(), 3);
+        QCOMPARE(table.first(), QStringList({ "组别", "组长", "副组长", "成员", "检查企业" }));
+        QCOMPARE(table.at(1).first(), "第1组");
+        QCOMPARE(table.at(1).at(3).count("、"), 1);
+        QCOMPARE(TaskCommands::clipboardTextOf({ { "a\tb", "c\nd" }, { "", "e" } }), "a b\tc d\r\n\te\r\n");
+        d.tasks.copyTasks();
+        QCOMPARE(d.clipboard.content, TaskCommands::clipboardTextOf(table));
+
+        if (!WorkbookCells::readerAvailable())
+            QSKIP("python3-openpyxl is not installed");
+        QTemporaryDir dir;
+        d.files.chooseNext(dir.filePath("检查任务分配表_20240305140709.xlsx"));
+        d.shell.opens = false;
+        d.tasks.exportTasks();
+        QCOMPARE(d.files.opened.last().folder.section('/', -1), "检查任务分配表_20240305140709.xlsx");
+        QCOMPARE(d.shell.opened.size(), 1);
+        QVERIFY(d.messages.lastText().startsWith("检查任务分配表已导出，文件保存在：\n" + d.shell.opened.first()));
+        const WorkbookCells cells = WorkbookCells::read(d.shell.opened.first());
+        QVERIFY2(cells.ok, qPrintable(cells.error));
+        for (int row = 0; row < table.size(); ++row)
+            for (int column = 0; column < 5; ++column)
+                QCOMPARE(cells.cells.value(QChar(u'A' + column) + QString::number(row + 1)), table[row][column]);
     }
 };
 
