@@ -13,28 +13,17 @@ namespace pelorin {
 namespace {
 
 // Each hash in four lines of four groups, so it fits beside the wheel and reads aloud group by group.
-QString inRows(const QString& hex)
-{
-    QStringList groups = witness::grouped(hex).split(QLatin1Char(' '));
-    QStringList rows;
-    while (!groups.isEmpty()) {
-        rows.append(groups.mid(0, 4).join(QLatin1Char(' ')));
-        groups = groups.mid(4);
-    }
-    return rows.join(QLatin1Char('\n'));
-}
-
 QString ceremonyText(const DrawProgress::Ceremony& ceremony)
 {
     using Stage = DrawProgress::Ceremony::Stage;
     if (ceremony.stage == Stage::None)
         return {};
-    QString text
-        = QStringLiteral("见证摇号（要摇 %1 个）\n承诺值：\n").arg(ceremony.draws) + inRows(ceremony.commitment);
+    QString text = QStringLiteral("见证摇号（要摇 %1 个）\n承诺值：\n").arg(ceremony.draws)
+        + witness::grouped(ceremony.commitment, 4);
     if (ceremony.stage != Stage::Committed)
         text += QStringLiteral("\n见证数字：") + ceremony.witnessText;
     if (ceremony.stage == Stage::Revealed)
-        text += QStringLiteral("\n秘密值：\n") + inRows(ceremony.secret.hex());
+        text += QStringLiteral("\n秘密值：\n") + witness::grouped(ceremony.secret.hex(), 4);
     return text;
 }
 

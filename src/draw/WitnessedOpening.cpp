@@ -63,10 +63,10 @@ bool WitnessedOpening::hold(Category i)
     const QString shown = QStringLiteral("见证摇号：程序已生成本次摇号的秘密值，先公布它的承诺值（SHA-256）：\n\n%1\n\n"
                                          "%2，候选 %3 个，要摇 %4 个，名单指纹：\n%5\n\n"
                                          "请见证人记下或拍下承诺值（可打印摇号前公告签字），然后按“继续”输入见证数字。")
-                              .arg(witness::grouped(commitment, true), categoryName(i))
+                              .arg(witness::grouped(commitment, 8), categoryName(i))
                               .arg(candidates.size())
                               .arg(draws)
-                              .arg(witness::grouped(fingerprint, true));
+                              .arg(witness::grouped(fingerprint, 8));
     // 摇号前公告 prints the commitment, 大屏显示 shows it to the room; the box comes back until 继续.
     for (;;) {
         const IMessageBox::Answer answer = messages.show(shown, text::windowCaption(), IMessageBox::Icon::Information,
@@ -115,7 +115,7 @@ bool WitnessedOpening::hold(Category i)
         progress.reveal(*seed);
     }
     messages.information(QStringLiteral("秘密值：\n%1\n\n摇号种子：\n%2\n\n本次每一个摇出的名称都由这个种子决定。")
-                             .arg(witness::grouped(secret.hex(), true), witness::grouped(seed->hex(), true)),
+                             .arg(witness::grouped(secret.hex(), 8), witness::grouped(seed->hex(), 8)),
                          text::windowCaption());
     return true;
 }

@@ -57,12 +57,12 @@ int digitCount(const QString& witnessText)
     return digits;
 }
 
-QString grouped(const QString& hex, bool twoLines)
+QString grouped(const QString& hex, int groupsPerLine)
 {
     QString text;
     for (qsizetype i = 0; i < hex.size(); i += 4) {
         if (i > 0)
-            text += twoLines && i == hex.size() / 2 ? QLatin1Char('\n') : QLatin1Char(' ');
+            text += groupsPerLine > 0 && (i / 4) % groupsPerLine == 0 ? QLatin1Char('\n') : QLatin1Char(' ');
         text += hex.mid(i, 4);
     }
     return text;

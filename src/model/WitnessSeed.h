@@ -28,9 +28,9 @@ QString commitmentOf(const ShuffleSeed& secret);
 std::optional<ShuffleSeed> seedOf(const ShuffleSeed& secret, const QString& witnessText, const QString& fingerprint);
 // The number of decimal digits (0 to 9, full-width ones too) in the witnesses' text.
 int digitCount(const QString& witnessText);
-// 64 hexadecimal digits as 16 groups of 4, "1a2b 3c4d …", for reading aloud and checking by eye; in two
-// lines of 8 groups when asked, for a message box.
-QString grouped(const QString& hex, bool twoLines = false);
+// 64 hexadecimal digits as 16 groups of 4, "1a2b 3c4d …", for reading aloud and checking by eye; with
+// groupsPerLine, a line break after every so many groups (8 for a message box, 4 beside the wheel).
+QString grouped(const QString& hex, int groupsPerLine = 16);
 
 // What a witnessed opening draws from the candidates as they stood at the commitment: for each of draws
 // starts, the wheel is the candidates shuffled with the stream's picks, the stop rests on the sector of the

@@ -248,7 +248,8 @@ void MainWindow::connectCommands()
         connect(p->substitute, &QPushButton::clicked, this,
                 [&cmd, i, p] { cmd.draw.substitute(i, p->results->selectedRow()); });
         // 替补 is offered while the category's completed 见证摇号 can draw a substitute.
-        auto offerSubstitute = [this, i, p] { p->substitute->setVisible(session().progress().substituteStream(i)); };
+        auto offerSubstitute
+            = [this, i, p] { p->substitute->setVisible(session().progress().substituteStream(i) != nullptr); };
         connect(&session(), &Session::changed, p, offerSubstitute);
         connect(&session().progress(), &DrawProgress::changed, p, offerSubstitute);
     }

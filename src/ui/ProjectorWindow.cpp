@@ -161,11 +161,11 @@ QRegion ProjectorWindow::sync()
     using Stage = DrawProgress::Ceremony::Stage;
     const DrawProgress::Ceremony& ceremony = draw.ceremony();
     if (draw.shownSector() == 0 && ceremony.stage == Stage::Committed)
-        name = QStringLiteral("承诺值：") + witness::grouped(ceremony.commitment, true);
+        name = QStringLiteral("承诺值：") + witness::grouped(ceremony.commitment, 8);
     else if (draw.shownSector() == 0 && ceremony.stage == Stage::Witnessed)
         name = QStringLiteral("见证数字：") + ceremony.witnessText;
     else if (draw.shownSector() == 0 && ceremony.stage == Stage::Revealed)
-        name = QStringLiteral("秘密值：") + witness::grouped(ceremony.secret.hex(), true);
+        name = QStringLiteral("秘密值：") + witness::grouped(ceremony.secret.hex(), 8);
     if (name != m_name) {
         m_name = name;
         dirty += m_layout.name.toAlignedRect();
@@ -181,9 +181,7 @@ QRegion ProjectorWindow::sync()
     if (ceremony.stage != Stage::None && list.isEmpty()) {
         facts = { QStringLiteral("候选 %1 个，要摇 %2 个").arg(ceremony.count).arg(ceremony.draws),
                   QStringLiteral("名单指纹：") };
-        const QStringList groups = witness::grouped(ceremony.fingerprint).split(QLatin1Char(' '));
-        for (qsizetype g = 0; g < groups.size(); g += 4)
-            facts.append(groups.mid(g, 4).join(QLatin1Char(' ')));
+        facts += witness::grouped(ceremony.fingerprint, 4).split(QLatin1Char('\n'));
     }
     if (list != m_list || draw.recordCode() != m_code || facts != m_facts) {
         m_list = list;

@@ -31,6 +31,7 @@ private slots:
         QVERIFY(!witness::seedOf(secret, "351624", emptyList.toUpper()));
         QCOMPARE(witness::digitCount("3 5 1 6 2 4 ６"), 7);
         QCOMPARE(witness::grouped(emptyList).count(' '), 15);
+        QCOMPARE(witness::grouped(emptyList, 4).split('\n').size(), 4);
     }
 
     // The README's recomputation, Python's standard library alone, draws the same names as the program.
