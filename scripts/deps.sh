@@ -6,14 +6,14 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite
-    libquazip1-qt6-dev libpugixml-dev libsodium-dev
+    libquazip1-qt6-dev libpugixml-dev libsodium-dev libdeflate-dev zlib1g-dev
     fonts-noto-cjk fonts-wqy-microhei
     xvfb xauth
 )
 if [ "${1:-}" = "--test" ]; then
     PACKAGES+=(
         libgtest-dev libbenchmark-dev
-        python3 python3-openpyxl python3-xlrd python3-xlwt python3-nacl libfreexl-dev zlib1g-dev
+        python3 python3-openpyxl python3-xlrd python3-xlwt python3-nacl libfreexl-dev
         desktop-file-utils appstream libreoffice-calc-nogui poppler-utils
     )
 fi

@@ -7,9 +7,11 @@
 #   ./scripts/windows.sh --deps   only the toolchain and the Windows libraries
 #   ./scripts/windows.sh --test   cross-builds the test suite and runs it under Wine
 #
-# The Windows libraries (Qt, QuaZip, pugixml, libsodium, SQLite, zlib) are built once from Debian's
+# The Windows libraries (Qt, QuaZip, pugixml, libsodium, SQLite, zlib, libdeflate) are built once from Debian's
 # source packages into ~/.cache/pelorin-windows/deps-<key>/, the key taken from their versions, the
-# compiler's and this recipe's; a later run with the same versions reuses them.
+# compiler's and this recipe's; a later run with the same versions reuses them. A library that no other one
+# is built against (libdeflate) is left out of the key and marked with its own version instead, so that
+# adding or updating it builds it alone.
 # Everything big runs under nice with at most two jobs: the machine is shared.
 set -euo pipefail
 
@@ -98,7 +100,9 @@ enable_sources() {
 # still serves, and prints that version.
 # QuaZip comes from libquazip1-qt5: the same upstream release as libquazip1-qt6, built here for Qt 6;
 # the archive serves no source of libquazip1-qt6, qt6-svg or qt6-5compat.
-SOURCE_PACKAGES=(zlib sqlite3 qt6-base libquazip1-qt5 pugixml libsodium)
+SOURCE_PACKAGES=(zlib sqlite3 qt6-base libquazip1-qt5 pugixml libsodium libdeflate)
+LEAF_PACKAGES=(libdeflate)
+is_leaf() { [[ " ${LEAF_PACKAGES[*]} " == *" $1 "* ]]; }
 declare -A SOURCE_VERSION MISSING_SOURCE
 fetch_source() {
     local pkg=$1 dir=$CACHE/sources/$1
@@ -221,6 +225,19 @@ build_quazip() {
         -DZLIB_ROOT="$PREFIX" -DZLIB_LIBRARY="$PREFIX/lib/libz.a" -DZLIB_INCLUDE_DIR="$PREFIX/include"
 }
 
+build_deflate() {
+    local src
+    src=$(unpack_source libdeflate)
+    # Its own makefile knows the MinGW compiler; only the static library is kept, under the name the linker looks for.
+    (cd "$src" && "${NICE[@]}" make -s -j$JOBS CC=$MINGW-gcc-posix AR=$MINGW-ar libdeflatestatic.lib \
+        >"$WORK/deflate.log" 2>&1) || { tail -n 40 "$WORK/deflate.log"; die "building libdeflate failed"; }
+    install -m 644 "$src/libdeflatestatic.lib" "$PREFIX/lib/libdeflate.a"
+    install -m 644 "$src/libdeflate.h" "$PREFIX/include/"
+    mkdir -p "$PREFIX/lib/pkgconfig"
+    printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include\n\nName: libdeflate\nDescription: %s\nVersion: %s\nLibs: -L${libdir} -ldeflate\nCflags: -I${includedir}\n' \
+        "$PREFIX" "whole-buffer DEFLATE and CRC-32" "${SOURCE_VERSION[libdeflate]%%-*}" >"$PREFIX/lib/pkgconfig/libdeflate.pc"
+}
+
 build_sodium() {
     local src
     src=$(unpack_source libsodium)
@@ -245,25 +262,30 @@ build_dependencies() {
     gcc_version=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
     key_text="recipe $RECIPE; mingw g++ $gcc_version"
     for pkg in "${SOURCE_PACKAGES[@]}"; do
-        key_text+="; $pkg ${SOURCE_VERSION[$pkg]}"
+        is_leaf "$pkg" || key_text+="; $pkg ${SOURCE_VERSION[$pkg]}"
     done
     KEY=$(printf '%s' "$key_text" | sha256sum | cut -c1-12)
     PREFIX=$CACHE/deps-$KEY
     WORK=$CACHE/work-$KEY
     mkdir -p "$PREFIX/lib" "$PREFIX/include" "$PREFIX/bin"
-    printf '%s\n' "$key_text" | tr ';' '\n' | sed 's/^ //' >"$PREFIX/VERSIONS"
+    {
+        printf '%s\n' "$key_text" | tr ';' '\n' | sed 's/^ //'
+        for pkg in "${LEAF_PACKAGES[@]}"; do
+            echo "$pkg ${SOURCE_VERSION[$pkg]}"
+        done
+    } >"$PREFIX/VERSIONS"
     echo "  Windows libraries: $PREFIX"
     sed 's/^/    /' "$PREFIX/VERSIONS"
     stage_end
 
     local step
-    for step in zlib sqlite pugixml sodium qtbase quazip; do
+    for step in zlib sqlite pugixml sodium qtbase quazip "deflate-${SOURCE_VERSION[libdeflate]}"; do
         if done_mark $step; then
             echo "== $step: built already"
             continue
         fi
         stage_begin "$step"
-        build_$step
+        build_${step%%-*}
         mark_done $step
         stage_end
     done

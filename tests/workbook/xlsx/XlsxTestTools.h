@@ -19,7 +19,8 @@ namespace xlsxtest {
 using Parts = QList<QPair<QString, QByteArray>>;
 
 // A zip package made with QuaZip directly, independent of the code under test.
-inline QByteArray zip(const Parts& parts)
+// method: Z_DEFLATED, or 0 to store the parts as they are.
+inline QByteArray zip(const Parts& parts, int method = Z_DEFLATED)
 {
     QByteArray out;
     QBuffer buffer(&out);
@@ -27,7 +28,7 @@ inline QByteArray zip(const Parts& parts)
     archive.open(QuaZip::mdCreate);
     for (const auto& [name, data] : parts) {
         QuaZipFile file(&archive);
-        file.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0, Z_DEFLATED, 9);
+        file.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0, method, method == 0 ? 0 : 9);
         file.write(data);
         file.close();
     }

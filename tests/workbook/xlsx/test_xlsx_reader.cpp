@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 using namespace pelorin::workbook;
 using namespace xlsxtest;
@@ -36,6 +37,33 @@ QByteArray withWrongChecksum(QByteArray package, const QByteArray& part)
         package[crc] = char(package[crc] ^ 0x5A);
     }
     return package;
+}
+
+// The package with one part's inflated size changed by delta in its local and its central header.
+QByteArray withWrongSize(QByteArray package, const QByteArray& part, int delta)
+{
+    for (qsizetype at = package.indexOf(part); at >= 0; at = package.indexOf(part, at + 1)) {
+        const bool central = package.mid(at - 46, 4) == "PK\x01\x02";
+        const qsizetype size = central ? at - 46 + 24 : at - 30 + 22;
+        qToLittleEndian<quint32>(qFromLittleEndian<quint32>(package.constData() + size) + delta, package.data() + size);
+    }
+    return package;
+}
+
+// The same package with every part stored as it is, not deflated.
+QByteArray stored(const QByteArray& package)
+{
+    QByteArray in = package;
+    QBuffer source(&in);
+    QuaZip from(&source);
+    from.open(QuaZip::mdUnzip);
+    Parts parts;
+    for (bool more = from.goToFirstFile(); more; more = from.goToNextFile()) {
+        QuaZipFile file(&from);
+        file.open(QIODevice::ReadOnly);
+        parts.append({ from.getCurrentFileName(), file.readAll() });
+    }
+    return zip(parts, 0);
 }
 
 } // namespace
@@ -391,6 +419,18 @@ void TestXlsxReader::largePartsReadAsSmallOnes()
             QVERIFY2(damaged.error().contains(QStringLiteral("校验失败"))
                          && damaged.error().contains(QString::fromLatin1(part)),
                      qPrintable(damaged.error()));
+        }
+    }
+
+    // Stored parts read as deflated ones; a part longer or shorter than its headers say is damaged, stored or not.
+    const Expected<WorkbookData> plain = readXlsx(stored(package), true);
+    QVERIFY2(plain.ok(), qPrintable(plain.error()));
+    QCOMPARE(plain->sheets.front().cells, cells);
+    for (const QByteArray& form : { package, stored(package) }) {
+        for (const int delta : { -1, 1 }) {
+            const Expected<WorkbookData> damaged = readXlsx(withWrongSize(form, "xl/sharedStrings.xml", delta), true);
+            QVERIFY(!damaged.ok());
+            QVERIFY2(damaged.error().contains(QStringLiteral("损坏")), qPrintable(damaged.error()));
         }
     }
 }
