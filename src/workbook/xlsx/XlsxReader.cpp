@@ -301,7 +301,7 @@ public:
     {
     }
 
-    void startElement(std::string_view name, const std::vector<XmlAttribute>&) override
+    void startElement(std::string_view name, std::span<const XmlAttribute>) override
     {
         const int depth = ++m_depth;
         if (depth == 1)
@@ -417,7 +417,7 @@ public:
     {
     }
 
-    void startElement(std::string_view name, const std::vector<XmlAttribute>& attributes) override
+    void startElement(std::string_view name, std::span<const XmlAttribute> attributes) override
     {
         const int depth = ++m_depth;
         if (depth == 1) {
@@ -517,7 +517,7 @@ public:
     }
 
 private:
-    void readColumn(const std::vector<XmlAttribute>& attributes)
+    void readColumn(std::span<const XmlAttribute> attributes)
     {
         const XmlAttribute* width = findAttribute(attributes, "width");
         if (!width)
@@ -554,7 +554,7 @@ private:
         m_widthRuns.emplace(first, std::pair { last, width });
     }
 
-    void startRow(const std::vector<XmlAttribute>& attributes)
+    void startRow(std::span<const XmlAttribute> attributes)
     {
         const int r = intAttribute(findAttribute(attributes, "r"), 0);
         m_rowIndex = (r >= 1 && r <= kMaxRows) ? r - 1 : m_rowIndex + 1;
@@ -562,7 +562,7 @@ private:
         m_inRow = true;
     }
 
-    void startCell(const std::vector<XmlAttribute>& attributes)
+    void startCell(std::span<const XmlAttribute> attributes)
     {
         // The first r, t and s, in one pass.
         const XmlAttribute* reference = nullptr;

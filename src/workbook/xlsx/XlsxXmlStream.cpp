@@ -662,7 +662,7 @@ qsizetype XmlStreamParser::startTag(size_t pos)
         return p;
     };
 
-    m_attributes.clear();
+    m_attributeCount = 0;
     m_attributeText.clear();
     bool empty = false;
 #if defined(__SSE2__)
@@ -701,7 +701,7 @@ qsizetype XmlStreamParser::startTag(size_t pos)
         if (read == TagWindow::Read::Taken) {
             if (!isNameStart(simpleName.front()))
                 return broken(bad("的属性无效"));
-            m_attributes.push_back({ simpleName, simpleValue });
+            addAttribute(simpleName, simpleValue);
             q = after;
             continue;
         }
@@ -731,7 +731,7 @@ qsizetype XmlStreamParser::startTag(size_t pos)
         if (special == end)
             return notYet();
         if (*special == quote) {
-            m_attributes.push_back({ attributeName, { v, static_cast<size_t>(special - v) } });
+            addAttribute(attributeName, { v, static_cast<size_t>(special - v) });
             q = special + 1;
             continue;
         }
@@ -759,7 +759,7 @@ qsizetype XmlStreamParser::startTag(size_t pos)
                 m_attributeText += *p++;
             }
         }
-        m_attributes.push_back({ attributeName, std::string_view(m_attributeText).substr(start) });
+        addAttribute(attributeName, std::string_view(m_attributeText).substr(start));
     }
 
     if (m_openStarts.size() >= kMaxDepth)
@@ -767,12 +767,12 @@ qsizetype XmlStreamParser::startTag(size_t pos)
     m_rootSeen = true;
     if (empty) {
         // An empty element closes at once: its name need not be kept for an end tag.
-        m_handler.startElement(localPart(name), m_attributes);
+        m_handler.startElement(localPart(name), { m_attributes.data(), m_attributeCount });
         m_handler.endElement();
     } else {
         m_openStarts.push_back(m_openNames.size());
         m_openNames.append(name);
-        m_handler.startElement(localPart(name), m_attributes);
+        m_handler.startElement(localPart(name), { m_attributes.data(), m_attributeCount });
     }
     return q - (b + pos) + 1;
 }

@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,8 +18,7 @@ struct XmlAttribute
 };
 
 // The first attribute of this name without a prefix ("r", not "x:r"), as attribute() finds it; null when absent.
-template <size_t N>
-const XmlAttribute* findAttribute(const std::vector<XmlAttribute>& attributes, const char (&name)[N])
+template <size_t N> const XmlAttribute* findAttribute(std::span<const XmlAttribute> attributes, const char (&name)[N])
 {
     for (const XmlAttribute& a : attributes) {
         if (a.name.size() == N - 1 && std::memcmp(a.name.data(), name, N - 1) == 0)
@@ -33,7 +33,7 @@ class XmlStreamHandler
 public:
     virtual ~XmlStreamHandler() = default;
     // An element opens; name is its local name, without a prefix.
-    virtual void startElement(std::string_view name, const std::vector<XmlAttribute>& attributes) = 0;
+    virtual void startElement(std::string_view name, std::span<const XmlAttribute> attributes) = 0;
     // The innermost open element closes.
     virtual void endElement() = 0;
     // Character data directly inside the innermost open element, decoded; one run may come in several calls.
@@ -88,7 +88,16 @@ private:
     size_t m_size = 0;
     std::string m_scratch;
     std::string m_attributeText;
-    std::vector<XmlAttribute> m_attributes;
+    // The attributes of the tag at hand are the first m_attributeCount; the slots after them are kept for the next
+    // tags, so that a tag costs no allocation.
+    std::vector<XmlAttribute> m_attributes = std::vector<XmlAttribute>(16);
+    size_t m_attributeCount = 0;
+    void addAttribute(std::string_view name, std::string_view value)
+    {
+        if (m_attributeCount == m_attributes.size())
+            m_attributes.resize(2 * m_attributeCount);
+        m_attributes[m_attributeCount++] = { name, value };
+    }
     std::string m_openNames;
     std::vector<size_t> m_openStarts;
     // How far the unfinished markup at the front of the buffer has been searched, and in which quote.

@@ -16,7 +16,7 @@ namespace {
 class Transcript final : public XmlStreamHandler
 {
 public:
-    void startElement(std::string_view name, const std::vector<XmlAttribute>& attributes) override
+    void startElement(std::string_view name, std::span<const XmlAttribute> attributes) override
     {
         // Appended piece by piece: GCC 12 at -O3 takes "<" + std::string(name) for an overlapping copy.
         out += '<';
