@@ -15,7 +15,7 @@
 namespace pelorin {
 
 class IRandom;
-class ShuffleSeed;
+struct ShuffleSeed;
 
 // Lists count and index their items with 16-bit signed numbers.
 constexpr int MaxListNames = 32767;
