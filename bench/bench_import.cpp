@@ -34,23 +34,17 @@ constexpr int kNames = 32767;
 constexpr int kRuns = 21;
 constexpr int kPeerRuns = 3;
 
-// What the import command does with a chosen file (WorkbookImport::readNames, then noteSource): open it through the
-// component, take the first worksheet, read B2, B3, ... up to the first empty cell, and fingerprint the file for the
-// command's record.
+// What the import command does with a chosen file (WorkbookImport::readWorkbook): open it through the component, take
+// the first worksheet, read B2, B3, ... up to the first empty cell, and fingerprint the file for the command's record
+// meanwhile.
 QStringList importNames(const QString& path)
 {
     workbook::Spreadsheet spreadsheet;
-    QString error;
-    const auto document = spreadsheet.open(path, &error);
-    if (!document)
+    QString refusal;
+    const auto read = WorkbookImport::readWorkbook(spreadsheet, path, { u'B' }, &refusal);
+    if (!read || !read->sha256)
         return {};
-    const ISheet* sheet = document->firstSheet();
-    if (!sheet)
-        return {};
-    QStringList names = WorkbookImport::namesOf(*sheet).value_or(QStringList());
-    if (!WorkbookImport::fingerprintOf(path))
-        return {};
-    return names;
+    return read->columns.first();
 }
 
 // The least any reader must do: read the file, inflate the worksheet and shared-strings parts (for .xls: nothing)

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <algorithm>
 #include <charconv>
+#include <future>
 #include <vector>
 
 namespace pelorin {
@@ -74,12 +75,13 @@ void WorkbookImport::importCandidates(Category i)
     session.setCurrentCategory(i);
     session.setExportTexts(texts);
 
-    const auto names = readNames(*chosen);
-    if (!names)
+    const auto read = readColumns(*chosen, { u'B' });
+    if (!read)
         return;
-    noteSource(*chosen);
-    session.replaceCandidates(i, *names);
-    tellInvisible(*names, *m_context.services.messageBox);
+    const QStringList& names = read->columns.first();
+    noteSource(*chosen, read->sha256);
+    session.replaceCandidates(i, names);
+    tellInvisible(names, *m_context.services.messageBox);
     rememberFolder(CandidateKeyWritten, chosen->folder);
 }
 
@@ -92,12 +94,13 @@ void WorkbookImport::importHistory(Category i)
         return;
     session.setCurrentCategory(i);
 
-    const auto names = readNames(*chosen);
-    if (!names)
+    const auto read = readColumns(*chosen, { u'B' });
+    if (!read)
         return;
-    noteSource(*chosen);
-    session.replaceHistory(i, *names);
-    tellInvisible(*names, *m_context.services.messageBox);
+    const QStringList& names = read->columns.first();
+    noteSource(*chosen, read->sha256);
+    session.replaceHistory(i, names);
+    tellInvisible(names, *m_context.services.messageBox);
     rememberFolder(HistoryKeyWritten, chosen->folder);
 }
 
@@ -125,18 +128,10 @@ std::optional<WorkbookImport::Columns> WorkbookImport::chooseColumns(const QList
     auto read = readColumns(*chosen, columns);
     if (!read)
         return std::nullopt;
-    return Columns { chosen->fileName, fingerprintOf(chosen->path).value_or(QString()), std::move(*read) };
+    return Columns { chosen->fileName, read->sha256.value_or(QString()), std::move(read->columns) };
 }
 
-std::optional<QStringList> WorkbookImport::readNames(const Chosen& chosen)
-{
-    auto columns = readColumns(chosen, { u'B' });
-    if (!columns)
-        return std::nullopt;
-    return std::move(columns->first());
-}
-
-std::optional<QList<QStringList>> WorkbookImport::readColumns(const Chosen& chosen, const QList<char16_t>& columns)
+std::optional<WorkbookImport::Read> WorkbookImport::readColumns(const Chosen& chosen, const QList<char16_t>& columns)
 {
     const Services& services = m_context.services;
     if (!services.spreadsheet || !services.spreadsheet->isAvailable()) {
@@ -144,30 +139,42 @@ std::optional<QList<QStringList>> WorkbookImport::readColumns(const Chosen& chos
                                    QStringLiteral("打开链接Excel软件出错："));
         return std::nullopt;
     }
-
-    const auto refuse = [&](const QString& reason) -> std::optional<QList<QStringList>> {
+    QString refusal;
+    std::optional<Read> read = readWorkbook(*services.spreadsheet, chosen.path, columns, &refusal);
+    if (!read) {
         services.messageBox->information(QStringLiteral("无法读取Excel文件：") + chosen.fileName + QLatin1Char('\n')
-                                             + reason,
+                                             + refusal,
                                          text::windowCaption());
+    }
+    return read;
+}
+
+std::optional<WorkbookImport::Read> WorkbookImport::readWorkbook(ISpreadsheet& spreadsheet, const QString& path,
+                                                                 const QList<char16_t>& columns, QString* refusal)
+{
+    // The fingerprint is taken on a second thread while this one reads the workbook: it would otherwise add the
+    // time of a pass over the file to every import.
+    std::future<std::optional<QString>> sha256 = std::async(std::launch::async, fingerprintOf, path);
+    const auto refuse = [refusal](const QString& reason) -> std::optional<Read> {
+        *refusal = reason;
         return std::nullopt;
     };
-
     QString error;
-    const auto document = services.spreadsheet->open(chosen.path, &error);
+    const auto document = spreadsheet.open(path, &error);
     if (!document)
         return refuse(error.isEmpty() ? QStringLiteral("文件无法打开。") : error);
     const ISheet* sheet = document->firstSheet();
     if (!sheet)
         return refuse(QStringLiteral("工作簿中没有工作表。"));
 
-    QList<QStringList> read;
+    Read read;
     for (const char16_t column : columns) {
-        QString refusal;
-        std::optional<QStringList> names = namesOf(*sheet, &refusal, column);
+        std::optional<QStringList> names = namesOf(*sheet, refusal, column);
         if (!names)
-            return refuse(refusal);
-        read.append(std::move(*names));
+            return std::nullopt;
+        read.columns.append(std::move(*names));
     }
+    read.sha256 = sha256.get();
     return read;
 }
 
@@ -226,11 +233,11 @@ std::optional<QString> WorkbookImport::fingerprintOf(const QString& path)
     return hash.hex();
 }
 
-void WorkbookImport::noteSource(const Chosen& chosen)
+void WorkbookImport::noteSource(const Chosen& chosen, const std::optional<QString>& sha256)
 {
     // The fingerprint of the very bytes the names came from, so a record can name the workbook exactly.
-    if (const std::optional<QString> fingerprint = fingerprintOf(chosen.path))
-        m_context.session->note(listnotes::Sha256, *fingerprint);
+    if (sha256)
+        m_context.session->note(listnotes::Sha256, *sha256);
     m_context.session->note(listnotes::File, chosen.fileName);
 }
 

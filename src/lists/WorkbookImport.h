@@ -10,6 +10,7 @@ namespace pelorin {
 
 struct AppContext;
 class ISheet;
+class ISpreadsheet;
 
 // Fills a candidate or history list from column B of a workbook's first worksheet.
 class WorkbookImport
@@ -31,6 +32,17 @@ public:
     // ('A', 'B', …) of the chosen workbook's first worksheet as namesOf does, with the import's messages.
     // nullopt when cancelled or after telling the user why the workbook could not be read.
     std::optional<Columns> chooseColumns(const QList<char16_t>& columns);
+
+    // What reading a workbook gives: the columns asked for, and the SHA-256 of the file as fingerprintOf takes it.
+    struct Read
+    {
+        QList<QStringList> columns;
+        std::optional<QString> sha256;
+    };
+    // Opens the workbook at path and reads the given columns of its first worksheet as namesOf does; nullopt with
+    // the reason for the user in refusal when it cannot be opened, has no worksheet or a column is refused.
+    static std::optional<Read> readWorkbook(ISpreadsheet& spreadsheet, const QString& path,
+                                            const QList<char16_t>& columns, QString* refusal);
 
     static constexpr int FirstRow = 2;
     static constexpr int LastRow = 100000;
@@ -54,12 +66,11 @@ private:
 
     // Shows the file dialog in the folder remembered under keyPath; nullopt when cancelled.
     std::optional<Chosen> choose(const QString& keyPath);
-    // The names of column B, or nullopt after telling the user why the workbook could not be read.
-    std::optional<QStringList> readNames(const Chosen& chosen);
-    // The names of each column, or nullopt after telling the user why the workbook could not be read.
-    std::optional<QList<QStringList>> readColumns(const Chosen& chosen, const QList<char16_t>& columns);
+    // The names of each column and the file's fingerprint, or nullopt after telling the user why the workbook could
+    // not be read.
+    std::optional<Read> readColumns(const Chosen& chosen, const QList<char16_t>& columns);
     // Notes the workbook's file name and the SHA-256 of its bytes for the command's record.
-    void noteSource(const Chosen& chosen);
+    void noteSource(const Chosen& chosen, const std::optional<QString>& sha256);
     QString rememberedFolder(const QString& keyPath);
     void rememberFolder(const QString& keyPath, const QString& folder);
 
