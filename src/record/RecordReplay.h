@@ -59,6 +59,9 @@ private:
     // A witnessed draw in progress, from its commitment to the closing of the draw window.
     struct Ceremony
     {
+        // Written out: clang cannot tell that a nested class with member initializers is default-constructible
+        // while the class around it is still being defined, and std::optional<Ceremony> asks it then.
+        Ceremony() { } // NOLINT(modernize-use-equals-default)
         enum class Stage
         {
             Committed,
