@@ -116,12 +116,8 @@ inline const char* nameEnd(const char* p, const char* end)
             return p;
     }
 #if defined(__SSE2__)
-    // Every byte that ends a name is at most 0x2F (controls, space, quotes, '&', '/') or one of '<', '=', '>'.
     for (; end - p >= 16; p += 16) {
-        const Block x = load(p);
-        const Block ltGt = atMost(_mm_sub_epi8(x, _mm_set1_epi8('<')), 2);
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(atMost(x, 0x2F), ltGt)));
-        if (const int i = confirmed(mask, p, kNameChars, false); i >= 0)
+        if (const int i = confirmed(nameStopCandidates(load(p)), p, kNameChars, false); i >= 0)
             return p + i;
     }
 #endif
@@ -152,81 +148,6 @@ inline const char* valueEnd(const char* p, const char* end, char quote, const st
         ++p;
     return p;
 }
-
-#if defined(__SSE2__)
-// Thirty-two bytes of a tag from some place on, with the bytes that matter to its attributes as the bits of masks,
-// worked out once for all the attributes that lie there rather than again for each. Each mask picks out a few more
-// bytes than end a run, as the scans above do; a run is taken here only when the byte that ends it is the one expected.
-class TagWindow
-{
-public:
-    static constexpr int kBytes = 32;
-
-    enum class Read
-    {
-        Taken,
-        OtherShape, // for the general reading
-        PastWindow // the attribute goes on past the window
-    };
-
-    // Reads the window at p, which has at least kBytes bytes after it.
-    void read(const char* p)
-    {
-        m_base = p;
-        const Block low = load(p);
-        const Block high = load(p + 16);
-        const auto mask = [](Block lowBits, Block highBits) {
-            return static_cast<quint32>(_mm_movemask_epi8(lowBits))
-                | (static_cast<quint32>(_mm_movemask_epi8(highBits)) << 16);
-        };
-        const auto nameStops
-            = [](Block x) { return _mm_or_si128(atMost(x, 0x2F), atMost(_mm_sub_epi8(x, _mm_set1_epi8('<')), 2)); };
-        const auto valueStops
-            = [](Block x) { return _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('&')), atMost(x, 0x0D)); };
-        m_nameStops = mask(nameStops(low), nameStops(high));
-        m_quotes = mask(_mm_cmpeq_epi8(low, _mm_set1_epi8('"')), _mm_cmpeq_epi8(high, _mm_set1_epi8('"')));
-        m_valueStops = mask(valueStops(low), valueStops(high));
-    }
-
-    bool holds(const char* p) const { return m_base && p >= m_base && p < m_base + kBytes; }
-    bool startsAt(const char* p) const { return m_base == p; }
-
-    // Reads an attribute of the shape nearly all have, name="value", from p, which the window holds, with no space
-    // around the '=' and no reference, tab or line end in the value; after says where it ends.
-    Read attribute(const char* p, std::string_view& name, std::string_view& value, const char*& after) const
-    {
-        const auto at = static_cast<unsigned>(p - m_base);
-        const quint32 stops = m_nameStops >> at;
-        if (stops == 0)
-            return Read::PastWindow;
-        const auto equals = static_cast<unsigned>(std::countr_zero(stops));
-        if (equals == 0 || p[equals] != '=')
-            return Read::OtherShape;
-        // The opening quote and a byte after it lie in the window.
-        const unsigned open = at + equals + 1;
-        if (open >= kBytes - 1)
-            return Read::PastWindow;
-        if (m_base[open] != '"')
-            return Read::OtherShape;
-        const quint32 ends = (m_quotes | m_valueStops) >> (open + 1);
-        if (ends == 0)
-            return Read::PastWindow;
-        const unsigned close = open + 1 + static_cast<unsigned>(std::countr_zero(ends));
-        if (m_base[close] != '"')
-            return Read::OtherShape;
-        name = { p, equals };
-        value = { m_base + open + 1, close - open - 1 };
-        after = m_base + close + 1;
-        return Read::Taken;
-    }
-
-private:
-    const char* m_base = nullptr;
-    quint32 m_nameStops = 0; // may end a name, as in nameEnd
-    quint32 m_quotes = 0; // '"'
-    quint32 m_valueStops = 0; // may end a value's plain run besides its quote: '&' and the bytes up to 0x0D
-};
-#endif
 
 constexpr auto kTextStops = [] {
     std::array<bool, 256> table {};
@@ -746,7 +667,11 @@ qsizetype XmlStreamParser::plainStartTag(size_t pos)
         if (equals >= 15 || a[equals] != '=' || a[equals + 1] != '"')
             return 0;
         const char* const value = a + equals + 2;
-        const unsigned valueStops = doubleQuotedStopCandidates(x) >> (equals + 2);
+        // The bytes that may end a value are among those that may end a name, and in most values the first of those
+        // is the closing quote; only a value with a space or a mark in it needs the closer look.
+        unsigned valueStops = attributeStops >> (equals + 2);
+        if (valueStops != 0 && value[std::countr_zero(valueStops)] != '"')
+            valueStops = doubleQuotedStopCandidates(x) >> (equals + 2);
         const char* close = value + std::countr_zero(valueStops);
         if (valueStops == 0) {
             for (const char* p = a + 16;; p += 16) {
@@ -815,9 +740,6 @@ qsizetype XmlStreamParser::startTag(size_t pos)
     m_attributeCount = 0;
     m_attributeText.clear();
     bool empty = false;
-#if defined(__SSE2__)
-    TagWindow window;
-#endif
     for (;;) {
         q = skipSpaces(q);
         if (q == end)
@@ -833,29 +755,6 @@ qsizetype XmlStreamParser::startTag(size_t pos)
             ++q;
             break;
         }
-#if defined(__SSE2__)
-        // The window is read at the first attribute, and again at one that goes on past it.
-        std::string_view simpleName;
-        std::string_view simpleValue;
-        const char* after = nullptr;
-        auto read = TagWindow::Read::OtherShape;
-        if (end - q >= TagWindow::kBytes) {
-            if (!window.holds(q))
-                window.read(q);
-            read = window.attribute(q, simpleName, simpleValue, after);
-            if (read == TagWindow::Read::PastWindow && !window.startsAt(q)) {
-                window.read(q);
-                read = window.attribute(q, simpleName, simpleValue, after);
-            }
-        }
-        if (read == TagWindow::Read::Taken) {
-            if (!isNameStart(simpleName.front()))
-                return broken(bad("的属性无效"));
-            addAttribute(simpleName, simpleValue);
-            q = after;
-            continue;
-        }
-#endif
         const char* const nameStart = q;
         q = nameEnd(q, end);
         const std::string_view attributeName(nameStart, static_cast<size_t>(q - nameStart));
