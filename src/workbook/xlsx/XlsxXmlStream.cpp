@@ -469,17 +469,19 @@ inline qsizetype XmlStreamParser::plainEndTag(size_t pos)
         return 0;
 #if defined(__SSE2__)
     // A short name is compared as one block; there are sixteen bytes past each open name.
-    if (open.size() < 16 && size - (pos + 2) >= 16) {
+    const bool asBlock = open.size() < 16 && size - (pos + 2) >= 16;
+    if (asBlock) {
         const auto equal
             = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(load(b + pos + 2), load(open.data()))));
         const unsigned wanted = (1u << open.size()) - 1;
         if ((equal & wanted) != wanted)
             return 0;
-    } else
-#endif
-        if (std::memcmp(b + pos + 2, open.data(), open.size()) != 0) {
-        return 0;
     }
+#else
+    const bool asBlock = false;
+#endif
+    if (!asBlock && std::memcmp(b + pos + 2, open.data(), open.size()) != 0)
+        return 0;
     popOpenName();
     m_handler.endElement();
     return static_cast<qsizetype>(gt - pos + 1);
@@ -618,10 +620,10 @@ bool XmlStreamParser::tagArrived(size_t pos)
 qsizetype XmlStreamParser::plainStartTag(size_t pos)
 {
 #if defined(__SSE2__)
-    // Nearly every tag of a part is a name and attributes of the form name="value", one space before each, with no
-    // reference, tab or line end in a value, and has arrived whole. Such a tag is read here, sixteen bytes at a time
-    // with no byte looked at twice; at anything else this gives up before it has changed anything, and the general
-    // reading starts over.
+    // Nearly every tag of a part is a short name and attributes of the form name="value", one space before each,
+    // with no reference, tab or line end in a value, and has arrived whole. Such a tag is read here from one block of
+    // sixteen bytes for the name and one for each attribute, more only for a long value; at anything else this gives
+    // up before it has changed anything, and the general reading starts over.
     const char* const b = m_data;
     const char* const end = b + m_size;
     const char* const name = b + pos + 1;
