@@ -25,10 +25,16 @@ bool isSpace(char c)
     return static_cast<unsigned char>(c) <= ' ' && (c == ' ' || c == '\t' || c == '\n' || c == '\r');
 }
 
+constexpr auto kNameStarts = [] {
+    std::array<bool, 256> table {};
+    for (int c = 0; c < 256; ++c)
+        table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+    return table;
+}();
+
 bool isNameStart(char c)
 {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' || u == ':' || u >= 0x80;
+    return kNameStarts[static_cast<unsigned char>(c)];
 }
 
 constexpr auto kNameChars = [] {
@@ -81,6 +87,22 @@ int confirmed(unsigned mask, const char* p, const std::array<bool, 256>& stops, 
     }
     return -1;
 }
+
+// The bytes of a block that may end a name: every one that does is at most 0x2F (controls, space, quotes, '&', '/')
+// or one of '<', '=', '>'.
+unsigned nameStopCandidates(Block x)
+{
+    const Block ltGt = atMost(_mm_sub_epi8(x, _mm_set1_epi8('<')), 2);
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(atMost(x, 0x2F), ltGt)));
+}
+
+// The bytes of a block that may end a plain value in double quotes: the quote, '&' and the bytes up to 0x0D, among
+// them tab, line feed and carriage return.
+unsigned doubleQuotedStopCandidates(Block x)
+{
+    const Block quoteOrAmp = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('&')));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(quoteOrAmp, atMost(x, 0x0D))));
+}
 #endif
 
 // Most names and values are a few bytes long: the scans look at the first ones one by one.
@@ -94,12 +116,8 @@ inline const char* nameEnd(const char* p, const char* end)
             return p;
     }
 #if defined(__SSE2__)
-    // Every byte that ends a name is at most 0x2F (controls, space, quotes, '&', '/') or one of '<', '=', '>'.
     for (; end - p >= 16; p += 16) {
-        const Block x = load(p);
-        const Block ltGt = atMost(_mm_sub_epi8(x, _mm_set1_epi8('<')), 2);
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(atMost(x, 0x2F), ltGt)));
-        if (const int i = confirmed(mask, p, kNameChars, false); i >= 0)
+        if (const int i = confirmed(nameStopCandidates(load(p)), p, kNameChars, false); i >= 0)
             return p + i;
     }
 #endif
@@ -130,81 +148,6 @@ inline const char* valueEnd(const char* p, const char* end, char quote, const st
         ++p;
     return p;
 }
-
-#if defined(__SSE2__)
-// Thirty-two bytes of a tag from some place on, with the bytes that matter to its attributes as the bits of masks,
-// worked out once for all the attributes that lie there rather than again for each. Each mask picks out a few more
-// bytes than end a run, as the scans above do; a run is taken here only when the byte that ends it is the one expected.
-class TagWindow
-{
-public:
-    static constexpr int kBytes = 32;
-
-    enum class Read
-    {
-        Taken,
-        OtherShape, // for the general reading
-        PastWindow // the attribute goes on past the window
-    };
-
-    // Reads the window at p, which has at least kBytes bytes after it.
-    void read(const char* p)
-    {
-        m_base = p;
-        const Block low = load(p);
-        const Block high = load(p + 16);
-        const auto mask = [](Block lowBits, Block highBits) {
-            return static_cast<quint32>(_mm_movemask_epi8(lowBits))
-                | (static_cast<quint32>(_mm_movemask_epi8(highBits)) << 16);
-        };
-        const auto nameStops
-            = [](Block x) { return _mm_or_si128(atMost(x, 0x2F), atMost(_mm_sub_epi8(x, _mm_set1_epi8('<')), 2)); };
-        const auto valueStops
-            = [](Block x) { return _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('&')), atMost(x, 0x0D)); };
-        m_nameStops = mask(nameStops(low), nameStops(high));
-        m_quotes = mask(_mm_cmpeq_epi8(low, _mm_set1_epi8('"')), _mm_cmpeq_epi8(high, _mm_set1_epi8('"')));
-        m_valueStops = mask(valueStops(low), valueStops(high));
-    }
-
-    bool holds(const char* p) const { return m_base && p >= m_base && p < m_base + kBytes; }
-    bool startsAt(const char* p) const { return m_base == p; }
-
-    // Reads an attribute of the shape nearly all have, name="value", from p, which the window holds, with no space
-    // around the '=' and no reference, tab or line end in the value; after says where it ends.
-    Read attribute(const char* p, std::string_view& name, std::string_view& value, const char*& after) const
-    {
-        const auto at = static_cast<unsigned>(p - m_base);
-        const quint32 stops = m_nameStops >> at;
-        if (stops == 0)
-            return Read::PastWindow;
-        const auto equals = static_cast<unsigned>(std::countr_zero(stops));
-        if (equals == 0 || p[equals] != '=')
-            return Read::OtherShape;
-        // The opening quote and a byte after it lie in the window.
-        const unsigned open = at + equals + 1;
-        if (open >= kBytes - 1)
-            return Read::PastWindow;
-        if (m_base[open] != '"')
-            return Read::OtherShape;
-        const quint32 ends = (m_quotes | m_valueStops) >> (open + 1);
-        if (ends == 0)
-            return Read::PastWindow;
-        const unsigned close = open + 1 + static_cast<unsigned>(std::countr_zero(ends));
-        if (m_base[close] != '"')
-            return Read::OtherShape;
-        name = { p, equals };
-        value = { m_base + open + 1, close - open - 1 };
-        after = m_base + close + 1;
-        return Read::Taken;
-    }
-
-private:
-    const char* m_base = nullptr;
-    quint32 m_nameStops = 0; // may end a name, as in nameEnd
-    quint32 m_quotes = 0; // '"'
-    quint32 m_valueStops = 0; // may end a value's plain run besides its quote: '&' and the bytes up to 0x0D
-};
-#endif
 
 constexpr auto kTextStops = [] {
     std::array<bool, 256> table {};
@@ -237,10 +180,14 @@ inline const char* textEnd(const char* p, const char* end)
     return p;
 }
 
-std::string_view localPart(std::string_view qualified)
+// Names are short and most have no prefix: a loop here costs less than a call.
+inline std::string_view localPart(std::string_view qualified)
 {
-    const size_t colon = qualified.rfind(':');
-    return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+    for (size_t i = qualified.size(); i > 0; --i) {
+        if (qualified[i - 1] == ':')
+            return qualified.substr(i);
+    }
+    return qualified;
 }
 
 // Writes the UTF-8 form of code to out, which has room for four bytes; returns how many it wrote.
@@ -438,10 +385,7 @@ bool XmlStreamParser::finish()
     if (!parseBuffer(true))
         return false;
     if (!m_openStarts.empty()) {
-        return fail(Failure::Malformed,
-                    QStringLiteral("元素<%1>没有结束")
-                        .arg(QString::fromUtf8(m_openNames.data() + m_openStarts.back(),
-                                               static_cast<qsizetype>(m_openNames.size() - m_openStarts.back()))));
+        return fail(Failure::Malformed, QStringLiteral("元素<%1>没有结束").arg(QString::fromUtf8(innermostName())));
     }
     if (!m_rootSeen)
         return fail(Failure::Empty);
@@ -512,6 +456,37 @@ bool XmlStreamParser::parseBuffer(bool atEnd)
     return true;
 }
 
+inline qsizetype XmlStreamParser::plainEndTag(size_t pos)
+{
+    // Most end tags are the open element's name and '>' at once, and have arrived whole.
+    const char* const b = m_data;
+    const size_t size = m_size;
+    if (m_openStarts.empty())
+        return 0;
+    const std::string_view open = innermostName();
+    const size_t gt = pos + 2 + open.size();
+    if (gt >= size || b[gt] != '>')
+        return 0;
+#if defined(__SSE2__)
+    // A short name is compared as one block; there are sixteen bytes past each open name.
+    const bool asBlock = open.size() < 16 && size - (pos + 2) >= 16;
+    if (asBlock) {
+        const auto equal
+            = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(load(b + pos + 2), load(open.data()))));
+        const unsigned wanted = (1u << open.size()) - 1;
+        if ((equal & wanted) != wanted)
+            return 0;
+    }
+#else
+    const bool asBlock = false;
+#endif
+    if (!asBlock && std::memcmp(b + pos + 2, open.data(), open.size()) != 0)
+        return 0;
+    popOpenName();
+    m_handler.endElement();
+    return static_cast<qsizetype>(gt - pos + 1);
+}
+
 bool XmlStreamParser::parse(const char* data, size_t size, bool atEnd, size_t& used)
 {
     m_data = data;
@@ -539,12 +514,16 @@ bool XmlStreamParser::parse(const char* data, size_t size, bool atEnd, size_t& u
         qsizetype taken = 0;
         if (pos + 1 < size) {
             const char next = b[pos + 1];
-            if (next == '/')
-                taken = endTag(pos);
-            else if (next == '?' || next == '!')
+            // A tag that earlier pieces left unfinished is searched on from where the last search stopped, the general
+            // way; read again from its start each time a piece arrives, a long one would cost quadratic time.
+            if (next == '/') {
+                if (m_scanned > 0 || (taken = plainEndTag(pos)) == 0)
+                    taken = endTag(pos);
+            } else if (next == '?' || next == '!') {
                 taken = special(pos, atEnd);
-            else
+            } else if (m_scanned > 0 || (taken = plainStartTag(pos)) == 0) {
                 taken = startTag(pos);
+            }
         }
         if (taken < 0)
             return false;
@@ -638,6 +617,104 @@ bool XmlStreamParser::tagArrived(size_t pos)
     return false;
 }
 
+qsizetype XmlStreamParser::plainStartTag(size_t pos)
+{
+#if defined(__SSE2__)
+    // Nearly every tag of a part is a short name and attributes of the form name="value", one space before each,
+    // with no reference, tab or line end in a value, and has arrived whole. Such a tag is read here from one block of
+    // sixteen bytes for the name and one for each attribute, more only for a long value; at anything else this gives
+    // up before it has changed anything, and the general reading starts over.
+    const char* const b = m_data;
+    const char* const end = b + m_size;
+    const char* const name = b + pos + 1;
+    const auto hasBlock = [end](const char* p) { return end - p >= 16; };
+    if (!hasBlock(name) || !isNameStart(*name))
+        return 0;
+    const Block first = load(name);
+    const unsigned nameStops = nameStopCandidates(first);
+    if (nameStops == 0)
+        return 0;
+    const auto length = static_cast<unsigned>(std::countr_zero(nameStops));
+    const char* q = name + length;
+    if (isNameChar(*q))
+        return 0;
+    // The local part follows the last ':' of the name.
+    const unsigned colons
+        = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(first, _mm_set1_epi8(':')))) & ((1u << length) - 1);
+    const unsigned prefix = colons == 0 ? 0 : static_cast<unsigned>(std::bit_width(colons));
+    const std::string_view local(name + prefix, length - prefix);
+
+    // The attributes go into the slots directly, with their count in a register; the slots grow only out of line.
+    size_t count = 0;
+    bool empty = false;
+    for (;;) {
+        if (*q == '>')
+            break;
+        if (*q == '/') {
+            if (q + 1 == end || q[1] != '>')
+                return 0;
+            empty = true;
+            ++q;
+            break;
+        }
+        if (*q != ' ')
+            return 0;
+        const char* const a = q + 1;
+        if (!hasBlock(a) || !isNameStart(*a))
+            return 0;
+        // One block holds the name, the '=' and the opening quote, and most often the whole value.
+        const Block x = load(a);
+        const unsigned attributeStops = nameStopCandidates(x);
+        const auto equals = static_cast<unsigned>(std::countr_zero(attributeStops));
+        if (equals >= 15 || a[equals] != '=' || a[equals + 1] != '"')
+            return 0;
+        const char* const value = a + equals + 2;
+        // The bytes that may end a value are among those that may end a name, and in most values the first of those
+        // is the closing quote; only a value with a space or a mark in it needs the closer look.
+        unsigned valueStops = attributeStops >> (equals + 2);
+        if (valueStops != 0 && value[std::countr_zero(valueStops)] != '"')
+            valueStops = doubleQuotedStopCandidates(x) >> (equals + 2);
+        const char* close = value + std::countr_zero(valueStops);
+        if (valueStops == 0) {
+            for (const char* p = a + 16;; p += 16) {
+                if (!hasBlock(p))
+                    return 0;
+                if (const unsigned stops = doubleQuotedStopCandidates(load(p)); stops != 0) {
+                    close = p + std::countr_zero(stops);
+                    break;
+                }
+            }
+        }
+        if (*close != '"' || close + 1 == end)
+            return 0;
+        if (count == m_attributes.size())
+            m_attributes.resize(2 * count);
+        m_attributes[count++] = { { a, equals }, { value, static_cast<size_t>(close - value) } };
+        q = close + 1;
+    }
+    m_attributeCount = count;
+    if (m_openStarts.size() >= kMaxDepth)
+        return 0;
+    m_rootSeen = true;
+    if (empty) {
+        m_handler.startElement(local, { m_attributes.data(), m_attributeCount });
+        m_handler.endElement();
+    } else {
+        // The block that holds the name is copied whole; the bytes past the name are room the next one overwrites.
+        if (m_openNames.size() - m_openNamesEnd < 32)
+            m_openNames.resize(2 * m_openNames.size());
+        _mm_storeu_si128(reinterpret_cast<Block*>(m_openNames.data() + m_openNamesEnd), first);
+        m_openStarts.push_back(m_openNamesEnd);
+        m_openNamesEnd += length;
+        m_handler.startElement(local, { m_attributes.data(), m_attributeCount });
+    }
+    return q - (b + pos) + 1;
+#else
+    static_cast<void>(pos);
+    return 0;
+#endif
+}
+
 qsizetype XmlStreamParser::startTag(size_t pos)
 {
     // A tag longer than what has arrived is searched on from where the last search stopped, so a huge one
@@ -665,9 +742,6 @@ qsizetype XmlStreamParser::startTag(size_t pos)
     m_attributeCount = 0;
     m_attributeText.clear();
     bool empty = false;
-#if defined(__SSE2__)
-    TagWindow window;
-#endif
     for (;;) {
         q = skipSpaces(q);
         if (q == end)
@@ -683,29 +757,6 @@ qsizetype XmlStreamParser::startTag(size_t pos)
             ++q;
             break;
         }
-#if defined(__SSE2__)
-        // The window is read at the first attribute, and again at one that goes on past it.
-        std::string_view simpleName;
-        std::string_view simpleValue;
-        const char* after = nullptr;
-        auto read = TagWindow::Read::OtherShape;
-        if (end - q >= TagWindow::kBytes) {
-            if (!window.holds(q))
-                window.read(q);
-            read = window.attribute(q, simpleName, simpleValue, after);
-            if (read == TagWindow::Read::PastWindow && !window.startsAt(q)) {
-                window.read(q);
-                read = window.attribute(q, simpleName, simpleValue, after);
-            }
-        }
-        if (read == TagWindow::Read::Taken) {
-            if (!isNameStart(simpleName.front()))
-                return broken(bad("的属性无效"));
-            addAttribute(simpleName, simpleValue);
-            q = after;
-            continue;
-        }
-#endif
         const char* const nameStart = q;
         q = nameEnd(q, end);
         const std::string_view attributeName(nameStart, static_cast<size_t>(q - nameStart));
@@ -770,37 +821,25 @@ qsizetype XmlStreamParser::startTag(size_t pos)
         m_handler.startElement(localPart(name), { m_attributes.data(), m_attributeCount });
         m_handler.endElement();
     } else {
-        m_openStarts.push_back(m_openNames.size());
-        m_openNames.append(name);
+        pushOpenName(name);
         m_handler.startElement(localPart(name), { m_attributes.data(), m_attributeCount });
     }
     return q - (b + pos) + 1;
+}
+
+void XmlStreamParser::pushOpenName(std::string_view name)
+{
+    if (m_openNames.size() - m_openNamesEnd < name.size() + 16)
+        m_openNames.resize(2 * (m_openNamesEnd + name.size() + 16));
+    std::memcpy(m_openNames.data() + m_openNamesEnd, name.data(), name.size());
+    m_openStarts.push_back(m_openNamesEnd);
+    m_openNamesEnd += name.size();
 }
 
 qsizetype XmlStreamParser::endTag(size_t pos)
 {
     const char* b = m_data;
     const size_t size = m_size;
-    if (m_scanned == 0 && !m_openStarts.empty()) {
-        // Most end tags are the open element's name and '>' at once.
-        const size_t start = m_openStarts.back();
-        const size_t length = m_openNames.size() - start;
-        const size_t gt = pos + 2 + length;
-        const auto sameName = [&] {
-            // Names are short: compared here, not by a call.
-            for (size_t i = 0; i < length; ++i) {
-                if (b[pos + 2 + i] != m_openNames[start + i])
-                    return false;
-            }
-            return true;
-        };
-        if (gt < size && b[gt] == '>' && sameName()) {
-            m_openNames.resize(start);
-            m_openStarts.pop_back();
-            m_handler.endElement();
-            return static_cast<qsizetype>(gt - pos + 1);
-        }
-    }
     const size_t from = pos + std::max<size_t>(2, m_scanned);
     const auto* gt = static_cast<const char*>(std::memchr(b + from, '>', size - from));
     if (!gt) {
@@ -812,14 +851,13 @@ qsizetype XmlStreamParser::endTag(size_t pos)
         name.remove_suffix(1);
     if (m_openStarts.empty())
         return broken(QStringLiteral("多余的结束标签</%1>").arg(QString::fromUtf8(name)));
-    const std::string_view open = std::string_view(m_openNames).substr(m_openStarts.back());
+    const std::string_view open = innermostName();
     if (name != open) {
         return broken(QStringLiteral("开始标签<%1>与结束标签</%2>不配对")
                           .arg(QString::fromUtf8(open.data(), static_cast<qsizetype>(open.size())),
                                QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))));
     }
-    m_openNames.resize(m_openStarts.back());
-    m_openStarts.pop_back();
+    popOpenName();
     m_handler.endElement();
     return gt - b - static_cast<qsizetype>(pos) + 1;
 }

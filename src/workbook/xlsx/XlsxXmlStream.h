@@ -72,7 +72,11 @@ private:
     // Each works on the bytes being parsed and returns the bytes used from pos, 0 when the markup is not yet
     // complete, or -1 on error.
     bool tagArrived(size_t pos);
+    // The common tag read quickly; 0 for any other, which startTag reads.
+    qsizetype plainStartTag(size_t pos);
     qsizetype startTag(size_t pos);
+    // The common end tag read quickly; 0 for any other, which endTag reads.
+    qsizetype plainEndTag(size_t pos);
     qsizetype endTag(size_t pos);
     qsizetype special(size_t pos, bool atEnd);
     qsizetype findEnd(size_t pos, std::string_view terminator, size_t skip);
@@ -98,8 +102,21 @@ private:
             m_attributes.resize(2 * m_attributeCount);
         m_attributes[m_attributeCount++] = { name, value };
     }
-    std::string m_openNames;
+    // The names of the open elements one after another, up to m_openNamesEnd, and where each starts. Sixteen bytes
+    // or more lie past the end, so that a short name is copied and compared as one block.
+    std::string m_openNames = std::string(64, '\0');
+    size_t m_openNamesEnd = 0;
     std::vector<size_t> m_openStarts;
+    void pushOpenName(std::string_view name);
+    std::string_view innermostName() const
+    {
+        return { m_openNames.data() + m_openStarts.back(), m_openNamesEnd - m_openStarts.back() };
+    }
+    void popOpenName()
+    {
+        m_openNamesEnd = m_openStarts.back();
+        m_openStarts.pop_back();
+    }
     // How far the unfinished markup at the front of the buffer has been searched, and in which quote.
     size_t m_scanned = 0;
     char m_quote = 0;
