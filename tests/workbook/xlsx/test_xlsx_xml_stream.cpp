@@ -100,9 +100,11 @@ void TestXlsxXmlStream::everyCutGivesTheSameEvents()
           "<e/><e  z = \"x/y>z\"  /><![CDATA[<raw> &amp; \r\n]]><?pi stays out?>"
           "<t>&#0; &#xD800; &#1114112; &#12 3; &#x4e2d; &#X41; &#; &#x; &#65; &amp &#x41</t>"
           // Names and values long and short, with marks that look like the end of a name, quotes, references,
-          // tabs, spaces around '=': read sixteen or thirty-two bytes at once when that much has arrived.
+          // tabs, spaces around '=': read a block of sixteen bytes at once when that much has arrived. Names of 15
+          // and 16 bytes, and values with spaces or longer than a block, on either side of the quick reading's limits.
           "<long-element.name.with_marks a-b.c:d=\"0123456789abcdefghij0123456789abcdefghij\" d='x\"y' e=\"a&amp;b\" "
           "f=\"t\tab\" g =  \"sp\" h=\"\xE4\xB8\xADtext\"></long-element.name.with_marks>"
+          R"(<abcdefghijklmno v="Noto Sans CJK SC" w="0123456789abcdef0123"></abcdefghijklmno><abcdefghijklmnop q="1"/>)"
           // Runs of short attributes, several read from one look at their bytes.
           R"(<row r="1" spans="1:4" ht="15" customHeight="1" x14ac:dyDescent="0.25" b=""><c r="A1" s="0" t="n"/>)"
           "</row></x:root>\r\n<!-- after "
@@ -116,6 +118,7 @@ void TestXlsxXmlStream::everyCutGivesTheSameEvents()
                  "<e z=[x/y>z]></><raw> &amp; \n<t>&#0; &#xD800; &#1114112; &#12 3; 中 &#X41; &#; &#x; A &amp &#x41</>"
                  "<long-element.name.with_marks a-b.c:d=[0123456789abcdefghij0123456789abcdefghij] d=[x\"y] e=[a&b] "
                  "f=[t ab] g=[sp] h=[中text]></>"
+                 "<abcdefghijklmno v=[Noto Sans CJK SC] w=[0123456789abcdef0123]></><abcdefghijklmnop q=[1]></>"
                  "<row r=[1] spans=[1:4] ht=[15] customHeight=[1] x14ac:dyDescent=[0.25] b=[]><c r=[A1] s=[0] "
                  "t=[n]></></></>"));
 
@@ -151,6 +154,13 @@ void TestXlsxXmlStream::refusesBrokenDocumentsHoweverCut_data()
     QTest::newRow("attribute without quotes") << QByteArray("<r a=1/>") << QStringLiteral("引号");
     QTest::newRow("attribute without value") << QByteArray("<r a/>") << QStringLiteral("属性无效");
     QTest::newRow("bad element name") << QByteArray("<r><1/></r>") << QStringLiteral("名称无效");
+    // Long enough for the quick reading of tags, which leaves each of these to the general one.
+    QTest::newRow("bad attribute name in a long tag")
+        << QByteArray(R"(<r><c a="1" 1b="2" padding="0123456789abcdef"/></r>)") << QStringLiteral("属性无效");
+    QTest::newRow("value without quotes in a long tag")
+        << QByteArray(R"(<r><c name=value padding="0123456789abcdef"/></r>)") << QStringLiteral("引号");
+    QTest::newRow("mismatched long tags")
+        << QByteArray("<r><abcdefghijklmn></abcdefghijklmo></r>") << QStringLiteral("不配对");
     QTest::newRow("unknown declaration") << QByteArray("<r><!ELEMENT r ANY></r>") << QStringLiteral("无法识别");
     QTest::newRow("only a comment") << QByteArray("<!-- nothing -->  ") << QStringLiteral("是空的");
     QTest::newRow("empty") << QByteArray() << QStringLiteral("是空的");
