@@ -437,6 +437,12 @@ rm -rf "$demo"
 wine "$program" --demo 'C:\摇号演示' >"$ROOT/build-windows/demo.log" 2>&1 || { cat "$ROOT/build-windows/demo.log"; die "the demo failed under Wine"; }
 record=$(ls "$demo"/摇号记录_*.jsonl | head -n 1)
 linux=""
+# The Linux build of these very sources, brought up to date first: one left from older sources may not read the
+# record's format.
+if [ -d "$ROOT/build-release" ]; then
+    "${NICE[@]}" cmake --build "$ROOT/build-release" --target pelorin --parallel $JOBS >"$ROOT/build-windows/linux-build.log" 2>&1 \
+        || { tail -n 20 "$ROOT/build-windows/linux-build.log"; die "bringing the Linux build in build-release up to date failed"; }
+fi
 for candidate in "$ROOT/build-release/pelorin" "$(command -v pelorin || true)"; do
     [ -x "$candidate" ] && { linux=$candidate; break; }
 done
