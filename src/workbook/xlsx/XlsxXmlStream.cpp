@@ -127,7 +127,8 @@ inline const char* nameEnd(const char* p, const char* end)
 }
 
 // The end of the plain run of an attribute value in this quote: the first byte in stops, or end.
-inline const char* valueEnd(const char* p, const char* end, char quote, const std::array<bool, 256>& stops)
+inline const char* valueEnd(const char* p, const char* end, [[maybe_unused]] char quote,
+                            const std::array<bool, 256>& stops)
 {
     for (int i = 0; i < kShortRun; ++i, ++p) {
         if (p == end || stops[static_cast<unsigned char>(*p)])
