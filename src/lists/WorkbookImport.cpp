@@ -153,8 +153,9 @@ std::optional<WorkbookImport::Read> WorkbookImport::readWorkbook(ISpreadsheet& s
                                                                  const QList<char16_t>& columns, QString* refusal)
 {
     // The fingerprint is taken on a second thread while this one reads the workbook: it would otherwise add the
-    // time of a pass over the file to every import.
-    std::future<std::optional<QString>> sha256 = std::async(std::launch::async, fingerprintOf, path);
+    // time of a pass over the file to every import. Where no thread can be started, it is taken when asked for.
+    std::future<std::optional<QString>> sha256
+        = std::async(std::launch::async | std::launch::deferred, fingerprintOf, path);
     const auto refuse = [refusal](const QString& reason) -> std::optional<Read> {
         *refusal = reason;
         return std::nullopt;
