@@ -59,6 +59,19 @@ void wait(int milliseconds)
     loop.exec();
 }
 
+// One round of the open draw window: started again after the first, stopped after so many milliseconds, and waited
+// for while the pointer runs out.
+void drawRound(MainWindow& window, int round, int milliseconds)
+{
+    DrawWindowPanel* draw = window.drawWindow();
+    if (round > 0)
+        draw->startStop->click();
+    wait(milliseconds);
+    draw->startStop->click();
+    for (int guard = 0; guard < 400 && window.commands().draw.isRunningOut(); ++guard)
+        wait(25);
+}
+
 QString findSamples()
 {
     const QDir program(QCoreApplication::applicationDirPath());
@@ -103,13 +116,8 @@ bool holdWitnessedDraw(MainWindow& window, ScriptedMessageBox& messages, Scripte
     out << "8. 见证摇号（摇号名单，预设2个，见证数字 3 1 4 1 5 9 2 6）：" << Qt::endl;
     page->drawButton->click();
     for (int round = 0; round < 2 && draw->isVisible(); ++round) {
-        if (round > 0)
-            draw->startStop->click();
-        wait(700);
-        draw->startStop->click();
         // The pointer runs out to the sector the seed picked.
-        for (int guard = 0; guard < 400 && window.commands().draw.isRunningOut(); ++guard)
-            wait(25);
+        drawRound(window, round, 700);
         out << "   第" << round + 1 << "个：" << page->results->text(page->results->count() - 1) << Qt::endl;
     }
     draw->witnessed->setChecked(false);
@@ -135,14 +143,8 @@ bool drawTyped(MainWindow& window, Category c, const QString& names, int count)
     page->presetCount->setText(QString::number(count));
     DrawWindowPanel* draw = window.drawWindow();
     page->drawButton->click();
-    for (int round = 0; round < count && draw->isVisible(); ++round) {
-        if (round > 0)
-            draw->startStop->click();
-        wait(500);
-        draw->startStop->click();
-        for (int guard = 0; guard < 400 && window.commands().draw.isRunningOut(); ++guard)
-            wait(25);
-    }
+    for (int round = 0; round < count && draw->isVisible(); ++round)
+        drawRound(window, round, 500);
     if (draw->isVisible())
         draw->close->click();
     return page->results->count() == count;
