@@ -7,6 +7,7 @@
 //   bench_import --time FILE...        Pelorin's time and the floor for each file alone
 //   bench_import --profile FILE        the floor once, then the import once: for callgrind or perf, one beside the
 //   other
+//   bench_import --profile FILE N      the import alone N times, for a sampling profiler
 #include "lists/WorkbookImport.h"
 #include "workbook/Spreadsheet.h"
 
@@ -19,6 +20,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <functional>
@@ -295,8 +297,15 @@ int main(int argc, char** argv)
         std::printf("%lld\n", ownPeakKb());
         return names.isEmpty() ? 1 : 0;
     }
-    if (argc == 3 && std::strcmp(argv[1], "--profile") == 0) {
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--profile") == 0) {
+        // With a count, the import alone that many times: a sampling profiler then sees nothing else.
         const QString path = QString::fromLocal8Bit(argv[2]);
+        if (argc == 4) {
+            bool ok = true;
+            for (int run = std::atoi(argv[3]); run > 0; --run)
+                ok = importNames(path).size() == kNames && ok;
+            return ok ? 0 : 1;
+        }
         return floorPass(path) >= 0 && importNames(path).size() == kNames ? 0 : 1;
     }
     if (argc >= 3 && std::strcmp(argv[1], "--time") == 0) {
