@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -225,9 +227,9 @@ Styles readStyles(const pugi::xml_document& doc)
 constexpr std::size_t kDecodedAhead = 1 << 16;
 constexpr std::size_t kDecodedAheadBytes = 16 << 20;
 
-// The shared strings as UTF-8, one after the other; string i is bytes[starts[i], starts[i + 1]). The first ones
-// may be there as text as well, when a thread of their own read them and had the time.
-struct SharedStrings
+// A run of shared strings as UTF-8, one after the other: string i is bytes[starts[i], starts[i + 1]). They may be
+// there as text as well, when a thread had the time to turn them into text ahead of need.
+struct SharedStringRun
 {
     std::string bytes;
     std::vector<quint32> starts { 0 };
@@ -238,14 +240,95 @@ struct SharedStrings
     {
         return std::string_view(bytes).substr(starts[i], starts[i + 1] - starts[i]);
     }
-    QString text(std::size_t i) const { return i < decoded.size() ? decoded[i] : escapedText(at(i)); }
-    void decodeAhead()
+    void decode()
     {
-        const std::size_t count = std::min(size(), kDecodedAhead);
-        decoded.reserve(count);
-        for (std::size_t i = 0, bytes = 0; i < count && (bytes += at(i).size()) <= kDecodedAheadBytes; ++i)
+        decoded.reserve(size());
+        for (std::size_t i = 0; i < size(); ++i)
             decoded.push_back(escapedText(at(i)));
     }
+};
+
+// The shared string table, in runs of a fixed number of strings. The thread that reads the table fills the last
+// run; a full run never changes again, so that while the table is still being read, the threads that wait for it
+// turn its full runs into text. Everything but the reading and decodeAhead is for after the reading has ended.
+class SharedStrings
+{
+public:
+    static constexpr std::size_t kRunStrings = 2048;
+
+    SharedStrings()
+    {
+        m_runs.push_back(std::make_unique<SharedStringRun>());
+        m_filling = m_runs.back().get();
+    }
+    SharedStrings(const SharedStrings&) = delete;
+    SharedStrings& operator=(const SharedStrings&) = delete;
+
+    // Where the reading thread puts the bytes of the string being read.
+    std::string& filling() { return m_filling->bytes; }
+    // The string being read has ended; a full run is handed to the threads that wait.
+    void ended()
+    {
+        m_filling->starts.push_back(static_cast<quint32>(m_filling->bytes.size()));
+        if (m_filling->size() < kRunStrings)
+            return;
+        auto next = std::make_unique<SharedStringRun>();
+        std::lock_guard lock(m_mutex);
+        m_filling = next.get();
+        m_runs.push_back(std::move(next));
+        m_handedOver.notify_all();
+    }
+    // The reading has ended, well or not: the last run is handed over too.
+    void readingEnded()
+    {
+        std::lock_guard lock(m_mutex);
+        m_readingEnded = true;
+        m_handedOver.notify_all();
+    }
+    // Turns the runs handed over into text, each on the thread that takes it first, until the limits for text
+    // made ahead of need are reached or no run is left; with untilRead, also the runs still to come, until the
+    // reading ends.
+    void decodeAhead(bool untilRead)
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            const std::size_t full = m_readingEnded ? m_runs.size() : m_runs.size() - 1;
+            if (m_taken < full && !m_limitReached) {
+                SharedStringRun& run = *m_runs[m_taken++];
+                m_decodedBytes += run.bytes.size();
+                if (m_taken * kRunStrings > kDecodedAhead || m_decodedBytes > kDecodedAheadBytes) {
+                    m_limitReached = true;
+                    continue;
+                }
+                lock.unlock();
+                run.decode();
+                lock.lock();
+                continue;
+            }
+            if (m_readingEnded || m_limitReached || !untilRead)
+                return;
+            m_handedOver.wait(lock);
+        }
+    }
+
+    std::size_t size() const { return (m_runs.size() - 1) * kRunStrings + m_runs.back()->size(); }
+    std::string_view at(std::size_t i) const { return m_runs[i / kRunStrings]->at(i % kRunStrings); }
+    QString text(std::size_t i) const
+    {
+        const SharedStringRun& run = *m_runs[i / kRunStrings];
+        const std::size_t k = i % kRunStrings;
+        return k < run.decoded.size() ? run.decoded[k] : escapedText(run.at(k));
+    }
+
+private:
+    std::vector<std::unique_ptr<SharedStringRun>> m_runs; // grows under the lock
+    SharedStringRun* m_filling = nullptr; // the reading thread's alone
+    std::mutex m_mutex;
+    std::condition_variable m_handedOver; // a run was handed over, or the reading ended
+    std::size_t m_taken = 0; // the runs before this one were taken to be turned into text
+    std::size_t m_decodedBytes = 0;
+    bool m_limitReached = false;
+    bool m_readingEnded = false;
 };
 
 // What every worksheet of the workbook needs to show its cells.
@@ -307,7 +390,7 @@ public:
         if (depth == 1)
             m_inRoot = !m_rootDone;
         else if (depth == 2 && m_inRoot && named(name, "si")) {
-            m_item.begin(depth, m_strings.bytes);
+            m_item.begin(depth, m_strings.filling());
             m_inItem = true;
         } else if (m_inItem)
             m_item.start(depth, name);
@@ -319,7 +402,7 @@ public:
             m_inRoot = false;
             m_rootDone = true;
         } else if (depth == 2 && m_inItem) {
-            m_strings.starts.push_back(static_cast<quint32>(m_strings.bytes.size()));
+            m_strings.ended();
             m_inItem = false;
         } else if (m_inItem) {
             m_item.end(depth);
@@ -712,12 +795,9 @@ class SharedStringsRead
 {
 public:
     SharedStringsRead(ZipArchive& zip, const QByteArray& bytes, const QString& part, SharedStrings& strings)
+        : m_strings(strings)
     {
         const qint64 declared = zip.declaredSize(part);
-        // Sized from the declared size (capped by the limit for a part), so the buffers are seldom moved as they
-        // fill: a text takes a few bytes of every ten of its <si>.
-        strings.bytes.reserve(std::size_t(declared / 4));
-        strings.starts.reserve(std::size_t(declared / 16));
         if (declared < kLargePartBytes) {
             SharedStringsReader reader(strings);
             m_error = streamPart(zip, part, reader);
@@ -728,24 +808,29 @@ public:
         m_thread = std::thread([this, part, &strings] {
             SharedStringsReader reader(strings);
             m_error = m_zip->isOpen() ? streamPart(*m_zip, part, reader) : m_zip->error();
+            strings.readingEnded();
             // While the worksheet is still being read, the strings its cells will show are made ready.
             if (m_error.isEmpty())
-                strings.decodeAhead();
+                strings.decodeAhead(false);
         });
     }
     ~SharedStringsRead() { wait(); }
     SharedStringsRead(const SharedStringsRead&) = delete;
     SharedStringsRead& operator=(const SharedStringsRead&) = delete;
 
-    // Waits until the table is read; why it could not be, or an empty text.
+    // Waits until the table is read, turning strings into text meanwhile; why it could not be read, or an empty
+    // text. A table read to its end is the one most often still being read after the worksheet.
     const QString& wait()
     {
-        if (m_thread.joinable())
+        if (m_thread.joinable()) {
+            m_strings.decodeAhead(true);
             m_thread.join();
+        }
         return m_error;
     }
 
 private:
+    SharedStrings& m_strings;
     std::unique_ptr<ZipArchive> m_zip;
     QString m_error;
     std::thread m_thread;

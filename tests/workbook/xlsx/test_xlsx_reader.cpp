@@ -400,7 +400,9 @@ void TestXlsxReader::largePartsReadAsSmallOnes()
     const auto& cells = data->sheets.front().cells;
     QCOMPARE(cells.size(), size_t(90000));
     QCOMPARE(cells.at({ 0, 0 }), QStringLiteral("1.25"));
-    QCOMPARE(cells.at({ 29999, 1 }), QStringLiteral("第30000号"));
+    // The table is kept, and made text, in runs of strings: every index finds its own string.
+    for (int r = 0; r < 30000; ++r)
+        QCOMPARE(cells.at({ r, 1 }), QStringLiteral("第%1号").arg(r + 1));
     QCOMPARE(cells.at({ 29999, 2 }), QStringLiteral("行30000"));
     const Expected<std::unique_ptr<SheetCells>> first = readXlsxFirstSheet(package);
     QVERIFY(first.ok() && *first);
