@@ -161,7 +161,11 @@ std::optional<WorkbookImport::Read> WorkbookImport::readWorkbook(ISpreadsheet& s
         return std::nullopt;
     };
     QString error;
-    const auto document = spreadsheet.open(path, &error);
+    // Only the columns read are kept: the other cells of a large sheet cost as much again to keep as to read.
+    std::vector<int> indices;
+    for (const char16_t column : columns)
+        indices.push_back(column - u'A');
+    const auto document = spreadsheet.openColumns(path, indices, &error);
     if (!document)
         return refuse(error.isEmpty() ? QStringLiteral("文件无法打开。") : error);
     const ISheet* sheet = document->firstSheet();

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace pelorin {
 
@@ -44,6 +45,14 @@ public:
     virtual bool isAvailable() const = 0;
     // Opens the workbook at path; nullptr with error set when it cannot be read.
     virtual std::unique_ptr<IWorkbookDocument> open(const QString& path, QString* error) = 0;
+    // Opens it for reading the cells of these columns (0 for A) of its first worksheet, as open does, where
+    // reading less is faster. The other cells may read empty, so the workbook is not for writing or saving.
+    virtual std::unique_ptr<IWorkbookDocument> openColumns(const QString& path, const std::vector<int>& columns,
+                                                           QString* error)
+    {
+        static_cast<void>(columns);
+        return open(path, error);
+    }
 };
 
 } // namespace pelorin

@@ -12,7 +12,43 @@
 
 namespace pelorin::workbook {
 
+namespace {
+
+// A workbook opened for reading some of its columns: the others may be missing, so it is never saved.
+class ColumnsDocument final : public IWorkbookDocument
+{
+public:
+    explicit ColumnsDocument(std::unique_ptr<Sheet> sheet)
+        : m_sheet(std::move(sheet))
+    {
+    }
+    ISheet* firstSheet() override { return m_sheet.get(); }
+    bool saveAs(const QString&, QString* error) override
+    {
+        if (error)
+            *error = QStringLiteral("工作簿只读取了其中几列，不能保存。");
+        return false;
+    }
+
+private:
+    std::unique_ptr<Sheet> m_sheet;
+};
+
+} // namespace
+
 std::unique_ptr<IWorkbookDocument> Spreadsheet::open(const QString& path, QString* error)
+{
+    return read(path, nullptr, error);
+}
+
+std::unique_ptr<IWorkbookDocument> Spreadsheet::openColumns(const QString& path, const std::vector<int>& columns,
+                                                            QString* error)
+{
+    return read(path, &columns, error);
+}
+
+std::unique_ptr<IWorkbookDocument> Spreadsheet::read(const QString& path, const std::vector<int>* columns,
+                                                     QString* error)
 {
     const auto fail = [error](const QString& reason) -> std::unique_ptr<IWorkbookDocument> {
         if (error)
@@ -50,12 +86,14 @@ std::unique_ptr<IWorkbookDocument> Spreadsheet::open(const QString& path, QStrin
     if (format == Format::Unknown)
         return fail(QStringLiteral("“%1”不是Excel工作簿。").arg(shown));
     // Cells are kept as stored and turn into text when they are read, so opening costs one pass over the sheet.
-    auto cells = format == Format::Xls ? readXlsFirstSheet(bytes) : readXlsxFirstSheet(bytes);
+    auto cells = format == Format::Xls ? readXlsFirstSheet(bytes) : readXlsxFirstSheet(bytes, columns);
     if (!cells)
         return fail(QStringLiteral("“%1”不是Excel工作簿，或文件已损坏：%2").arg(shown, cells.error()));
     std::unique_ptr<Sheet> sheet;
     if (*cells)
         sheet = std::make_unique<Sheet>(std::move(*cells));
+    if (columns)
+        return std::make_unique<ColumnsDocument>(std::move(sheet));
     return std::make_unique<WorkbookDocument>(bytes, format, std::move(sheet));
 }
 

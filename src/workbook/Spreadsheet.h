@@ -13,6 +13,11 @@ public:
 
     bool isAvailable() const override { return true; }
     std::unique_ptr<IWorkbookDocument> open(const QString& path, QString* error) override;
+    std::unique_ptr<IWorkbookDocument> openColumns(const QString& path, const std::vector<int>& columns,
+                                                   QString* error) override;
+
+private:
+    std::unique_ptr<IWorkbookDocument> read(const QString& path, const std::vector<int>* columns, QString* error);
 };
 
 } // namespace pelorin::workbook

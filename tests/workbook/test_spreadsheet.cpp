@@ -1,5 +1,6 @@
 #include "workbook/Spreadsheet.h"
 #include "workbook/xls/XlsReader.h"
+#include "workbook/xls/XlsWriter.h"
 #include "workbook/xlsx/XlsxReader.h"
 #include "workbook/xlsx/XlsxTestTools.h"
 #include "workbook/xlsx/XlsxWriter.h"
@@ -51,6 +52,7 @@ private slots:
     void formatComesFromContentNotExtension_data();
     void formatComesFromContentNotExtension();
     void editsShowInTheSheet();
+    void opensSomeColumnsForReading();
     void fillsTheExportTemplate();
     void limitsOfTheTargetFormat_data();
     void limitsOfTheTargetFormat();
@@ -115,6 +117,37 @@ void TestSpreadsheet::formatComesFromContentNotExtension()
     QVERIFY2(document, qPrintable(error));
     QCOMPARE(document->firstSheet()->cellText(QStringLiteral("B2")), QStringLiteral("  甲公司  "));
     QCOMPARE(document->firstSheet()->cellText(QStringLiteral("B4")), QString());
+}
+
+// Opened for some columns, a workbook shows theirs as opened whole; an .xlsx book keeps no other cell, and such a
+// workbook is never saved.
+void TestSpreadsheet::opensSomeColumnsForReading()
+{
+    WorkbookData data;
+    data.sheets.push_back({ QStringLiteral("名单"),
+                            { { { 1, 0 }, QStringLiteral("1") },
+                              { { 1, 1 }, QStringLiteral("甲公司") },
+                              { { 1, 2 }, QStringLiteral("餐饮类") },
+                              { { 2, 1 }, QStringLiteral("乙公司") } },
+                            {} });
+    QTemporaryDir dir;
+    const QString xlsx = dir.filePath(QStringLiteral("names.xlsx"));
+    const QString xls = dir.filePath(QStringLiteral("names.xls"));
+    QVERIFY(writeFile(xlsx, *writeXlsx(data)) && writeFile(xls, *writeXls(data)));
+    Spreadsheet spreadsheet;
+    for (const QString& path : { xlsx, xls }) {
+        QString error;
+        auto document = spreadsheet.openColumns(path, { 1 }, &error);
+        QVERIFY2(document && document->firstSheet(), qPrintable(error));
+        const ISheet& sheet = *document->firstSheet();
+        QCOMPARE(sheet.cellText(QStringLiteral("B2")), QStringLiteral("甲公司"));
+        QCOMPARE(sheet.cellText(QStringLiteral("B3")), QStringLiteral("乙公司"));
+        if (path == xlsx)
+            QCOMPARE(sheet.cellText(QStringLiteral("C2")) + sheet.cellText(QStringLiteral("A2")), QString());
+        const QString copy = dir.filePath(QStringLiteral("copy.xlsx"));
+        QVERIFY(!document->saveAs(copy, &error));
+        QVERIFY(!error.isEmpty() && !QFileInfo::exists(copy));
+    }
 }
 
 void TestSpreadsheet::editsShowInTheSheet()

@@ -495,8 +495,10 @@ private:
 class SheetReader final : public XmlStreamHandler
 {
 public:
-    explicit SheetReader(XlsxSheetCells& sheet)
+    // Given kept columns, the cells of the others are read as the XML they are, and left out.
+    SheetReader(XlsxSheetCells& sheet, const std::vector<bool>* keptColumns)
         : m_sheet(sheet)
+        , m_keptColumns(keptColumns)
     {
     }
 
@@ -667,7 +669,8 @@ private:
             m_columnIndex = key.second;
         else
             key = { m_rowIndex, ++m_columnIndex };
-        m_inCell = key.first < kMaxRows && key.second < kMaxColumns;
+        m_inCell = key.first < kMaxRows && key.second < kMaxColumns
+            && (!m_keptColumns || (std::size_t(key.second) < m_keptColumns->size() && (*m_keptColumns)[key.second]));
         if (!m_inCell)
             return;
         m_key = key;
@@ -760,6 +763,7 @@ private:
     }
 
     XlsxSheetCells& m_sheet;
+    const std::vector<bool>* m_keptColumns;
     int m_depth = 0;
     bool m_inRoot = false;
     bool m_rootDone = false;
@@ -836,7 +840,7 @@ private:
     std::thread m_thread;
 };
 
-Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
+Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly, const std::vector<int>* columns = nullptr)
 {
     using Result = Expected<Sheets>;
     ZipArchive zip(bytes);
@@ -865,6 +869,14 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
         context->styles = readStyles(doc);
     }
 
+    std::optional<std::vector<bool>> kept;
+    if (columns) {
+        kept.emplace(kMaxColumns, false);
+        for (const int column : *columns) {
+            if (column >= 0 && column < kMaxColumns)
+                (*kept)[column] = true;
+        }
+    }
     Sheets sheets;
     for (const SheetRef& ref : layout->worksheets) {
         auto sheet = std::make_unique<XlsxSheetCells>(context);
@@ -872,7 +884,7 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly)
         const qint64 declared = zip.declaredSize(ref.part);
         // A cell takes at least twenty bytes of its sheet.
         sheet->reserve(std::size_t(std::min<qint64>(declared / 20, kMaxReservedCells)), std::size_t(declared / 4));
-        SheetReader reader(*sheet);
+        SheetReader reader(*sheet, kept ? &*kept : nullptr);
         if (QString error = streamPart(zip, ref.part, reader); !error.isEmpty())
             return failure(error);
         if (strings && !strings->wait().isEmpty())
@@ -900,9 +912,9 @@ Expected<WorkbookData> readXlsx(const QByteArray& bytes, bool firstSheetOnly)
     return workbook;
 }
 
-Expected<std::unique_ptr<SheetCells>> readXlsxFirstSheet(const QByteArray& bytes)
+Expected<std::unique_ptr<SheetCells>> readXlsxFirstSheet(const QByteArray& bytes, const std::vector<int>* columns)
 {
-    auto sheets = readSheets(bytes, true);
+    auto sheets = readSheets(bytes, true, columns);
     if (!sheets)
         return Expected<std::unique_ptr<SheetCells>>::failure(sheets.error());
     return sheets->empty() ? std::unique_ptr<SheetCells>() : std::move(sheets->front());

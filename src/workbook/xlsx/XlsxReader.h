@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <memory>
+#include <vector>
 
 namespace pelorin::workbook {
 
@@ -15,7 +16,9 @@ Expected<WorkbookData> readXlsx(const QByteArray& bytes, bool firstSheetOnly);
 class SheetCells;
 
 // The first worksheet, its cells kept as stored and shown as text when asked for; the same texts as readXlsx.
-// Null when the workbook has no worksheet.
-Expected<std::unique_ptr<SheetCells>> readXlsxFirstSheet(const QByteArray& bytes);
+// Null when the workbook has no worksheet. Given columns (0 for A), only their cells are kept; every part is still
+// read and checked whole.
+Expected<std::unique_ptr<SheetCells>> readXlsxFirstSheet(const QByteArray& bytes,
+                                                         const std::vector<int>* columns = nullptr);
 
 } // namespace pelorin::workbook
