@@ -266,17 +266,18 @@ public:
 
     // Where the reading thread puts the bytes of the string being read.
     std::string& filling() { return m_filling->bytes; }
-    // The string being read has ended; a full run is handed to the threads that wait.
-    void ended()
+    // The string being read has ended; its index. A full run is handed to the threads that wait.
+    std::size_t ended()
     {
         m_filling->starts.push_back(static_cast<quint32>(m_filling->bytes.size()));
-        if (m_filling->size() < kRunStrings)
-            return;
-        auto next = std::make_unique<SharedStringRun>();
-        std::lock_guard lock(m_mutex);
-        m_filling = next.get();
-        m_runs.push_back(std::move(next));
-        m_handedOver.notify_all();
+        if (m_filling->size() == kRunStrings) {
+            auto next = std::make_unique<SharedStringRun>();
+            std::lock_guard lock(m_mutex);
+            m_filling = next.get();
+            m_runs.push_back(std::move(next));
+            m_handedOver.notify_all();
+        }
+        return m_ended++;
     }
     // The reading has ended, well or not: the last run is handed over too.
     void readingEnded()
@@ -323,6 +324,7 @@ public:
 private:
     std::vector<std::unique_ptr<SharedStringRun>> m_runs; // grows under the lock
     SharedStringRun* m_filling = nullptr; // the reading thread's alone
+    std::size_t m_ended = 0; // the reading thread's alone
     std::mutex m_mutex;
     std::condition_variable m_handedOver; // a run was handed over, or the reading ended
     std::size_t m_taken = 0; // the runs before this one were taken to be turned into text
@@ -440,6 +442,8 @@ public:
     }
     // The bytes of the sheet's own values; a cell's value.span points into them.
     std::string& bytes() { return m_bytes; }
+    // The texts of its inline strings, which a cell's value.index names.
+    SharedStrings& inlineStrings() { return m_inlineStrings; }
     void store(const StoredCell& cell) { add(cell); }
     // Once the shared strings are read: a cell that names none, or one that shows nothing, is no cell, and does
     // not replace an earlier one of its place.
@@ -464,9 +468,10 @@ protected:
         default:
             break;
         }
+        if (static_cast<CellType>(cell.kind) == CellType::Inline)
+            return m_inlineStrings.text(cell.value.index);
         const std::string_view value = std::string_view(m_bytes).substr(cell.value.span.at, cell.value.span.size);
         switch (static_cast<CellType>(cell.kind)) {
-        case CellType::Inline:
         case CellType::Formula:
             return escapedText(value);
         case CellType::Error:
@@ -488,6 +493,7 @@ protected:
 private:
     std::shared_ptr<const ReadContext> m_context;
     std::string m_bytes;
+    SharedStrings m_inlineStrings;
 };
 
 // Reads a worksheet as it streams: the column widths and the cells of the first <sheetData>, never holding
@@ -538,10 +544,10 @@ public:
             } else if (named(name, "f")) {
                 m_hasFormula = true;
             } else if (named(name, "is")) {
-                // So does the last <is>: its text goes on at the end of the sheet's bytes.
+                // So does the last <is>: its text goes on at the end of the inline string being read.
                 m_hasInline = m_inInline = true;
-                m_inlineStart = m_sheet.bytes().size();
-                m_inline.begin(depth, m_sheet.bytes());
+                m_inlineStart = m_sheet.inlineStrings().filling().size();
+                m_inline.begin(depth, m_sheet.inlineStrings().filling());
             }
             return;
         default:
@@ -678,7 +684,7 @@ private:
         m_style = intAttribute(style, 0);
         m_hasValue = m_hasInline = m_hasFormula = false;
         m_value.clear();
-        m_cellStart = m_sheet.bytes().size();
+        m_inlineCellStart = m_sheet.inlineStrings().filling().size();
     }
 
     // Stores the cell as its bytes, unless it shows no text: an empty cell does not replace an earlier one.
@@ -691,19 +697,19 @@ private:
         cell.column = static_cast<quint16>(m_key.second);
         cell.kind = static_cast<quint8>(m_type);
         cell.style = static_cast<quint32>(m_style);
-        if (m_type == CellType::Inline && m_hasInline) {
-            if (showsNothing(std::string_view(bytes).substr(m_inlineStart))) {
-                bytes.resize(m_cellStart);
-                return;
-            }
+        SharedStrings& inlineStrings = m_sheet.inlineStrings();
+        std::string& inlineText = inlineStrings.filling();
+        if (m_type == CellType::Inline && m_hasInline
+            && !showsNothing(std::string_view(inlineText).substr(m_inlineStart))) {
             // Only the last item's text stays.
-            const std::size_t size = bytes.size() - m_inlineStart;
-            bytes.erase(m_cellStart, m_inlineStart - m_cellStart);
-            cell.value.span = { static_cast<quint32>(m_cellStart), static_cast<quint32>(size) };
+            inlineText.erase(m_inlineCellStart, m_inlineStart - m_inlineCellStart);
+            cell.value.index = static_cast<quint32>(inlineStrings.ended());
             m_sheet.store(cell);
             return;
         }
-        bytes.resize(m_cellStart);
+        inlineText.resize(m_inlineCellStart);
+        if (m_type == CellType::Inline && m_hasInline)
+            return;
         // A formula's result is its value; a text result may be empty (t="str" with an empty <v>), others not.
         // Some programs write formulas alone and leave the results to the spreadsheet that opens the file.
         if (m_hasFormula && m_type != CellType::Inline
@@ -784,7 +790,7 @@ private:
     std::string m_value;
     bool m_hasInline = false;
     bool m_inInline = false;
-    std::size_t m_cellStart = 0;
+    std::size_t m_inlineCellStart = 0; // where the inline string being read was when the cell started
     std::size_t m_inlineStart = 0;
     StringItem m_inline;
     std::map<int, std::pair<int, double>> m_widthRuns; // first column -> last column, width
@@ -840,6 +846,28 @@ private:
     std::thread m_thread;
 };
 
+// Turns strings into text on a thread of its own while they are being read, until the reading has ended.
+class StringsAhead
+{
+public:
+    explicit StringsAhead(SharedStrings& strings)
+        : m_strings(strings)
+        , m_thread([&strings] { strings.decodeAhead(true); })
+    {
+    }
+    ~StringsAhead()
+    {
+        m_strings.readingEnded();
+        m_thread.join();
+    }
+    StringsAhead(const StringsAhead&) = delete;
+    StringsAhead& operator=(const StringsAhead&) = delete;
+
+private:
+    SharedStrings& m_strings;
+    std::thread m_thread;
+};
+
 Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly, const std::vector<int>* columns = nullptr)
 {
     using Result = Expected<Sheets>;
@@ -885,7 +913,15 @@ Expected<Sheets> readSheets(const QByteArray& bytes, bool firstSheetOnly, const 
         // A cell takes at least twenty bytes of its sheet.
         sheet->reserve(std::size_t(std::min<qint64>(declared / 20, kMaxReservedCells)), std::size_t(declared / 4));
         SheetReader reader(*sheet, kept ? &*kept : nullptr);
-        if (QString error = streamPart(zip, ref.part, reader); !error.isEmpty())
+        QString error;
+        {
+            // The inline strings of a large sheet are made text on a thread of their own as their runs fill.
+            std::optional<StringsAhead> ahead;
+            if (declared >= kLargePartBytes)
+                ahead.emplace(sheet->inlineStrings());
+            error = streamPart(zip, ref.part, reader);
+        }
+        if (!error.isEmpty())
             return failure(error);
         if (strings && !strings->wait().isEmpty())
             return failure({});
