@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev libqt6sql6-sqlite
-    libquazip1-qt6-dev libpugixml-dev libsodium-dev libdeflate-dev zlib1g-dev
+    libquazip1-qt6-dev libpugixml-dev libsodium-dev libdeflate-dev libisal-dev zlib1g-dev
     fonts-noto-cjk fonts-wqy-microhei
     xvfb xauth
 )
