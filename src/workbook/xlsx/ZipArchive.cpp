@@ -155,29 +155,37 @@ bool ZipArchive::streamInto(const QString& name, const std::function<char*(qsize
                 return false;
         }
     } else {
+        const QString broken = QStringLiteral("解压工作簿部件“%1”时出错，文件已损坏。").arg(name);
+        // Either inflater counts its input and output in 32 bits: the input is handed over a piece at a time, and
+        // the output goes where room points. False when the input has run out, which before the stream ends is a
+        // part cut short.
+        quint64 left = info.compressedSize;
+        const auto nextPiece = [&left, &room](auto& z, char*& place, qsizetype& space) {
+            if (z.avail_in == 0) {
+                if (left == 0)
+                    return false;
+                z.avail_in = quint32(std::min<quint64>(left, 1U << 30));
+                left -= z.avail_in;
+            }
+            place = room(space);
+            z.next_out = reinterpret_cast<unsigned char*>(place);
+            z.avail_out = quint32(space);
+            return true;
+        };
+        char* place = nullptr;
+        qsizetype space = 0;
 #if defined(PELORIN_HAVE_ISAL)
         // ISA-L takes the CRC-32 as it inflates.
         inflate_state z {};
         isal_inflate_init(&z);
         z.crc_flag = ISAL_GZIP_NO_HDR;
         z.next_in = const_cast<uchar*>(in);
-        quint64 left = info.compressedSize;
         while (z.block_state != ISAL_BLOCK_FINISH) {
-            // Its input is counted in 32 bits: a larger entry is handed over a piece at a time.
-            if (z.avail_in == 0) {
-                // Input that runs out before the stream ends is a part cut short.
-                if (left == 0)
-                    return refuse(damaged);
-                z.avail_in = quint32(std::min<quint64>(left, 1U << 30));
-                left -= z.avail_in;
-            }
-            qsizetype space = 0;
-            char* const place = room(space);
-            z.next_out = reinterpret_cast<uint8_t*>(place);
-            z.avail_out = quint32(space);
+            if (!nextPiece(z, place, space))
+                return refuse(damaged);
             const quint32 before = z.avail_in;
             if (isal_inflate(&z) != ISAL_DECOMP_OK)
-                return refuse(QStringLiteral("解压工作簿部件“%1”时出错，文件已损坏。").arg(name));
+                return refuse(broken);
             const qsizetype made = space - qsizetype(z.avail_out);
             if (made == 0 && z.avail_in == before && z.block_state != ISAL_BLOCK_FINISH)
                 return refuse(damaged);
@@ -192,24 +200,12 @@ bool ZipArchive::streamInto(const QString& name, const std::function<char*(qsize
         const std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&z, inflateEnd);
         z.next_in = const_cast<uchar*>(in);
         int status = Z_OK;
-        quint64 left = info.compressedSize;
         while (status != Z_STREAM_END) {
-            // zlib counts its input in 32 bits: a larger entry is handed over a piece at a time.
-            if (z.avail_in == 0) {
-                z.avail_in = uInt(std::min<quint64>(left, 1U << 30));
-                left -= z.avail_in;
-            }
-            qsizetype space = 0;
-            char* const place = room(space);
-            z.next_out = reinterpret_cast<Bytef*>(place);
-            z.avail_out = uInt(space);
+            if (!nextPiece(z, place, space))
+                return refuse(damaged);
             status = inflate(&z, Z_NO_FLUSH);
-            if (status != Z_OK && status != Z_STREAM_END) {
-                // Input that runs out before the stream ends is a part cut short.
-                return refuse(status == Z_BUF_ERROR
-                                  ? damaged
-                                  : QStringLiteral("解压工作簿部件“%1”时出错，文件已损坏。").arg(name));
-            }
+            if (status != Z_OK && status != Z_STREAM_END)
+                return refuse(status == Z_BUF_ERROR ? damaged : broken);
             if (!take(place, space - qsizetype(z.avail_out), false))
                 return false;
         }
